@@ -1,0 +1,44 @@
+#pragma once
+
+// The program's own settings file, Orvix2.ini, in the profile format. Every read and write opens
+// the file afresh and touches one key, keeping every other section, key and comment as it was.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+namespace orvix {
+
+inline constexpr const char* kSettingsFileName = "Orvix2.ini";
+
+inline constexpr const char* kSectionFile = "FILE";
+inline constexpr const char* kKeyPath = "PATH";
+inline constexpr const char* kSectionRange = "RANGE";
+inline constexpr const char* kKeyCheckRange = "CHECK_RANGE";
+
+// The value of a key, or the default when the file or the key is missing; at most maxChars
+// characters of it.
+std::string GetProfileString(const std::string& iniPath, const char* section, const char* key,
+                             const std::string& defaultValue,
+                             std::size_t maxChars = std::string::npos);
+
+// The value of a key read as a number in the manner of the platform: an optional sign and the
+// leading digits; a value with no leading number reads as 0; a missing key gives the default.
+int GetProfileInt(const std::string& iniPath, const char* section, const char* key,
+                  int defaultValue);
+
+// Sets one key, creating the file, section or key when absent; false when the file could not be
+// read or written. A file that exists but cannot be read is left alone.
+bool WriteProfileString(const std::string& iniPath, const char* section, const char* key,
+                        const std::string& value);
+
+// Where Orvix2.ini lives: the executable's folder when it already holds the file or can be
+// written to (a portable copy or the build tree); otherwise $XDG_CONFIG_HOME/Orvix2, by default
+// ~/.config/Orvix2. The code files SERVO.BIN, REMOTE.BIN and VOICE.BIN lie in the same folder.
+std::filesystem::path ChooseSettingsFolder(const std::filesystem::path& executableFolder,
+                                           const char* xdgConfigHome, const char* home);
+
+// The folder of the running executable.
+std::filesystem::path ExecutableFolder();
+
+} // namespace orvix

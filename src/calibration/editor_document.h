@@ -1,0 +1,48 @@
+#pragma once
+
+// The editor's shared working data: one instance, owned by the main dialog, handed to every
+// child dialog, which reads and changes it in place.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orvix {
+
+// How many characters of the remembered image path are taken from the settings file.
+inline constexpr std::size_t kMaxPathChars = 259;
+
+// Byte 7600 of the image tells the two known builds of the robot's program apart.
+inline constexpr std::size_t kBuildMarkerOffset = 7600;
+inline constexpr std::uint8_t kBuildMarkerLayoutB = 23;
+
+struct EditorDocument {
+    // Reads the remembered image path and the range limit from the settings file.
+    explicit EditorDocument(std::string settingsFilePath);
+
+    bool valuesChanged = false;        // a servo value field changed since the last load or save
+    bool programChanged = false;       // kept by the program change patches
+    std::uint32_t settingsChanged = 0; // which setting files the settings dialog changed
+    bool isBinaryImage = false;        // the loaded file is in the binary form
+    std::string iniPath;               // full path of Orvix2.ini
+    std::string imagePath;             // full path of the loaded image; empty when none
+    bool checkRange = true;            // origin corrections held near their standard values
+    std::vector<std::uint8_t> settingBuffer;  // the setting file store's buffer; empty until used
+    std::array<std::int32_t, 16> settingSizes{}; // bytes last read from each setting file
+    std::uint64_t powerUpFlags = 0;
+    std::vector<std::uint8_t> nameTable; // the name table; empty until read
+    std::int32_t currentUserSlot = 0;
+    std::int32_t chosenNameIndex = 0;
+    bool buildVariant = false;      // byte 7600 is 23: layout B
+    bool headSwitchEnabled = false;
+    std::vector<std::uint8_t> image; // the whole file as read; its size is the image size
+    std::uint32_t tableSelector = 0; // 0 origin correction, 1 lower limit, 2 upper limit
+    std::vector<std::uint8_t> imageTail; // written after the image by the save; empty for none
+
+    std::size_t ImageSize() const { return image.size(); }
+    std::size_t ImageTailSize() const { return imageTail.size(); }
+    bool HasImage() const { return !imagePath.empty(); }
+};
+
+} // namespace orvix

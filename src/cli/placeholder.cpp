@@ -1,0 +1,1 @@
+int OrvixCliPlaceholder() { return 0; }

@@ -1,0 +1,1 @@
+int OrvixQtPlaceholder() { return 0; }

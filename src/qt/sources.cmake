@@ -1,0 +1,1 @@
+target_sources(orvix2_qt PRIVATE qt/placeholder.cpp)

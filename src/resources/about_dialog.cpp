@@ -1,0 +1,22 @@
+#include "resources/main_dialog.h"
+
+namespace orvix {
+
+using namespace ui;
+
+const DialogTemplate& AboutDialogTemplate() {
+    static const DialogTemplate dialog{
+        IDD_ABOUTBOX,
+        "バージョン情報 Orvix",
+        170,
+        62,
+        {
+            Control(ControlKind::Icon, 0, "128", 11, 14, 21, 21),
+            Control(ControlKind::Label, 0, "Orvix2, Version 3.68", 42, 18, 120, 10),
+            Control(ControlKind::DefPushButton, kIdOk, "OK", 113, 41, 50, 14, kGroup),
+        },
+    };
+    return dialog;
+}
+
+} // namespace orvix

@@ -1,0 +1,48 @@
+#pragma once
+
+// The string table: every message text of the program, by its ID.
+
+#include <string_view>
+
+namespace orvix {
+
+inline constexpr int IDS_ABOUTBOX = 101;
+inline constexpr int IDP_READ_PROGRAM_FAILED = 103;
+inline constexpr int IDP_WRONG_SETTING_VALUES = 104;
+inline constexpr int IDP_WRITE_PROGRAM_FAILED = 105;
+inline constexpr int IDP_NO_NUMBER = 106;
+inline constexpr int IDP_NOT_DECIMAL = 107;
+inline constexpr int IDP_OUT_OF_RANGE = 108;
+inline constexpr int IDP_WRITE_PROGRAM_DONE = 109;
+inline constexpr int IDP_RESTORE_ORIGINS = 110;
+inline constexpr int IDP_REMOVE_RANGE_LIMIT = 115;
+inline constexpr int IDP_VALUES_CHANGED = 116;
+inline constexpr int IDP_WRONG_PROGRAM = 117;
+inline constexpr int IDP_VOLTAGE_WARNING = 141;
+inline constexpr int IDP_RESTORE_RANGES = 142;
+inline constexpr int IDP_WALK_STEPS_RANGE = 146;
+inline constexpr int IDP_ENABLE_REMOTE = 148;
+inline constexpr int IDP_CODE_FILE_READ_FAILED = 151;
+inline constexpr int IDP_BINARY_READ_FAILED = 153;
+inline constexpr int IDP_BINARY_WRITE_FAILED = 154;
+inline constexpr int IDP_DATA_RANGE_WRONG = 155;
+inline constexpr int IDP_USER_DATA_WRONG = 156;
+inline constexpr int IDP_DATE_WRONG = 157;
+inline constexpr int IDP_RESTORE_SETTINGS = 159;
+inline constexpr int IDP_PATCH_READ_FAILED = 161;
+inline constexpr int IDP_PATCH_APPLIED = 162;
+inline constexpr int IDP_PATCH_FAILED = 163;
+inline constexpr int IDP_PATCH_ALREADY_APPLIED = 164;
+inline constexpr int IDP_CHANGE_ARM_ANGLE = 165;
+inline constexpr int IDP_PROGRAMS_ADDED = 166;
+inline constexpr int IDP_USE_POWERUP_RANDOM = 167;
+inline constexpr int IDP_CREATE_USER = 168;
+inline constexpr int IDP_USER_ADDED = 169;
+inline constexpr int IDP_CHECK_ALL_POWERUPS = 170;
+inline constexpr int IDP_UNCHECK_ALL_POWERUPS = 171;
+inline constexpr int IDP_HEAD_SWITCH = 172;
+
+// The text of a string-table entry; empty for an unknown ID.
+std::string_view LoadString(int id);
+
+} // namespace orvix
