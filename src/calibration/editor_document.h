@@ -40,6 +40,12 @@ struct EditorDocument {
     std::uint32_t tableSelector = 0; // 0 origin correction, 1 lower limit, 2 upper limit
     std::vector<std::uint8_t> imageTail; // written after the image by the save; empty for none
 
+    // Whether a successful load remembers the path in the settings file (the editor does, the
+    // command-line tool does not).
+    bool rememberImagePath = true;
+    // Whether the file on disk has been copied into the backups since it was loaded.
+    bool backupTaken = false;
+
     std::size_t ImageSize() const { return image.size(); }
     std::size_t ImageTailSize() const { return imageTail.size(); }
     bool HasImage() const { return !imagePath.empty(); }

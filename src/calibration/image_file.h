@@ -34,6 +34,10 @@ std::optional<std::int16_t> ParseHexValue(std::span<const std::uint8_t> text,
                                           std::size_t position);
 bool FormatHexValue(int value, std::span<std::uint8_t> text, std::size_t position);
 
+// The built-in value of servo k in a table: its standard origin correction, or the unlimited
+// lower or upper limit.
+int StandardTableValue(int k, std::uint32_t table);
+
 // Puts the built-in values of the selected table into the fields, after asking.
 void RestoreStandardValues(EditorDocument& document, ui::DialogModel& dialog,
                            ui::Prompter& prompter);
