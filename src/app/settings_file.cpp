@@ -26,8 +26,7 @@ LoadResult LoadProfile(const std::string& iniPath, CSimpleIniA& ini) {
     if (!ReadWholeFile(path, bytes)) {
         return LoadResult::Failed;
     }
-    const SI_Error loaded =
-        ini.LoadData(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const SI_Error loaded = ini.LoadData(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     return loaded < 0 ? LoadResult::Failed : LoadResult::Loaded;
 }
 

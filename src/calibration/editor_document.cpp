@@ -4,7 +4,8 @@
 
 namespace orvix {
 
-EditorDocument::EditorDocument(std::string settingsFilePath) : iniPath(std::move(settingsFilePath)) {
+EditorDocument::EditorDocument(std::string settingsFilePath)
+    : iniPath(std::move(settingsFilePath)) {
     imagePath = GetProfileString(iniPath, kSectionFile, kKeyPath, "", kMaxPathChars);
     tableSelector = 0;
     checkRange = GetProfileInt(iniPath, kSectionRange, kKeyCheckRange, 1) == 1;

@@ -17,6 +17,9 @@ inline constexpr std::size_t kMaxPathChars = 259;
 inline constexpr std::size_t kBuildMarkerOffset = 7600;
 inline constexpr std::uint8_t kBuildMarkerLayoutB = 23;
 
+// A tail of this size is the servo extension, which a save writes once and then lets go.
+inline constexpr std::size_t kServoExtensionSize = 3072;
+
 struct EditorDocument {
     // Reads the remembered image path and the range limit from the settings file.
     explicit EditorDocument(std::string settingsFilePath);
@@ -28,16 +31,16 @@ struct EditorDocument {
     std::string iniPath;               // full path of Orvix2.ini
     std::string imagePath;             // full path of the loaded image; empty when none
     bool checkRange = true;            // origin corrections held near their standard values
-    std::vector<std::uint8_t> settingBuffer;  // the setting file store's buffer; empty until used
+    std::vector<std::uint8_t> settingBuffer; // the setting file store's buffer; empty until used
     std::array<std::int32_t, 16> settingSizes{}; // bytes last read from each setting file
     std::uint64_t powerUpFlags = 0;
     std::vector<std::uint8_t> nameTable; // the name table; empty until read
     std::int32_t currentUserSlot = 0;
     std::int32_t chosenNameIndex = 0;
-    bool buildVariant = false;      // byte 7600 is 23: layout B
+    bool buildVariant = false; // byte 7600 is 23: layout B
     bool headSwitchEnabled = false;
-    std::vector<std::uint8_t> image; // the whole file as read; its size is the image size
-    std::uint32_t tableSelector = 0; // 0 origin correction, 1 lower limit, 2 upper limit
+    std::vector<std::uint8_t> image;     // the whole file as read; its size is the image size
+    std::uint32_t tableSelector = 0;     // 0 origin correction, 1 lower limit, 2 upper limit
     std::vector<std::uint8_t> imageTail; // written after the image by the save; empty for none
 
     // Whether a successful load remembers the path in the settings file (the editor does, the

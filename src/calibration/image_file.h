@@ -30,8 +30,7 @@ std::optional<int> ReadValueField(ui::DialogModel& dialog, ui::Prompter& prompte
 
 // The six-character values of the text form: "0x" and four lower-case hexadecimal digits of a
 // 16-bit two's-complement value. The parser expects the "x" at position + 1.
-std::optional<std::int16_t> ParseHexValue(std::span<const std::uint8_t> text,
-                                          std::size_t position);
+std::optional<std::int16_t> ParseHexValue(std::span<const std::uint8_t> text, std::size_t position);
 bool FormatHexValue(int value, std::span<std::uint8_t> text, std::size_t position);
 
 // The built-in value of servo k in a table: its standard origin correction, or the unlimited
@@ -42,7 +41,8 @@ int StandardTableValue(int k, std::uint32_t table);
 void RestoreStandardValues(EditorDocument& document, ui::DialogModel& dialog,
                            ui::Prompter& prompter);
 
-// Empties the attenuator and the servo fields and disables the buttons that need an image.
+// Empties the attenuator and the servo fields, hides the attenuator and disables the buttons
+// that need an image.
 void ClearValueFields(ui::DialogModel& dialog);
 
 // Sets the ranges of the twenty servo spins by the table and the range limit.

@@ -13,7 +13,7 @@ namespace orvix {
 enum class ServoGroup { RightLeg, LeftLeg, Waist, Head, RightArm, LeftArm };
 
 struct ServoInfo {
-    std::string_view rowLabel;       // "ID2(股横回転)": the servo, then its joint label
+    std::string_view rowLabel; // "ID2(股横回転)": the servo, then its joint label
     ServoGroup group;
     int fieldId;                     // the value field of the main dialog
     int spinId;                      // its spin button
@@ -76,10 +76,14 @@ constexpr std::string_view JointLabel(const ServoInfo& servo) {
     return servo.rowLabel.substr(open + 1, servo.rowLabel.size() - open - 2);
 }
 
-constexpr int ServoRecordOffset(int k) { return kServoRecordBase + kServoRecordSize * k; }
+constexpr int ServoRecordOffset(int k) {
+    return kServoRecordBase + kServoRecordSize * k;
+}
 
 // Where the value of table t (0 origin, 1 lower limit, 2 upper limit) of servo k lies.
-constexpr int BinaryValueOffset(int k, int table) { return ServoRecordOffset(k) + 2 * table; }
+constexpr int BinaryValueOffset(int k, int table) {
+    return ServoRecordOffset(k) + 2 * table;
+}
 constexpr int TextValuePosition(int k, int table) {
     return kServoTable[static_cast<std::size_t>(k)].textPosition + kTextValueStride * table;
 }

@@ -22,8 +22,7 @@ void AddServoRow(std::vector<ControlTemplate>& controls, int k, int x, int y) {
 
 void AddServoGroup(std::vector<ControlTemplate>& controls, std::string_view title, int firstK,
                    int count, int x, int y) {
-    controls.push_back(
-        Control(ControlKind::GroupBox, 0, title, x, y, 150, 13 + count * kRowPitch));
+    controls.push_back(Control(ControlKind::GroupBox, 0, title, x, y, 150, 13 + count * kRowPitch));
     for (int i = 0; i < count; ++i) {
         AddServoRow(controls, firstK + i, x + 5, y + 11 + i * kRowPitch);
     }
@@ -45,11 +44,11 @@ DialogTemplate MakeMainDialog() {
                         100, 10, kHidden));
     c.push_back(Control(ControlKind::Edit, IDC_ATTENUATOR, "", 171, 178, 30, 13, kHidden));
     c.push_back(Control(ControlKind::Spin, IDC_ATTENUATOR_SPIN, "", 201, 178, 10, 13, kHidden));
-    c.push_back(Control(ControlKind::Label, IDC_ATTENUATOR_SCALE, "声\n小\n大", 214, 172, 16, 25,
-                        kHidden));
+    c.push_back(
+        Control(ControlKind::Label, IDC_ATTENUATOR_SCALE, "声\n小\n大", 214, 172, 16, 25, kHidden));
 
-    c.push_back(Control(ControlKind::RadioButton, IDC_TABLE_ORIGIN, "原点補正値", 473, 9, 82, 11,
-                        kGroup));
+    c.push_back(
+        Control(ControlKind::RadioButton, IDC_TABLE_ORIGIN, "原点補正値", 473, 9, 82, 11, kGroup));
     c.push_back(
         Control(ControlKind::RadioButton, IDC_TABLE_LOWER, "稼働範囲下限値", 473, 23, 82, 11));
     c.push_back(
@@ -60,8 +59,8 @@ DialogTemplate MakeMainDialog() {
     c.push_back(Control(ControlKind::PushButton, IDC_READ, "読込み", 473, 75, 80, 15));
     c.push_back(Control(ControlKind::PushButton, IDC_WRITE, "書出し", 473, 94, 80, 15, kDisabled));
     c.push_back(Control(ControlKind::PushButton, IDC_RESTORE, "標準値に戻す", 473, 113, 80, 15));
-    c.push_back(Control(ControlKind::PushButton, IDC_PROGRAM_CHANGE, "プログラム変更", 473, 140,
-                        80, 15, kDisabled));
+    c.push_back(Control(ControlKind::PushButton, IDC_PROGRAM_CHANGE, "プログラム変更", 473, 140, 80,
+                        15, kDisabled));
     c.push_back(Control(ControlKind::PushButton, IDC_SETTINGS_DATA, "設定データ変更", 473, 159, 80,
                         15, kDisabled));
     c.push_back(Control(ControlKind::PushButton, IDC_USER_DATA, "ユーザデータ変更", 473, 178, 80,

@@ -23,40 +23,64 @@ constexpr std::array kStrings{
     StringEntry{IDP_NOT_DECIMAL, "値は10進数で指定してください"},
     StringEntry{IDP_OUT_OF_RANGE, "数字が範囲(%1)を越えています"},
     StringEntry{IDP_WRITE_PROGRAM_DONE, "プログラムの書出しに成功しました"},
-    StringEntry{IDP_RESTORE_ORIGINS, "標準の設定値に戻しますか？\n動作テストの場合は実行プログラムの値に変更されます"},
-    StringEntry{IDP_REMOVE_RANGE_LIMIT, "このチェックを外すと標準値±15°を越えて変更できます。\nペチの範囲を越える事があるので変更の際は十分注意してください。\n制限を解除しますか？"},
-    StringEntry{IDP_VALUES_CHANGED, "値が変更されています。\nプログラムに書出しますか？\nいいえを答えると変更した値が破棄されます。"},
+    StringEntry{IDP_RESTORE_ORIGINS,
+                "標準の設定値に戻しますか？\n動作テストの場合は実行プログラムの値に変更されます"},
+    StringEntry{IDP_REMOVE_RANGE_LIMIT,
+                "このチェックを外すと標準値±15°を越えて変更できます。\nペチの範囲を越える事があるの"
+                "で変更の際は十分注意してください。\n制限を解除しますか？"},
+    StringEntry{IDP_VALUES_CHANGED, "値が変更されています。\nプログラムに書出しますか？\nいいえを答"
+                                    "えると変更した値が破棄されます。"},
     StringEntry{IDP_WRONG_PROGRAM, "プログラムが間違っています"},
-    StringEntry{IDP_VOLTAGE_WARNING, "電圧監視を抑制するとペチが突然倒れたりする事故につながります。\nトルクオフの状態で動かすなどの処置を講じた上で行ってください。\nなおペチライドや再刊行版以降では起動プログラムでも電圧監視を行います。本機能はそちらの抑制は行いません。"},
-    StringEntry{IDP_RESTORE_RANGES, "サーボの稼働範囲を標準値に戻しますか？\n標準値(±32767)に戻すと稼働範囲は無制限となります。"},
+    StringEntry{IDP_VOLTAGE_WARNING,
+                "電圧監視を抑制するとペチが突然倒れたりする事故につながります。\nトルクオフの状態で"
+                "動かすなどの処置を講じた上で行ってください。\nなおペチライドや再刊行版以降では起動"
+                "プログラムでも電圧監視を行います。本機能はそちらの抑制は行いません。"},
+    StringEntry{IDP_RESTORE_RANGES, "サーボの稼働範囲を標準値に戻しますか？\n標準値(±32767)"
+                                    "に戻すと稼働範囲は無制限となります。"},
     StringEntry{IDP_WALK_STEPS_RANGE, "設定できる歩行歩数の値は1～9,999です。"},
-    StringEntry{IDP_ENABLE_REMOTE, "リモート対応しますか。\n一度リモート対応するとリモート非対応には戻せません。\nBluetooth対応設定値は変更できます"},
-    StringEntry{IDP_CODE_FILE_READ_FAILED, "リモート対応プログラム(REMOTE.BIN)の読込に失敗しました。"},
+    StringEntry{IDP_ENABLE_REMOTE, "リモート対応しますか。\n一度リモート対応するとリモート非対応に"
+                                   "は戻せません。\nBluetooth対応設定値は変更できます"},
+    StringEntry{IDP_CODE_FILE_READ_FAILED,
+                "リモート対応プログラム(REMOTE.BIN)の読込に失敗しました。"},
     StringEntry{IDP_BINARY_READ_FAILED, "バイナリファイル[%1]の読込に失敗しました。"},
     StringEntry{IDP_BINARY_WRITE_FAILED, "バイナリファイル[%1]の書込に失敗しました。"},
     StringEntry{IDP_DATA_RANGE_WRONG, "データの範囲が間違っています。"},
     StringEntry{IDP_USER_DATA_WRONG, "ユーザデータ[%1]が間違っています。"},
-    StringEntry{IDP_DATE_WRONG, "日付の設定が間違っています。\n半角数字で月/日で設定してください。"},
-    StringEntry{IDP_RESTORE_SETTINGS, "設定値を標準に戻しますか？\nなお音量などペチ２で設定されたデータはそのまま保持されます"},
+    StringEntry{IDP_DATE_WRONG,
+                "日付の設定が間違っています。\n半角数字で月/日で設定してください。"},
+    StringEntry{
+        IDP_RESTORE_SETTINGS,
+        "設定値を標準に戻しますか？\nなお音量などペチ２で設定されたデータはそのまま保持されます"},
     StringEntry{IDP_PATCH_READ_FAILED, "パッチファイルの読込に失敗しました"},
-    StringEntry{IDP_PATCH_APPLIED, "パッチファイルの適用に成功しました\n[%1]ヶ所にパッチを適用しました\nプログラムの書き出し"},
-    StringEntry{IDP_PATCH_FAILED, "パッチファイルの適用に失敗しました\nパッチファイルが間違っています\n[%1]"},
+    StringEntry{
+        IDP_PATCH_APPLIED,
+        "パッチファイルの適用に成功しました\n[%1]ヶ所にパッチを適用しました\nプログラムの書き出し"},
+    StringEntry{IDP_PATCH_FAILED,
+                "パッチファイルの適用に失敗しました\nパッチファイルが間違っています\n[%1]"},
     StringEntry{IDP_PATCH_ALREADY_APPLIED, "既にパッチは適用されています"},
-    StringEntry{IDP_CHANGE_ARM_ANGLE, "アイドリング時の腕の角度を変更しますか。\n一度変更すると元の角度には戻せません。"},
-    StringEntry{IDP_PROGRAMS_ADDED, "STARTUP.BINにプログラムが追加されています。\nSTARTUP.BINを変更しますか？\nはいを答えるとSTARTUP.BINを変更しますが追加されたプログラムは実行できなくなります。再度プログラムを追加してください。"},
+    StringEntry{IDP_CHANGE_ARM_ANGLE,
+                "アイドリング時の腕の角度を変更しますか。\n一度変更すると元の角度には戻せません。"},
+    StringEntry{IDP_PROGRAMS_ADDED, "STARTUP.BINにプログラムが追加されています。\nSTARTUP."
+                                    "BINを変更しますか？\nはいを答えるとSTARTUP."
+                                    "BINを変更しますが追加されたプログラムは実行できなくなります。"
+                                    "再度プログラムを追加してください。"},
     StringEntry{IDP_USE_POWERUP_RANDOM, "チェックしたパワーアップのランダム値に変更しますか？"},
     StringEntry{IDP_CREATE_USER, "新規ユーザを作成しますか?"},
-    StringEntry{IDP_USER_ADDED, "ユーザ番号[%1]を追加しました。\n編集ボタンを押して名前と誕生日を入力してください。"},
+    StringEntry{
+        IDP_USER_ADDED,
+        "ユーザ番号[%1]を追加しました。\n編集ボタンを押して名前と誕生日を入力してください。"},
     StringEntry{IDP_CHECK_ALL_POWERUPS, "全てのパワーアップにチェックを付けますか？"},
     StringEntry{IDP_UNCHECK_ALL_POWERUPS, "全てのパワーアップのチェックを外しますか？"},
-    StringEntry{IDP_HEAD_SWITCH, "アイドリング時に頭のスイッチを押すとペチが独り言を言うようになります。\nチェックを外すと元の状態になります。"},
+    StringEntry{IDP_HEAD_SWITCH, "アイドリング時に頭のスイッチを押すとペチが独り言を言うようになり"
+                                 "ます。\nチェックを外すと元の状態になります。"},
 };
 
 } // namespace
 
 std::string_view LoadString(int id) {
-    const auto* found = std::lower_bound(kStrings.begin(), kStrings.end(), id,
-        [](const StringEntry& entry, int wanted) { return entry.id < wanted; });
+    const auto* found =
+        std::lower_bound(kStrings.begin(), kStrings.end(), id,
+                         [](const StringEntry& entry, int wanted) { return entry.id < wanted; });
     if (found == kStrings.end() || found->id != id) {
         return {};
     }

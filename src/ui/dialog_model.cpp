@@ -9,7 +9,9 @@ namespace orvix::ui {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 bool IsButtonKind(ControlKind kind) {
     return kind == ControlKind::PushButton || kind == ControlKind::DefPushButton ||
@@ -150,9 +152,13 @@ std::string DialogModel::GetText(int id, std::size_t maxChars) const {
     return CutToChars(control.text, maxChars);
 }
 
-void DialogModel::SetInt(int id, int value) { SetText(id, std::to_string(value)); }
+void DialogModel::SetInt(int id, int value) {
+    SetText(id, std::to_string(value));
+}
 
-std::optional<int> DialogModel::GetInt(int id) const { return ParseDialogInt(Get(id).text); }
+std::optional<int> DialogModel::GetInt(int id) const {
+    return ParseDialogInt(Get(id).text);
+}
 
 void DialogModel::SetCheck(int id, bool checked) {
     Control& control = Get(id);
@@ -162,7 +168,9 @@ void DialogModel::SetCheck(int id, bool checked) {
     }
 }
 
-bool DialogModel::IsChecked(int id) const { return Get(id).checked; }
+bool DialogModel::IsChecked(int id) const {
+    return Get(id).checked;
+}
 
 void DialogModel::Enable(int id, bool enabled) {
     Control& control = Get(id);
@@ -172,7 +180,9 @@ void DialogModel::Enable(int id, bool enabled) {
     }
 }
 
-bool DialogModel::IsEnabled(int id) const { return Get(id).enabled; }
+bool DialogModel::IsEnabled(int id) const {
+    return Get(id).enabled;
+}
 
 void DialogModel::Show(int id, bool visible) {
     Control& control = Get(id);
@@ -182,7 +192,9 @@ void DialogModel::Show(int id, bool visible) {
     }
 }
 
-bool DialogModel::IsVisible(int id) const { return Get(id).visible; }
+bool DialogModel::IsVisible(int id) const {
+    return Get(id).visible;
+}
 
 void DialogModel::ClearItems(int id) {
     Control& control = Get(id);
@@ -196,7 +208,9 @@ void DialogModel::AddItem(int id, std::string_view text) {
     Changed(id);
 }
 
-int DialogModel::ItemCount(int id) const { return static_cast<int>(Get(id).items.size()); }
+int DialogModel::ItemCount(int id) const {
+    return static_cast<int>(Get(id).items.size());
+}
 
 std::string DialogModel::ItemText(int id, int index) const {
     const Control& control = Get(id);
@@ -213,7 +227,9 @@ void DialogModel::SelectItem(int id, int index) {
     Changed(id);
 }
 
-int DialogModel::Selection(int id) const { return Get(id).selection; }
+int DialogModel::Selection(int id) const {
+    return Get(id).selection;
+}
 
 void DialogModel::SetSpinRange(int id, int low, int high) {
     Control& control = Get(id);
@@ -222,9 +238,15 @@ void DialogModel::SetSpinRange(int id, int low, int high) {
     Changed(id);
 }
 
-int DialogModel::SpinLow(int id) const { return Get(id).low; }
-int DialogModel::SpinHigh(int id) const { return Get(id).high; }
-int DialogModel::SpinBuddy(int id) const { return Get(id).buddy; }
+int DialogModel::SpinLow(int id) const {
+    return Get(id).low;
+}
+int DialogModel::SpinHigh(int id) const {
+    return Get(id).high;
+}
+int DialogModel::SpinBuddy(int id) const {
+    return Get(id).buddy;
+}
 
 void DialogModel::SetFocus(int id) {
     Get(id);
@@ -341,8 +363,8 @@ void DialogModel::StepSpin(int spinId, int delta) {
 
 void DialogModel::ChooseItem(int id, int index) {
     Control& control = Get(id);
-    if (!UserCanReach(control) || control.tpl->kind != ControlKind::DropDownList ||
-        index < 0 || index >= static_cast<int>(control.items.size())) {
+    if (!UserCanReach(control) || control.tpl->kind != ControlKind::DropDownList || index < 0 ||
+        index >= static_cast<int>(control.items.size())) {
         return;
     }
     control.selection = index;
@@ -356,7 +378,9 @@ void DialogModel::PressEscape() {
     ProcessPosted();
 }
 
-void DialogModel::CloseBox() { PressEscape(); }
+void DialogModel::CloseBox() {
+    PressEscape();
+}
 
 void DialogModel::PressEnter() {
     for (const Control& control : controls_) {

@@ -6,7 +6,8 @@ namespace orvix::ui {
 
 Answer Prompter::Message(int messageId, Buttons buttons, Icon icon, std::string argument,
                          Answer defaultAnswer) {
-    return ShowMessage(MessageRequest{messageId, std::move(argument), buttons, icon, defaultAnswer});
+    return ShowMessage(
+        MessageRequest{messageId, std::move(argument), buttons, icon, defaultAnswer});
 }
 
 std::string MessageText(const MessageRequest& request) {

@@ -4,7 +4,9 @@
 
 namespace orvix::test {
 
-ScriptedPrompter::~ScriptedPrompter() { Verify(); }
+ScriptedPrompter::~ScriptedPrompter() {
+    Verify();
+}
 
 ScriptedPrompter& ScriptedPrompter::Expect(int messageId, ui::Answer answer) {
     script_.push_back(Step{Kind::Message, messageId, answer, {}, {}});

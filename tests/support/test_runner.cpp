@@ -4,7 +4,9 @@
 
 namespace orvix::test {
 
-TestRunner::~TestRunner() { Verify(); }
+TestRunner::~TestRunner() {
+    Verify();
+}
 
 TestRunner& TestRunner::Expect(int resourceId, Script script) {
     script_.push_back(Step{resourceId, std::move(script)});

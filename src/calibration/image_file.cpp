@@ -1,0 +1,362 @@
+#include "calibration/image_file.h"
+
+#include <limits>
+#include <string_view>
+
+#include "app/byte_order.h"
+#include "app/file_io.h"
+#include "app/settings_file.h"
+#include "calibration/image_backup.h"
+#include "calibration/servo_table.h"
+#include "resources/main_dialog.h"
+#include "resources/string_table.h"
+
+namespace orvix {
+
+using namespace main_dlg;
+
+namespace {
+
+// The short variant of the binary form, which carries the attenuator at byte 16.
+constexpr std::size_t kShortImageSize = 4011;
+constexpr std::size_t kAttenuatorOffset = 16;
+constexpr int kAttenuatorLow = 0;
+constexpr int kAttenuatorHigh = 7;
+// Text form: where the attenuator stands, and the mark of a file that has none.
+constexpr std::size_t kTextAttenuatorPosition = 202;
+constexpr std::size_t kShortTextAttenuatorPosition = 220;
+constexpr std::string_view kNoAttenuatorMark = "adr=\"0x0046\"";
+constexpr std::size_t kHexValueLength = 6;
+
+constexpr int kAttenuatorControls[] = {IDC_ATTENUATOR, IDC_ATTENUATOR_SPIN, IDC_ATTENUATOR_LABEL,
+                                       IDC_ATTENUATOR_SCALE};
+constexpr int kImageButtons[] = {IDC_WRITE, IDC_PROGRAM_CHANGE, IDC_SETTINGS_DATA, IDC_USER_DATA};
+
+// A file is in the binary form when its path ends in an upper-case "N", as STARTUP.BIN does.
+bool IsBinaryPath(const std::string& path) {
+    return !path.empty() && path.back() == 'N';
+}
+
+std::size_t TextAttenuatorPosition(std::size_t imageSize) {
+    return imageSize == kShortImageSize ? kShortTextAttenuatorPosition : kTextAttenuatorPosition;
+}
+
+bool TextHasAttenuator(std::span<const std::uint8_t> image) {
+    if (!Fits(image.size(), kTextAttenuatorPosition, kNoAttenuatorMark.size())) {
+        return true;
+    }
+    const std::string_view at(reinterpret_cast<const char*>(image.data()) + kTextAttenuatorPosition,
+                              kNoAttenuatorMark.size());
+    return at != kNoAttenuatorMark;
+}
+
+void ShowAttenuator(ui::DialogModel& dialog, bool visible) {
+    for (int id : kAttenuatorControls) {
+        dialog.Show(id, visible);
+    }
+}
+
+// The value limits of a servo field on save.
+std::pair<int, int> ServoLimits(const EditorDocument& document, int k) {
+    if (document.tableSelector != 0) {
+        // Range limits are stored as signed 16-bit values.
+        return {std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()};
+    }
+    if (document.checkRange) {
+        const int standard = kServoTable[static_cast<std::size_t>(k)].standard;
+        return {standard - kOriginRangeLimit, standard + kOriginRangeLimit};
+    }
+    return {-kOriginLimitOff, kOriginLimitOff};
+}
+
+bool FailLoad(EditorDocument& document, ui::Prompter& prompter, int messageId) {
+    prompter.Message(messageId);
+    document.imagePath.clear();
+    document.image.clear();
+    document.imageTail.clear();
+    return false;
+}
+
+bool LoadBinaryForm(EditorDocument& document, ui::DialogModel& dialog,
+                    std::span<const std::uint8_t> image) {
+    if (image.size() < static_cast<std::size_t>(kServoTableEnd)) {
+        return false;
+    }
+    dialog.SetInt(IDC_ATTENUATOR, *ReadI8(image, kAttenuatorOffset));
+    for (int k = 0; k < kServoCount; ++k) {
+        const auto value = ReadI16(image, BinaryValueOffset(k, document.tableSelector));
+        dialog.SetInt(kServoTable[static_cast<std::size_t>(k)].fieldId, *value);
+    }
+    ShowAttenuator(dialog, image.size() == kShortImageSize);
+    return true;
+}
+
+// Fills the fields from the text form; the message of the first failure, or 0.
+int LoadTextForm(EditorDocument& document, ui::DialogModel& dialog,
+                 std::span<const std::uint8_t> image) {
+    const bool hasAttenuator = TextHasAttenuator(image);
+    if (hasAttenuator) {
+        const auto value = ParseHexValue(image, TextAttenuatorPosition(image.size()));
+        if (!value) {
+            return IDP_READ_PROGRAM_FAILED;
+        }
+        dialog.SetInt(IDC_ATTENUATOR, *value);
+    } else {
+        dialog.SetText(IDC_ATTENUATOR, "");
+    }
+    for (int k = 0; k < kServoCount; ++k) {
+        const auto value = ParseHexValue(
+            image, static_cast<std::size_t>(TextValuePosition(k, document.tableSelector)));
+        if (!value) {
+            return IDP_WRONG_SETTING_VALUES;
+        }
+        dialog.SetInt(kServoTable[static_cast<std::size_t>(k)].fieldId, *value);
+    }
+    ShowAttenuator(dialog, hasAttenuator);
+    return 0;
+}
+
+// Puts the checked values into the image; false when a value's place lies outside it.
+bool StoreValues(EditorDocument& document, const std::optional<int>& attenuator,
+                 const std::array<int, kServoCount>& values) {
+    std::span<std::uint8_t> image(document.image);
+    bool ok = true;
+    if (attenuator) {
+        ok = document.isBinaryImage
+                 ? WriteU8(image, kAttenuatorOffset, static_cast<std::uint8_t>(*attenuator))
+                 : FormatHexValue(*attenuator, image, TextAttenuatorPosition(image.size()));
+    }
+    for (int k = 0; ok && k < kServoCount; ++k) {
+        const int value = values[static_cast<std::size_t>(k)];
+        ok = document.isBinaryImage
+                 ? WriteU16(image, BinaryValueOffset(k, document.tableSelector),
+                            static_cast<std::uint16_t>(value))
+                 : FormatHexValue(
+                       value, image,
+                       static_cast<std::size_t>(TextValuePosition(k, document.tableSelector)));
+    }
+    return ok;
+}
+
+} // namespace
+
+bool LoadImageFile(EditorDocument& document, ui::DialogModel& dialog, ui::Prompter& prompter,
+                   bool askForPath) {
+    if (askForPath) {
+        ui::OpenFileRequest request{"ﾍﾟﾁ2実行ﾌｧｲﾙ", "STARTUP.BIN", "BIN", "STARTUP.BIN", {}};
+        if (!document.imagePath.empty()) {
+            request.initialFolder = Utf8FromPath(PathFromUtf8(document.imagePath).parent_path());
+        }
+        const std::optional<std::string> chosen = prompter.ChooseOpenFile(request);
+        if (!chosen) {
+            return true;
+        }
+        document.imagePath = *chosen;
+    }
+
+    std::vector<std::uint8_t> bytes;
+    if (document.imagePath.empty() || !ReadWholeFile(PathFromUtf8(document.imagePath), bytes)) {
+        return FailLoad(document, prompter, IDP_READ_PROGRAM_FAILED);
+    }
+    document.buildVariant =
+        bytes.size() > kBuildMarkerOffset && bytes[kBuildMarkerOffset] == kBuildMarkerLayoutB;
+    document.imageTail.clear();
+    document.isBinaryImage = IsBinaryPath(document.imagePath);
+
+    bool carriesAttenuator = false;
+    if (document.isBinaryImage) {
+        if (!LoadBinaryForm(document, dialog, bytes)) {
+            return FailLoad(document, prompter, IDP_READ_PROGRAM_FAILED);
+        }
+        carriesAttenuator = bytes.size() == kShortImageSize;
+    } else if (const int failure = LoadTextForm(document, dialog, bytes); failure != 0) {
+        return FailLoad(document, prompter, failure);
+    }
+    document.image = std::move(bytes);
+    document.backupTaken = false;
+
+    if (document.rememberImagePath && !document.iniPath.empty()) {
+        WriteProfileString(document.iniPath, kSectionFile, kKeyPath, document.imagePath);
+    }
+    document.valuesChanged = false;
+    for (int id : kImageButtons) {
+        dialog.Enable(id, true);
+    }
+    // The short binary variant is no full program: nothing in it to change.
+    if (document.isBinaryImage && carriesAttenuator) {
+        dialog.Enable(IDC_PROGRAM_CHANGE, false);
+    }
+    return true;
+}
+
+bool SaveImageFile(ui::DialogModel& dialog, ui::Prompter& prompter, EditorDocument& document) {
+    // Every field is checked before anything is stored, so that a refused value leaves the
+    // image as it was.
+    std::optional<int> attenuator;
+    if (dialog.IsVisible(IDC_ATTENUATOR)) {
+        attenuator = ReadValueField(dialog, prompter, IDC_ATTENUATOR, document, kAttenuatorLow,
+                                    kAttenuatorHigh);
+        if (!attenuator) {
+            return false;
+        }
+    }
+    std::array<int, kServoCount> values{};
+    for (int k = 0; k < kServoCount; ++k) {
+        const auto [low, high] = ServoLimits(document, k);
+        const auto value =
+            ReadValueField(dialog, prompter, kServoTable[static_cast<std::size_t>(k)].fieldId,
+                           document, low, high);
+        if (!value) {
+            return false;
+        }
+        values[static_cast<std::size_t>(k)] = *value;
+    }
+
+    const std::filesystem::path path = PathFromUtf8(document.imagePath);
+    const bool stored = !document.imagePath.empty() && StoreValues(document, attenuator, values);
+    if (!stored) {
+        prompter.Message(IDP_WRITE_PROGRAM_FAILED);
+        return false;
+    }
+    if (!document.backupTaken) {
+        const std::filesystem::path backups =
+            PathFromUtf8(document.iniPath).parent_path() / kBackupFolderName;
+        if (!BackUpFile(path, backups, std::chrono::system_clock::now())) {
+            prompter.Message(IDP_WRITE_PROGRAM_FAILED);
+            return false;
+        }
+        document.backupTaken = true;
+    }
+    if (!WriteFileAtomically(path, {std::span<const std::uint8_t>(document.image),
+                                    std::span<const std::uint8_t>(document.imageTail)})) {
+        prompter.Message(IDP_WRITE_PROGRAM_FAILED);
+        return false;
+    }
+    // The servo extension is written once; a remote extension stays for every later save.
+    if (document.imageTail.size() == kServoExtensionSize) {
+        document.imageTail.clear();
+    }
+    prompter.Message(IDP_WRITE_PROGRAM_DONE);
+    document.valuesChanged = false;
+    return true;
+}
+
+std::optional<int> ReadValueField(ui::DialogModel& dialog, ui::Prompter& prompter, int fieldId,
+                                  const EditorDocument&, int low, int high) {
+    const std::string text = dialog.GetText(fieldId, 31);
+    const auto refuse = [&](int messageId, std::string argument = {}) -> std::optional<int> {
+        dialog.SetFocus(fieldId);
+        prompter.Message(messageId, ui::Buttons::Ok, ui::Icon::Auto, std::move(argument));
+        return std::nullopt;
+    };
+    if (text.empty()) {
+        return refuse(IDP_NO_NUMBER);
+    }
+    long long value = 0;
+    bool beyond = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '-' && i == 0) {
+            continue;
+        }
+        if (c < '0' || c > '9') {
+            return refuse(IDP_NOT_DECIMAL);
+        }
+        value = value * 10 + (c - '0');
+        beyond = beyond || value > (1LL << 40);
+        if (beyond) {
+            value = 1LL << 40;
+        }
+    }
+    if (text[0] == '-') {
+        value = -value; // a lone minus sign stands for 0
+    }
+    if (value < low || value > high) {
+        return refuse(IDP_OUT_OF_RANGE, std::to_string(low) + "～" + std::to_string(high));
+    }
+    return static_cast<int>(value);
+}
+
+std::optional<std::int16_t> ParseHexValue(std::span<const std::uint8_t> text,
+                                          std::size_t position) {
+    if (!Fits(text.size(), position, kHexValueLength) || text[position] != '0' ||
+        text[position + 1] != 'x') {
+        return std::nullopt;
+    }
+    unsigned value = 0;
+    for (std::size_t i = position + 2; i < position + kHexValueLength; ++i) {
+        const std::uint8_t c = text[i];
+        unsigned digit = 0;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else {
+            return std::nullopt;
+        }
+        value = value * 16 + digit;
+    }
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
+}
+
+bool FormatHexValue(int value, std::span<std::uint8_t> text, std::size_t position) {
+    if (!Fits(text.size(), position, kHexValueLength)) {
+        return false;
+    }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    const auto bits = static_cast<std::uint16_t>(value);
+    text[position] = '0';
+    text[position + 1] = 'x';
+    for (std::size_t i = 0; i < 4; ++i) {
+        text[position + 2 + i] = static_cast<std::uint8_t>(kDigits[(bits >> (12 - 4 * i)) & 0xF]);
+    }
+    return true;
+}
+
+int StandardTableValue(int k, std::uint32_t table) {
+    switch (table) {
+    case 1:
+        return kStandardLowerLimit;
+    case 2:
+        return kStandardUpperLimit;
+    default:
+        return kServoTable[static_cast<std::size_t>(k)].standard;
+    }
+}
+
+void RestoreStandardValues(EditorDocument& document, ui::DialogModel& dialog,
+                           ui::Prompter& prompter) {
+    const int question = document.tableSelector == 0 ? IDP_RESTORE_ORIGINS : IDP_RESTORE_RANGES;
+    if (prompter.Message(question, ui::Buttons::YesNo, ui::Icon::Question) != ui::Answer::Yes) {
+        return;
+    }
+    for (int k = 0; k < kServoCount; ++k) {
+        dialog.SetInt(kServoTable[static_cast<std::size_t>(k)].fieldId,
+                      StandardTableValue(k, document.tableSelector));
+    }
+}
+
+void ClearValueFields(ui::DialogModel& dialog) {
+    dialog.SetText(IDC_ATTENUATOR, "");
+    ShowAttenuator(dialog, false); // no file, no attenuator
+    for (const ServoInfo& servo : kServoTable) {
+        dialog.SetText(servo.fieldId, "");
+    }
+    for (int id : kImageButtons) {
+        dialog.Enable(id, false);
+    }
+}
+
+void ApplySpinRanges(const EditorDocument& document, ui::DialogModel& dialog) {
+    const bool limited = document.checkRange && document.tableSelector == 0;
+    for (const ServoInfo& servo : kServoTable) {
+        if (limited) {
+            dialog.SetSpinRange(servo.spinId, servo.standard - kOriginRangeLimit,
+                                servo.standard + kOriginRangeLimit);
+        } else {
+            dialog.SetSpinRange(servo.spinId, -kOriginLimitOff, kOriginLimitOff);
+        }
+    }
+}
+
+} // namespace orvix

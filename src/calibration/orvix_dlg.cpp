@@ -1,0 +1,157 @@
+#include "calibration/orvix_dlg.h"
+
+#include <array>
+#include <filesystem>
+
+#include "app/about_dlg.h"
+#include "app/file_io.h"
+#include "app/settings_file.h"
+#include "calibration/image_file.h"
+#include "calibration/servo_table.h"
+#include "resources/main_dialog.h"
+#include "resources/string_table.h"
+#include "ui/prompter.h"
+
+namespace orvix {
+
+using namespace main_dlg;
+using ui::Event;
+
+namespace {
+
+constexpr int kFirstServoField = kServoTable.front().fieldId;
+constexpr int kLastServoField = kServoTable.back().fieldId;
+
+} // namespace
+
+COrvixDlg::COrvixDlg(ui::UiServices& services, std::string iniPath, std::string initialImagePath)
+    : ui::DialogController(MainDialogTemplate()), services_(services),
+      document_(std::move(iniPath)), initialImagePath_(std::move(initialImagePath)) {}
+
+bool COrvixDlg::Dispatch(int id, Event event) {
+    static constexpr ui::MessageEntry<COrvixDlg> map[] = {
+        ui::On(IDC_READ, Event::Clicked, &COrvixDlg::OnRead),
+        ui::On(IDC_WRITE, Event::Clicked, &COrvixDlg::OnWrite),
+        ui::On(IDC_RESTORE, Event::Clicked, &COrvixDlg::OnRestore),
+        ui::On(IDC_PROGRAM_CHANGE, Event::Clicked, &COrvixDlg::OnProgramChange),
+        ui::On(IDC_SETTINGS_DATA, Event::Clicked, &COrvixDlg::OnSettingsData),
+        ui::On(IDC_USER_DATA, Event::Clicked, &COrvixDlg::OnUserData),
+        ui::On(IDC_CHECK_RANGE, Event::Clicked, &COrvixDlg::OnCheckRange),
+        ui::OnRange(IDC_TABLE_ORIGIN, IDC_TABLE_UPPER, Event::Clicked, &COrvixDlg::OnTable),
+        ui::OnRange(kFirstServoField, kLastServoField, Event::Changed, &COrvixDlg::OnServoChanged),
+        ui::On(IDC_CLOSE, Event::Clicked, &COrvixDlg::OnClose),
+        ui::On(IDM_ABOUTBOX, Event::SysCommand, &COrvixDlg::OnSysCommand),
+    };
+    return ui::DispatchMessageMap<COrvixDlg>(*this, map, id, event);
+}
+
+void COrvixDlg::OnInitDialog() {
+    ui::DialogModel& dialog = Model();
+    const std::string_view about = LoadString(IDS_ABOUTBOX);
+    if (!about.empty()) {
+        dialog.AppendSystemMenu(IDM_ABOUTBOX, about, "F1");
+    }
+
+    dialog.SetCheck(IDC_TABLE_ORIGIN, true);
+    dialog.SetSpinRange(IDC_ATTENUATOR_SPIN, 0, 7);
+    dialog.SetCheck(IDC_CHECK_RANGE, document_.checkRange);
+    ApplySpinRanges(document_, dialog);
+
+    if (!initialImagePath_.empty()) {
+        // A path given at start is loaded as if it had been chosen with the read button.
+        document_.imagePath = initialImagePath_;
+        if (!LoadImageFile(document_, dialog, services_.prompter, false)) {
+            ClearValueFields(dialog);
+        }
+    } else if (document_.imagePath.empty()) {
+        ClearValueFields(dialog);
+    } else {
+        std::error_code error;
+        const bool exists = std::filesystem::exists(PathFromUtf8(document_.imagePath), error);
+        if (!exists || !LoadImageFile(document_, dialog, services_.prompter, false)) {
+            document_.imagePath.clear();
+            WriteProfileString(document_.iniPath, kSectionFile, kKeyPath, "");
+            ClearValueFields(dialog);
+        }
+    }
+    document_.valuesChanged = false;
+}
+
+void COrvixDlg::OnRead(int) {
+    if (!LoadImageFile(document_, Model(), services_.prompter, true)) {
+        ClearValueFields(Model());
+    }
+}
+
+void COrvixDlg::OnWrite(int) {
+    SaveImageFile(Model(), services_.prompter, document_);
+}
+
+void COrvixDlg::OnRestore(int) {
+    RestoreStandardValues(document_, Model(), services_.prompter);
+}
+
+// The program change, settings data and user data dialogs come with their subsystems; until
+// then their buttons do nothing.
+void COrvixDlg::OnProgramChange(int) {}
+void COrvixDlg::OnSettingsData(int) {}
+void COrvixDlg::OnUserData(int) {}
+
+void COrvixDlg::OnCheckRange(int) {
+    ui::DialogModel& dialog = Model();
+    if (!dialog.IsChecked(IDC_CHECK_RANGE) &&
+        services_.prompter.Message(IDP_REMOVE_RANGE_LIMIT, ui::Buttons::YesNo,
+                                   ui::Icon::Question) != ui::Answer::Yes) {
+        dialog.SetCheck(IDC_CHECK_RANGE, true);
+        return;
+    }
+    document_.checkRange = dialog.IsChecked(IDC_CHECK_RANGE);
+    WriteProfileString(document_.iniPath, kSectionRange, kKeyCheckRange,
+                       document_.checkRange ? "1" : "0");
+    ApplySpinRanges(document_, dialog);
+}
+
+void COrvixDlg::OnTable(int id) {
+    ui::DialogModel& dialog = Model();
+    if (document_.valuesChanged &&
+        services_.prompter.Message(IDP_VALUES_CHANGED, ui::Buttons::YesNo, ui::Icon::Question) ==
+            ui::Answer::Yes &&
+        !SaveImageFile(dialog, services_.prompter, document_)) {
+        // The values the user wanted kept were not written: stay on their table.
+        dialog.SetCheck(id, false);
+        dialog.SetCheck(IDC_TABLE_ORIGIN + static_cast<int>(document_.tableSelector), true);
+        return;
+    }
+    document_.tableSelector = static_cast<std::uint32_t>(id - IDC_TABLE_ORIGIN);
+    dialog.Enable(IDC_CHECK_RANGE, document_.tableSelector == 0);
+    ApplySpinRanges(document_, dialog);
+    if (!LoadImageFile(document_, dialog, services_.prompter, false)) {
+        ClearValueFields(dialog);
+    }
+}
+
+void COrvixDlg::OnServoChanged(int) {
+    document_.valuesChanged = true;
+}
+
+void COrvixDlg::OnClose(int) {
+    if (document_.valuesChanged) {
+        const ui::Answer answer = services_.prompter.Message(
+            IDP_VALUES_CHANGED, ui::Buttons::YesNoCancel, ui::Icon::Question);
+        if (answer == ui::Answer::Cancel) {
+            return;
+        }
+        // A failed write keeps the dialog open, so that the values are not lost.
+        if (answer == ui::Answer::Yes && !SaveImageFile(Model(), services_.prompter, document_)) {
+            return;
+        }
+    }
+    Model().EndDialog(ui::kIdCancel);
+}
+
+void COrvixDlg::OnSysCommand(int) {
+    CAboutDlg about;
+    services_.runner.RunModal(about);
+}
+
+} // namespace orvix
