@@ -89,8 +89,20 @@ bool WriteProfileString(const std::string& iniPath, const char* section, const c
 std::filesystem::path ChooseSettingsFolder(const std::filesystem::path& executableFolder,
                                            const char* xdgConfigHome, const char* home) {
     std::error_code error;
-    if (std::filesystem::exists(executableFolder / kSettingsFileName, error) ||
-        ::access(executableFolder.c_str(), W_OK) == 0) {
+    const bool usable = std::filesystem::exists(executableFolder / kSettingsFileName, error) ||
+                        ::access(executableFolder.c_str(), W_OK) == 0;
+    std::filesystem::path folder =
+        PickSettingsFolder(executableFolder, usable, xdgConfigHome, home);
+    if (folder != executableFolder) {
+        std::filesystem::create_directories(folder, error);
+    }
+    return folder;
+}
+
+std::filesystem::path PickSettingsFolder(const std::filesystem::path& executableFolder,
+                                         bool executableFolderUsable, const char* xdgConfigHome,
+                                         const char* home) {
+    if (executableFolderUsable) {
         return executableFolder;
     }
     std::filesystem::path config;
@@ -101,9 +113,7 @@ std::filesystem::path ChooseSettingsFolder(const std::filesystem::path& executab
     } else {
         return executableFolder;
     }
-    const std::filesystem::path folder = config / "Orvix2";
-    std::filesystem::create_directories(folder, error);
-    return folder;
+    return config / "Orvix2";
 }
 
 std::filesystem::path ExecutableFolder() {

@@ -38,6 +38,12 @@ bool WriteProfileString(const std::string& iniPath, const char* section, const c
 std::filesystem::path ChooseSettingsFolder(const std::filesystem::path& executableFolder,
                                            const char* xdgConfigHome, const char* home);
 
+// The same choice with the executable folder's state given: usable when it holds Orvix2.ini or
+// can be written to.
+std::filesystem::path PickSettingsFolder(const std::filesystem::path& executableFolder,
+                                         bool executableFolderUsable, const char* xdgConfigHome,
+                                         const char* home);
+
 // The folder of the running executable.
 std::filesystem::path ExecutableFolder();
 

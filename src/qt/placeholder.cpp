@@ -1,1 +1,0 @@
-int OrvixQtPlaceholder() { return 0; }
