@@ -1,1 +1,7 @@
-int main() { return 0; }
+#include <iostream>
+
+#include "cli/run_cli.h"
+
+int main(int argc, char** argv) {
+    return orvix::cli::RunCli(argc, argv, std::cout, std::cerr);
+}

@@ -1,1 +1,6 @@
-target_sources(orvix2_cli_lib PRIVATE cli/placeholder.cpp)
+target_sources(orvix2_cli_lib PRIVATE
+    cli/calibration_commands.cpp
+    cli/cli_prompter.cpp
+    cli/demo_card.cpp
+    cli/run_cli.cpp
+)

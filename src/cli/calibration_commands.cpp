@@ -1,0 +1,185 @@
+#include "cli/calibration_commands.h"
+
+#include <nlohmann/json.hpp>
+#include <set>
+#include <system_error>
+
+#include "app/file_io.h"
+#include "calibration/editor_document.h"
+#include "calibration/image_file.h"
+#include "calibration/servo_table.h"
+#include "cli/exit_status.h"
+#include "resources/main_dialog.h"
+#include "ui/dialog_model.h"
+
+namespace orvix::cli {
+
+namespace {
+
+const ServoInfo& Servo(int k) {
+    return kServoTable[static_cast<std::size_t>(k)];
+}
+
+std::optional<int> ServoByName(std::string_view name) {
+    for (int k = 0; k < kServoCount; ++k) {
+        if (ServoName(Servo(k)) == name) {
+            return k;
+        }
+    }
+    return std::nullopt;
+}
+
+// The document and a main dialog without a window, loaded the way the main dialog loads, except
+// that the tool never changes the file the editor remembers.
+class CalibrationSession {
+public:
+    CalibrationSession(const CommandContext& context, const CalibrationArguments& arguments)
+        : context_(context), document_(Utf8FromPath(context.settingsFile)),
+          model_(MainDialogTemplate()) {
+        document_.rememberImagePath = false;
+        document_.checkRange = arguments.checkRange;
+        document_.tableSelector = arguments.table;
+        std::error_code error;
+        const std::filesystem::path path = PathFromUtf8(arguments.imagePath);
+        const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+        document_.imagePath = Utf8FromPath(error ? path : absolute);
+    }
+
+    bool Load() { return LoadImageFile(document_, model_, context_.prompter, false); }
+    bool Save() { return SaveImageFile(model_, context_.prompter, document_); }
+
+    EditorDocument& Document() { return document_; }
+    ui::DialogModel& Model() { return model_; }
+    bool AttenuatorShown() const { return model_.IsVisible(main_dlg::IDC_ATTENUATOR); }
+
+private:
+    const CommandContext& context_;
+    EditorDocument document_;
+    ui::DialogModel model_;
+};
+
+nlohmann::ordered_json FieldJson(const ui::DialogModel& model, int fieldId) {
+    const std::optional<int> value = model.GetInt(fieldId);
+    return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
+}
+
+void PrintJson(CalibrationSession& session, const CalibrationArguments& arguments,
+               std::ostream& out) {
+    const EditorDocument& document = session.Document();
+    const ui::DialogModel& model = session.Model();
+    nlohmann::ordered_json servos = nlohmann::ordered_json::object();
+    for (int k = 0; k < kServoCount; ++k) {
+        servos[std::string(ServoName(Servo(k)))] = FieldJson(model, Servo(k).fieldId);
+    }
+    nlohmann::ordered_json json;
+    json["path"] = document.imagePath;
+    json["form"] = document.isBinaryImage ? "binary" : "text";
+    json["layout"] = document.buildVariant ? "B" : "A";
+    json["size"] = document.ImageSize();
+    json["table"] = kTableNames[arguments.table];
+    json["attenuator"] = session.AttenuatorShown() ? FieldJson(model, main_dlg::IDC_ATTENUATOR)
+                                                   : nlohmann::ordered_json(nullptr);
+    json["servos"] = std::move(servos);
+    out << json.dump(2) << '\n';
+}
+
+void PrintLines(CalibrationSession& session, std::ostream& out) {
+    const ui::DialogModel& model = session.Model();
+    for (int k = 0; k < kServoCount; ++k) {
+        out << ServoName(Servo(k)) << '\t' << JointLabel(Servo(k)) << '\t'
+            << model.GetText(Servo(k).fieldId) << '\n';
+    }
+    if (session.AttenuatorShown()) {
+        out << "attenuator\t" << model.GetText(main_dlg::IDC_ATTENUATOR) << '\n';
+    }
+}
+
+} // namespace
+
+std::optional<std::uint32_t> TableByName(std::string_view name) {
+    for (std::uint32_t table = 0; table < kTableNames.size(); ++table) {
+        if (kTableNames[table] == name) {
+            return table;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::vector<ServoAssignment>>
+ParseAssignments(const std::vector<std::string>& assignments, std::ostream& err) {
+    std::vector<ServoAssignment> parsed;
+    std::set<int> named;
+    for (const std::string& assignment : assignments) {
+        const std::string::size_type equals = assignment.find('=');
+        if (equals == std::string::npos) {
+            err << "orvix2-cli: '" << assignment << "' is not of the form ID2=VALUE\n";
+            return std::nullopt;
+        }
+        const std::string name = assignment.substr(0, equals);
+        const std::optional<int> servo = ServoByName(name);
+        if (!servo) {
+            err << "orvix2-cli: unknown servo '" << name << "'; the servos are ID2 to ID21\n";
+            return std::nullopt;
+        }
+        if (!named.insert(*servo).second) {
+            err << "orvix2-cli: servo " << name << " is given more than once\n";
+            return std::nullopt;
+        }
+        parsed.push_back(ServoAssignment{*servo, assignment.substr(equals + 1)});
+    }
+    return parsed;
+}
+
+int ShowCalibration(const CommandContext& context, const CalibrationArguments& arguments) {
+    CalibrationSession session(context, arguments);
+    if (!session.Load()) {
+        return kExitFailure;
+    }
+    if (arguments.json) {
+        PrintJson(session, arguments, context.out);
+    } else {
+        PrintLines(session, context.out);
+    }
+    return kExitSuccess;
+}
+
+int SetCalibration(const CommandContext& context, const CalibrationArguments& arguments) {
+    const std::optional<std::vector<ServoAssignment>> assignments =
+        ParseAssignments(arguments.assignments, context.err);
+    if (!assignments) {
+        return kExitUsage;
+    }
+    if (assignments->empty() && !arguments.attenuator) {
+        context.err << "orvix2-cli: nothing to set; give ID2=VALUE ... or --attenuator VALUE\n";
+        return kExitUsage;
+    }
+    CalibrationSession session(context, arguments);
+    if (!session.Load()) {
+        return kExitFailure;
+    }
+    if (arguments.attenuator && !session.AttenuatorShown()) {
+        context.err << "orvix2-cli: " << arguments.imagePath
+                    << " carries no attenuator; --attenuator is refused\n";
+        return kExitFailure;
+    }
+    for (const ServoAssignment& assignment : *assignments) {
+        session.Model().SetText(Servo(assignment.servo).fieldId, assignment.text);
+    }
+    if (arguments.attenuator) {
+        session.Model().SetText(main_dlg::IDC_ATTENUATOR, *arguments.attenuator);
+    }
+    return session.Save() ? kExitSuccess : kExitFailure;
+}
+
+int RestoreCalibration(const CommandContext& context, const CalibrationArguments& arguments) {
+    CalibrationSession session(context, arguments);
+    if (!session.Load()) {
+        return kExitFailure;
+    }
+    for (int k = 0; k < kServoCount; ++k) {
+        session.Model().SetInt(Servo(k).fieldId, StandardTableValue(k, arguments.table));
+    }
+    return session.Save() ? kExitSuccess : kExitFailure;
+}
+
+} // namespace orvix::cli

@@ -1,0 +1,42 @@
+#pragma once
+
+// A synthetic SD card for trying the editor and the tool without a robot: a STARTUP.BIN of a
+// known layout with standard calibration and standard options, and a note that says what it is.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <ostream>
+#include <vector>
+
+#include "options/option_sites.h"
+
+namespace orvix::cli {
+
+inline constexpr const char* kDemoImageName = "STARTUP.BIN";
+inline constexpr const char* kDemoNoteName = "DEMO.txt";
+
+// The step count the demo program walks; the robot's program defines no standard.
+inline constexpr std::int32_t kDemoWalkSteps = 4;
+
+// The arm values of the demo's arm movement records, before any idle arm angle change.
+inline constexpr std::array<std::int16_t, 6> kDemoArmValues{300, 100, 0, -300, -100, 0};
+
+// Where the demo places ArmPattern: records below and from kShoulderRecordsStart; the first of
+// each kind lies where the robot's program keeps the one whose first value is the fixed mark.
+std::vector<std::uint32_t> DemoArmRecords(Layout layout);
+
+// The bytes of the demo STARTUP.BIN: deterministic filler that never forms ArmPattern, with the
+// standard calibration tables, the build marker and every option site at its standard value.
+std::vector<std::uint8_t> MakeDemoImage(Layout layout);
+
+// Writes STARTUP.BIN into the folder; refuses to replace one that exists. Reasons go to err.
+bool WriteDemoImage(const std::filesystem::path& folder, Layout layout, std::ostream& err);
+
+// Writes DEMO.txt, which says in Japanese and English that the card is synthetic.
+bool WriteDemoNote(const std::filesystem::path& folder, Layout layout, std::ostream& err);
+
+// Makes the folder when needed, then every file of the demo card.
+bool MakeDemoCard(const std::filesystem::path& folder, Layout layout, std::ostream& err);
+
+} // namespace orvix::cli

@@ -1,0 +1,10 @@
+#pragma once
+
+namespace orvix::cli {
+
+// The exit status of every command.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1; // a check refused, or a read or write failed
+inline constexpr int kExitUsage = 2;   // the command line itself is wrong
+
+} // namespace orvix::cli

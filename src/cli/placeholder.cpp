@@ -1,1 +1,0 @@
-int OrvixCliPlaceholder() { return 0; }

@@ -1,0 +1,153 @@
+#include "cli/run_cli.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/file_io.h"
+#include "app/settings_file.h"
+#include "cli/calibration_commands.h"
+#include "cli/cli_prompter.h"
+#include "cli/demo_card.h"
+#include "cli/exit_status.h"
+#include "resources/main_dialog.h"
+
+namespace orvix::cli {
+
+namespace {
+
+// The version line of the about box, so that both say the same.
+std::string VersionText() {
+    constexpr std::string_view kPrefix = "Orvix2, Version";
+    for (const ui::ControlTemplate& control : AboutDialogTemplate().controls) {
+        if (control.kind == ui::ControlKind::Label && control.text.starts_with(kPrefix)) {
+            return std::string(control.text);
+        }
+    }
+    return "Orvix2";
+}
+
+std::filesystem::path SettingsFile(const CliEnvironment& environment) {
+    const std::filesystem::path folder =
+        environment.settingsFolder.empty()
+            ? ChooseSettingsFolder(ExecutableFolder(), std::getenv("XDG_CONFIG_HOME"),
+                                   std::getenv("HOME"))
+            : environment.settingsFolder;
+    return folder / kSettingsFileName;
+}
+
+// Everything the command line can say; CLI11 fills it in.
+struct CommandLine {
+    bool yes = false;
+    std::string imagePath;
+    std::string table = std::string(kTableNames[0]);
+    bool json = false;
+    bool noRangeLimit = false;
+    std::string attenuator;
+    std::vector<std::string> assignments;
+    std::string demoFolder;
+    std::string layout = "A";
+};
+
+struct Commands {
+    CLI::App* show = nullptr;
+    CLI::App* set = nullptr;
+    CLI::App* restore = nullptr;
+    CLI::App* demo = nullptr;
+    CLI::Option* attenuator = nullptr;
+};
+
+void AddImageAndTable(CLI::App& verb, CommandLine& line) {
+    verb.add_option("IMAGE", line.imagePath, "STARTUP.BIN in its binary or text form")->required();
+    verb.add_option("--table", line.table, "The calibration table")
+        ->check(CLI::IsMember(std::vector<std::string>(kTableNames.begin(), kTableNames.end())))
+        ->capture_default_str();
+}
+
+Commands DefineCommands(CLI::App& app, CommandLine& line) {
+    app.set_version_flag("--version", VersionText());
+    app.require_subcommand(1, 1);
+    app.fallthrough(); // lets --yes stand after the command as well
+    app.add_flag("--yes", line.yes, "Answer Yes to every question (otherwise No)");
+
+    Commands commands;
+    CLI::App* calibration =
+        app.add_subcommand("calibration", "The calibration tables of STARTUP.BIN");
+    calibration->require_subcommand(1, 1);
+
+    commands.show = calibration->add_subcommand("show", "Print the values of one table");
+    AddImageAndTable(*commands.show, line);
+    commands.show->add_flag("--json", line.json, "Print a JSON object");
+
+    commands.set = calibration->add_subcommand(
+        "set", "Put values into one table and write the file, as the write button does");
+    AddImageAndTable(*commands.set, line);
+    commands.set->add_flag("--no-range-limit", line.noRangeLimit,
+                           "Allow origin corrections beyond the standard value ±15°");
+    commands.attenuator = commands.set->add_option(
+        "--attenuator", line.attenuator, "The attenuator value (files of 4,011 bytes only)");
+    commands.set->add_option("ASSIGNMENTS", line.assignments, "ID2=VALUE ... ID21=VALUE");
+
+    commands.restore = calibration->add_subcommand(
+        "restore", "Write the built-in values of one table, without asking");
+    AddImageAndTable(*commands.restore, line);
+
+    commands.demo = app.add_subcommand("demo", "Make a synthetic SD card in a folder");
+    commands.demo->add_option("DIR", line.demoFolder, "The folder of the card")->required();
+    commands.demo->add_option("--layout", line.layout, "The layout of the robot's program")
+        ->check(CLI::IsMember({"A", "B"}))
+        ->capture_default_str();
+    return commands;
+}
+
+int RunDemo(const CommandLine& line, std::ostream& out, std::ostream& err) {
+    const Layout layout = line.layout == "B" ? Layout::B : Layout::A;
+    const std::filesystem::path folder = PathFromUtf8(line.demoFolder);
+    if (!MakeDemoCard(folder, layout, err)) {
+        return kExitFailure;
+    }
+    out << "made a synthetic card of layout " << line.layout << " in " << line.demoFolder << '\n';
+    return kExitSuccess;
+}
+
+} // namespace
+
+int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+           const CliEnvironment& environment) {
+    CLI::App app{"Edits the files of the robot's SD card from the command line.", "orvix2-cli"};
+    CommandLine line;
+    const Commands commands = DefineCommands(app, line);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error, out, err); // prints the help, the version or the fault
+        return status == 0 ? kExitSuccess : kExitUsage;
+    }
+
+    if (commands.demo->parsed()) {
+        return RunDemo(line, out, err);
+    }
+
+    CliPrompter prompter(err, line.yes);
+    const CommandContext context{out, err, prompter, SettingsFile(environment)};
+    CalibrationArguments arguments;
+    arguments.imagePath = line.imagePath;
+    arguments.table = TableByName(line.table).value_or(0); // CLI11 has checked the name
+    arguments.checkRange = !line.noRangeLimit;
+    arguments.json = line.json;
+    if (commands.attenuator->count() > 0) {
+        arguments.attenuator = line.attenuator;
+    }
+    arguments.assignments = line.assignments;
+
+    if (commands.show->parsed()) {
+        return ShowCalibration(context, arguments);
+    }
+    if (commands.set->parsed()) {
+        return SetCalibration(context, arguments);
+    }
+    return RestoreCalibration(context, arguments);
+}
+
+} // namespace orvix::cli
