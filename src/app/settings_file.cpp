@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "app/file_io.h"
+#include "ui/utf8_text.h"
 
 namespace orvix {
 
@@ -30,19 +31,6 @@ LoadResult LoadProfile(const std::string& iniPath, CSimpleIniA& ini) {
     return loaded < 0 ? LoadResult::Failed : LoadResult::Loaded;
 }
 
-std::string CutToChars(const std::string& text, std::size_t maxChars) {
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            if (chars == maxChars) {
-                return text.substr(0, i);
-            }
-            ++chars;
-        }
-    }
-    return text;
-}
-
 } // namespace
 
 std::string GetProfileString(const std::string& iniPath, const char* section, const char* key,
@@ -52,7 +40,7 @@ std::string GetProfileString(const std::string& iniPath, const char* section, co
     if (LoadProfile(iniPath, ini) == LoadResult::Loaded) {
         value = ini.GetValue(section, key, defaultValue.c_str());
     }
-    return maxChars == std::string::npos ? value : CutToChars(value, maxChars);
+    return maxChars == std::string::npos ? value : ui::CutToChars(value, maxChars);
 }
 
 int GetProfileInt(const std::string& iniPath, const char* section, const char* key,

@@ -5,6 +5,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "ui/utf8_text.h"
+
 namespace orvix::ui {
 
 namespace {
@@ -16,21 +18,6 @@ bool IsBlank(char c) {
 bool IsButtonKind(ControlKind kind) {
     return kind == ControlKind::PushButton || kind == ControlKind::DefPushButton ||
            kind == ControlKind::CheckBox || kind == ControlKind::RadioButton;
-}
-
-// Cuts a UTF-8 text after maxChars characters.
-std::string CutToChars(const std::string& text, std::size_t maxChars) {
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if ((byte & 0xC0) != 0x80) {
-            if (chars == maxChars) {
-                return text.substr(0, i);
-            }
-            ++chars;
-        }
-    }
-    return text;
 }
 
 } // namespace
