@@ -52,30 +52,28 @@ ui::Answer ScriptedPrompter::ShowMessage(const ui::MessageRequest& request) {
     return step.answer;
 }
 
-std::optional<std::string> ScriptedPrompter::ChooseOpenFile(const ui::OpenFileRequest& request) {
-    fileRequests_.push_back(request);
-    if (script_.empty() || script_.front().kind != Kind::OpenFile) {
-        ADD_FAILURE() << "an open-file dialog was shown but "
+std::optional<ScriptedPrompter::Step> ScriptedPrompter::Take(Kind kind, const char* what) {
+    if (script_.empty() || script_.front().kind != kind) {
+        ADD_FAILURE() << what << " was shown but "
                       << (script_.empty() ? "nothing" : Describe(script_.front()))
                       << " was expected";
         return std::nullopt;
     }
-    const Step step = script_.front();
+    Step step = script_.front();
     script_.pop_front();
-    return step.path;
+    return step;
+}
+
+std::optional<std::string> ScriptedPrompter::ChooseOpenFile(const ui::OpenFileRequest& request) {
+    fileRequests_.push_back(request);
+    const auto step = Take(Kind::OpenFile, "an open-file dialog");
+    return step ? step->path : std::nullopt;
 }
 
 std::optional<ui::Rgb> ScriptedPrompter::ChooseColour(ui::Rgb initial) {
     colourRequests_.push_back(initial);
-    if (script_.empty() || script_.front().kind != Kind::Colour) {
-        ADD_FAILURE() << "a colour chooser was shown but "
-                      << (script_.empty() ? "nothing" : Describe(script_.front()))
-                      << " was expected";
-        return std::nullopt;
-    }
-    const Step step = script_.front();
-    script_.pop_front();
-    return step.colour;
+    const auto step = Take(Kind::Colour, "a colour chooser");
+    return step ? step->colour : std::nullopt;
 }
 
 void ScriptedPrompter::Verify() {

@@ -43,6 +43,7 @@ private:
         std::optional<ui::Rgb> colour;
     };
     static std::string Describe(const Step& step);
+    std::optional<Step> Take(Kind kind, const char* what);
 
     std::deque<Step> script_;
     std::vector<ui::MessageRequest> messages_;
