@@ -1,0 +1,66 @@
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QStringList>
+#include <cmath>
+#include <gtest/gtest.h>
+
+#include "qt/dialog_units.h"
+
+namespace orvix::test {
+namespace {
+
+using qt::DialogFont;
+using qt::DialogUnits;
+
+TEST(DialogUnitsTest, BaseUnitsComeFromTheFontMetrics) {
+    const QFont font = DialogFont();
+    const DialogUnits units(font);
+    const double letters = QFontMetricsF(font).horizontalAdvance(
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    EXPECT_DOUBLE_EQ(units.BaseX(), letters / 52.0);
+    EXPECT_EQ(units.BaseY(), std::ceil(QFontMetricsF(font).lineSpacing()));
+    // Four horizontal units are one average character, eight vertical ones a line of text.
+    EXPECT_EQ(units.X(400), qRound(units.BaseX() * 100));
+    EXPECT_EQ(units.Y(24),
+              QFontMetrics(font).boundingRect(QRect(0, 0, 1000, 1000), 0, "声\n小\n大").height());
+}
+
+TEST(DialogUnitsTest, TheDialogFontIsAJapaneseSansSerifOfNinePoints) {
+    const QFont font = DialogFont();
+    EXPECT_EQ(font.families(), (QStringList{"MS UI Gothic", "Noto Sans CJK JP"}));
+    EXPECT_DOUBLE_EQ(font.pointSizeF(), 9.0);
+    // Whichever family is found, it draws kana and kanji.
+    EXPECT_TRUE(QFontMetrics(font).inFontUcs4(U'設'));
+    EXPECT_TRUE(QFontMetrics(font).inFontUcs4(U'ﾂ'));
+    EXPECT_DOUBLE_EQ(DialogFont(2.0).pointSizeF(), 18.0);
+}
+
+TEST(DialogUnitsTest, RectanglesMapCornerByCornerSoNeighboursStillTouch) {
+    const DialogUnits units(DialogFont());
+    // An edit and its spin side by side, as in the main dialog, at every offset of a row.
+    for (int x = 0; x < 40; ++x) {
+        const QRect edit = units.Map(ui::Rect{x, 7, 30, 13});
+        const QRect spin = units.Map(ui::Rect{x + 30, 7, 10, 13});
+        EXPECT_EQ(edit.right() + 1, spin.left()) << "at x = " << x;
+        EXPECT_EQ(edit.top(), spin.top());
+        EXPECT_EQ(edit.height(), spin.height());
+    }
+    const QRect rect = units.Map(ui::Rect{10, 20, 30, 40});
+    EXPECT_EQ(rect.left(), units.X(10));
+    EXPECT_EQ(rect.top(), units.Y(20));
+    EXPECT_EQ(rect.left() + rect.width(), units.X(40));
+    EXPECT_EQ(rect.top() + rect.height(), units.Y(60));
+}
+
+TEST(DialogUnitsTest, LayoutsScaleWithTheFont) {
+    const DialogUnits normal(DialogFont());
+    const DialogUnits doubled(DialogFont(2.0));
+    const QSize small = normal.MapSize(560, 286);
+    const QSize large = doubled.MapSize(560, 286);
+    EXPECT_NEAR(large.width(), 2.0 * small.width(), 0.05 * large.width());
+    EXPECT_NEAR(large.height(), 2.0 * small.height(), 0.05 * large.height());
+}
+
+} // namespace
+} // namespace orvix::test
