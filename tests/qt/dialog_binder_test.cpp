@@ -195,6 +195,15 @@ TEST_F(MainDialogBindingTest, EnterPressesTheDefaultButtonOnce) {
     EXPECT_EQ(dialog.view.result(), IDC_CLOSE);
 }
 
+TEST_F(MainDialogBindingTest, EnterInAFieldPressesTheDefaultButton) {
+    QLineEdit* edit = dialog.view.Widget<QLineEdit>(1008);
+    edit->setFocus();
+    QTest::keyClicks(edit, "7");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(controller.clicks, std::vector<int>{IDC_CLOSE});
+    EXPECT_EQ(dialog.model.GetText(1008), "7");
+}
+
 TEST_F(MainDialogBindingTest, EnterOnAnotherButtonDoesNotPressIt) {
     auto* read = dialog.view.Widget<QPushButton>(IDC_READ);
     read->setFocus();

@@ -98,6 +98,10 @@ struct LayoutCase {
     double fontScale;
 };
 
+void PrintTo(const LayoutCase& layout, std::ostream* out) {
+    *out << layout.name;
+}
+
 class LayoutTest : public testing::TestWithParam<LayoutCase> {
 protected:
     LayoutTest()

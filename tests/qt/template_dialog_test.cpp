@@ -103,9 +103,18 @@ testing::AssertionResult HasKindAndText(QWidget* widget, const ControlTemplate& 
     return fail("known kind");
 }
 
-class EveryTemplateTest : public testing::TestWithParam<const ui::DialogTemplate* (*)()> {
+struct TemplateCase {
+    const char* name;
+    const ui::DialogTemplate& (*dialogTemplate)();
+};
+
+void PrintTo(const TemplateCase& param, std::ostream* out) {
+    *out << param.name;
+}
+
+class EveryTemplateTest : public testing::TestWithParam<TemplateCase> {
 protected:
-    const ui::DialogTemplate& Template() const { return *GetParam()(); }
+    const ui::DialogTemplate& Template() const { return GetParam().dialogTemplate(); }
 };
 
 TEST_P(EveryTemplateTest, EveryControlIsAWidgetOfItsKindWithItsLabelAndInitialState) {
@@ -165,17 +174,10 @@ TEST_P(EveryTemplateTest, GroupBoxesLieBehindTheControlsInsideThem) {
     }
 }
 
-const ui::DialogTemplate* MainTemplate() {
-    return &MainDialogTemplate();
-}
-const ui::DialogTemplate* AboutTemplate() {
-    return &AboutDialogTemplate();
-}
-
 INSTANTIATE_TEST_SUITE_P(Templates, EveryTemplateTest,
-                         testing::Values(&MainTemplate, &AboutTemplate), [](const auto& info) {
-                             return info.param == &MainTemplate ? "MainDialog" : "AboutBox";
-                         });
+                         testing::Values(TemplateCase{"MainDialog", &MainDialogTemplate},
+                                         TemplateCase{"AboutBox", &AboutDialogTemplate}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TemplateDialogTest, TheMainDialogHasItsFieldsSpinsAndGroups) {
     RecordingDialog controller(MainDialogTemplate());
