@@ -1,8 +1,6 @@
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QFontMetricsF>
 #include <QStringList>
-#include <cmath>
 #include <gtest/gtest.h>
 
 #include "qt/dialog_units.h"
@@ -13,17 +11,20 @@ namespace {
 using qt::DialogFont;
 using qt::DialogUnits;
 
-TEST(DialogUnitsTest, BaseUnitsComeFromTheFontMetrics) {
-    const QFont font = DialogFont();
-    const DialogUnits units(font);
-    const double letters = QFontMetricsF(font).horizontalAdvance(
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    EXPECT_DOUBLE_EQ(units.BaseX(), letters / 52.0);
-    EXPECT_EQ(units.BaseY(), std::ceil(QFontMetricsF(font).lineSpacing()));
-    // Four horizontal units are one average character, eight vertical ones a line of text.
-    EXPECT_EQ(units.X(400), qRound(units.BaseX() * 100));
-    EXPECT_EQ(units.Y(24),
-              QFontMetrics(font).boundingRect(QRect(0, 0, 1000, 1000), 0, "声\n小\n大").height());
+TEST(DialogUnitsTest, FourUnitsAcrossAreAnAverageLetterAndEightDownALineOfText) {
+    for (double scale : {1.0, 2.0}) {
+        const QFont font = DialogFont(scale);
+        const DialogUnits units(font);
+        const QFontMetrics metrics(font);
+        const int alphabet =
+            metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        EXPECT_NEAR(units.X(4 * 52), alphabet, 1.0) << scale;
+        // Three lines of 8 units hold three lines of text, as on the platform.
+        EXPECT_GE(units.Y(24),
+                  metrics.boundingRect(QRect(0, 0, 1000, 1000), 0, "声\n小\n大").height())
+            << scale;
+        EXPECT_LT(units.Y(24), 4 * metrics.height()) << scale;
+    }
 }
 
 TEST(DialogUnitsTest, TheDialogFontIsAJapaneseSansSerifOfNinePoints) {
