@@ -236,7 +236,8 @@ TEST(SystemMenuTest, EntriesAppearInTheBackgroundMenuAndTheirShortcutsRunThem) {
     EXPECT_EQ(actions[0]->text(), "バージョン情報 Orvix(&A)...");
     EXPECT_EQ(actions[0]->shortcut(), QKeySequence(Qt::Key_F1));
 
-    QApplication::setActiveWindow(&dialog.view);
+    dialog.view.activateWindow();
+    QCoreApplication::processEvents(); // the activation is queued by the platform
     QTest::keyClick(dialog.view.Widget<QLineEdit>(1004), Qt::Key_F1);
     EXPECT_EQ(controller.commands, std::vector<int>{IDM_ABOUTBOX});
 
