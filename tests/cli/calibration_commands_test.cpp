@@ -171,16 +171,6 @@ TEST_F(CalibrationCommandTest, SetRefusesAnOriginBeyondTheRangeLimit) {
     EXPECT_EQ(*ReadI16(Image(), static_cast<std::size_t>(BinaryValueOffset(0, 0))), 1500);
 }
 
-TEST_F(CalibrationCommandTest, SetShowsTheTextChecksOfTheEditor) {
-    const CliResult empty = Run({"calibration", "set", path_, "ID8="});
-    EXPECT_EQ(empty.status, 1);
-    EXPECT_EQ(empty.err, std::string(LoadString(IDP_NO_NUMBER)) + "\n");
-    const CliResult decimal = Run({"calibration", "set", path_, "ID8=1.5"});
-    EXPECT_EQ(decimal.status, 1);
-    EXPECT_EQ(decimal.err, std::string(LoadString(IDP_NOT_DECIMAL)) + "\n");
-    EXPECT_EQ(Image(), original_);
-}
-
 TEST_F(CalibrationCommandTest, SetOnARangeTableHasNoRangeLimit) {
     const CliResult result = Run({"calibration", "set", path_, "--table", "lower", "ID7=5000"});
     ASSERT_EQ(result.status, 0) << result.err;

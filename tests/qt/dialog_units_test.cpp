@@ -27,16 +27,6 @@ TEST(DialogUnitsTest, FourUnitsAcrossAreAnAverageLetterAndEightDownALineOfText) 
     }
 }
 
-TEST(DialogUnitsTest, TheDialogFontIsAJapaneseSansSerifOfNinePoints) {
-    const QFont font = DialogFont();
-    EXPECT_EQ(font.families(), (QStringList{"MS UI Gothic", "Noto Sans CJK JP"}));
-    EXPECT_DOUBLE_EQ(font.pointSizeF(), 9.0);
-    // Whichever family is found, it draws kana and kanji.
-    EXPECT_TRUE(QFontMetrics(font).inFontUcs4(U'設'));
-    EXPECT_TRUE(QFontMetrics(font).inFontUcs4(U'ﾂ'));
-    EXPECT_DOUBLE_EQ(DialogFont(2.0).pointSizeF(), 18.0);
-}
-
 TEST(DialogUnitsTest, RectanglesMapCornerByCornerSoNeighboursStillTouch) {
     const DialogUnits units(DialogFont());
     // An edit and its spin side by side, as in the main dialog, at every offset of a row.

@@ -153,23 +153,5 @@ TEST_F(QtRunnerTest, ChildDialogsAndMessagesBelongToTheDialogThatIsOpen) {
     EXPECT_EQ(stack.Size(), 0u);
 }
 
-TEST_F(QtRunnerTest, TheFontCanBeScaled) {
-    runner.SetFont(qt::DialogFont(2.0));
-    RecordingDialog about(AboutDialogTemplate());
-    QSize size;
-    WhenRunning([&] {
-        TemplateDialog* view = OpenDialog();
-        if (view == nullptr) {
-            return Abandon("no dialog is open");
-        }
-        size = view->size();
-        view->close();
-    });
-    runner.RunModal(about);
-    const QSize normal = qt::DialogUnits(qt::DialogFont()).MapSize(170, 62);
-    EXPECT_GT(size.width(), normal.width() * 3 / 2);
-    EXPECT_GT(size.height(), normal.height() * 3 / 2);
-}
-
 } // namespace
 } // namespace orvix::test

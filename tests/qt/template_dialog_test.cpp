@@ -179,26 +179,6 @@ INSTANTIATE_TEST_SUITE_P(Templates, EveryTemplateTest,
                                          TemplateCase{"AboutBox", &AboutDialogTemplate}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TemplateDialogTest, TheMainDialogHasItsFieldsSpinsAndGroups) {
-    RecordingDialog controller(MainDialogTemplate());
-    RenderedDialog dialog(controller);
-    for (int field = 1004; field <= 1042; field += 2) {
-        EXPECT_NE(dialog.view.Widget<QLineEdit>(field), nullptr) << field;
-        EXPECT_NE(dialog.view.Widget<qt::SpinArrows>(field + 1), nullptr) << field + 1;
-    }
-    QStringList groups;
-    for (QGroupBox* box : dialog.view.findChildren<QGroupBox*>()) {
-        groups.append(box->title());
-    }
-    groups.sort();
-    QStringList expected{"右足サーボ", "左足サーボ", "頭サーボ", "右手サーボ", "左手サーボ"};
-    expected.sort();
-    EXPECT_EQ(groups, expected);
-    EXPECT_EQ(dialog.view.Widget<QPushButton>(2)->text(), "閉じる");
-    EXPECT_TRUE(dialog.view.Widget<QPushButton>(2)->isDefault());
-    EXPECT_EQ(dialog.view.Widget<QLabel>(1080)->text(), "声\n小\n大");
-}
-
 TEST(TemplateDialogTest, TheIconIsResource128ScaledToItsRectangle) {
     const QPixmap icon = qt::IconPixmap(IDR_MAINFRAME);
     ASSERT_FALSE(icon.isNull());
