@@ -1,60 +1,77 @@
 #pragma once
 
-#include <QApplication>
-#include <QString>
-#include <QStringList>
-#include <QWidget>
+// Everything the Qt tests share: the widgets, QTest and the front end's own headers.
+#include <QtTest/QTest>
+#include <QtWidgets>
 #include <functional>
+#include <gtest/gtest.h>
+#include <map>
 #include <ostream>
 #include <vector>
 
 #include "qt/dialog_binder.h"
-#include "qt/dialog_units.h"
-#include "qt/template_dialog.h"
-#include "ui/dialog_controller.h"
-#include "ui/dialog_model.h"
+#include "qt/qt_prompter.h"
+#include "qt/qt_runner.h"
+#include "qt/spin_arrows.h"
+#include "resources/main_dialog.h"
 
-// Readable QStrings in the messages of failed checks.
+// Readable Qt values in the messages of failed checks.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
 inline void PrintTo(const QStringList& texts, std::ostream* out) {
     *out << "{ \"" << texts.join("\", \"").toStdString() << "\" }";
 }
+inline void PrintTo(const QRect& rect, std::ostream* out) {
+    *out << rect.x() << "," << rect.y() << " " << rect.width() << "x" << rect.height();
+}
 
 namespace orvix::test {
 
-// A controller for any template that records what reaches its message map. OK and cancel end
-// the dialog with their ID; the test may add to any click.
+// A controller for any template that records what reaches it, by event. OK and cancel end the
+// dialog with their ID unless the test keeps it open; the test may add to any other click.
 class RecordingDialog : public ui::DialogController {
 public:
-    explicit RecordingDialog(const ui::DialogTemplate& dialogTemplate)
-        : ui::DialogController(dialogTemplate) {}
+    using ui::DialogController::DialogController;
 
-    void OnInitDialog() override;
-    bool Dispatch(int id, ui::Event event) override;
+    void OnInitDialog() override {
+        if (onInit) {
+            onInit(Model());
+        }
+    }
+    bool Dispatch(int id, ui::Event event) override {
+        events[event].push_back(id);
+        if (event == ui::Event::Clicked &&
+            (id == ui::kIdOk || (id == ui::kIdCancel && endsOnCancel))) {
+            Model().EndDialog(id);
+        } else if (event == ui::Event::Clicked && onClick) {
+            onClick(id);
+        }
+        return true;
+    }
 
     std::function<void(ui::DialogModel&)> onInit;
     std::function<void(int id)> onClick;
-
-    std::vector<int> clicks;
-    std::vector<int> changes;
-    std::vector<int> selections;
-    std::vector<int> commands;
-
-private:
-    void OnEnd(int id);
-    void OnClicked(int id);
-    void OnChanged(int id);
-    void OnSelection(int id);
-    void OnCommand(int id);
+    bool endsOnCancel = true;
+    std::map<ui::Event, std::vector<int>> events;
+    std::vector<int>& clicks = events[ui::Event::Clicked];
+    std::vector<int>& changes = events[ui::Event::Changed];
+    std::vector<int>& selections = events[ui::Event::SelectionChanged];
+    std::vector<int>& commands = events[ui::Event::SysCommand];
 };
 
-// A dialog rendered and bound as the runner does it, initialised but not run: the test acts on
+// A dialog rendered, bound and initialised as the runner does it, but not run: the test acts on
 // its widgets directly.
 class RenderedDialog {
 public:
-    explicit RenderedDialog(ui::DialogController& controller, double fontScale = 1.0);
+    explicit RenderedDialog(ui::DialogController& controller, double fontScale = 1.0)
+        : model(controller.Template()), view(controller.Template(), qt::DialogFont(fontScale)),
+          binder(view, model) {
+        controller.Attach(model);
+        controller.OnInitDialog();
+        binder.BindSystemMenu();
+        model.ProcessPosted();
+    }
 
     ui::DialogModel model;
     qt::TemplateDialog view;
@@ -72,6 +89,52 @@ template <class T> T* FindTopLevel() {
 }
 
 // Runs an action once the event loop of the dialog about to be opened is running.
-void WhenRunning(std::function<void()> action);
+inline void WhenRunning(std::function<void()> action) {
+    QTimer::singleShot(0, qApp, std::move(action));
+}
+
+// Answers the next message box from inside its own event loop with a button (the box's escape
+// button when it has no such button), after trying Esc when asked, and records what it showed.
+// Destroyed before a box opens, it answers none.
+class BoxAnswer : public QObject {
+public:
+    explicit BoxAnswer(QMessageBox::StandardButton button, bool tryEscape = false) {
+        QTimer::singleShot(0, this, [this, button, tryEscape] {
+            if (QMessageBox* box = FindTopLevel<QMessageBox>()) {
+                Read(*box);
+                if (tryEscape) {
+                    QTest::keyClick(box, Qt::Key_Escape);
+                    stayedOpenOnEscape = box->isVisible();
+                }
+                if (box->isVisible()) {
+                    QAbstractButton* answer = box->button(button);
+                    (answer != nullptr ? answer : box->escapeButton())->click();
+                }
+            }
+        });
+    }
+
+    QString caption;
+    QString text; // empty while no box came
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons; // sorted, without their mnemonics: "はい(&Y)" reads "はい"
+    QString defaultButton;
+    QWidget* parent = nullptr;
+    bool stayedOpenOnEscape = false;
+
+private:
+    void Read(const QMessageBox& box) {
+        const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)$"));
+        caption = box.windowTitle();
+        text = box.text();
+        icon = box.icon();
+        for (QAbstractButton* shown : box.buttons()) {
+            buttons.append(shown->text().remove(mnemonic));
+        }
+        buttons.sort();
+        defaultButton = box.defaultButton() ? box.defaultButton()->text().remove(mnemonic) : "";
+        parent = box.parentWidget();
+    }
+};
 
 } // namespace orvix::test
