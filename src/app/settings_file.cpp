@@ -1,7 +1,6 @@
 #include "app/settings_file.h"
 
 #include <SimpleIni.h>
-#include <cerrno>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -53,7 +52,6 @@ int GetProfileInt(const std::string& iniPath, const char* section, const char* k
     if (text == nullptr) {
         return defaultValue;
     }
-    errno = 0;
     const long value = std::strtol(text, nullptr, 10);
     return static_cast<int>(value);
 }

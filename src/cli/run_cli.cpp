@@ -17,17 +17,6 @@ namespace orvix::cli {
 
 namespace {
 
-// The version line of the about box, so that both say the same.
-std::string VersionText() {
-    constexpr std::string_view kPrefix = "Orvix2, Version";
-    for (const ui::ControlTemplate& control : AboutDialogTemplate().controls) {
-        if (control.kind == ui::ControlKind::Label && control.text.starts_with(kPrefix)) {
-            return std::string(control.text);
-        }
-    }
-    return "Orvix2";
-}
-
 std::filesystem::path SettingsFile(const CliEnvironment& environment) {
     const std::filesystem::path folder =
         environment.settingsFolder.empty()
@@ -66,7 +55,7 @@ void AddImageAndTable(CLI::App& verb, CommandLine& line) {
 }
 
 Commands DefineCommands(CLI::App& app, CommandLine& line) {
-    app.set_version_flag("--version", VersionText());
+    app.set_version_flag("--version", kVersionText);
     app.require_subcommand(1, 1);
     app.fallthrough(); // lets --yes stand after the command as well
     app.add_flag("--yes", line.yes, "Answer Yes to every question (otherwise No)");

@@ -12,7 +12,7 @@ const DialogTemplate& AboutDialogTemplate() {
         62,
         {
             Control(ControlKind::Icon, 0, "128", 11, 14, 21, 21),
-            Control(ControlKind::Label, 0, "Orvix2, Version 3.68", 42, 18, 120, 10),
+            Control(ControlKind::Label, 0, kVersionText, 42, 18, 120, 10),
             Control(ControlKind::DefPushButton, kIdOk, "OK", 113, 41, 50, 14, kGroup),
         },
     };

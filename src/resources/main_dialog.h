@@ -27,6 +27,9 @@ inline constexpr int IDC_ATTENUATOR_LABEL = 1079;
 inline constexpr int IDC_ATTENUATOR_SCALE = 1080;
 } // namespace main_dlg
 
+// The name and version the about box shows.
+inline constexpr const char* kVersionText = "Orvix2, Version 3.68";
+
 // The system menu command of the about box.
 inline constexpr int IDM_ABOUTBOX = 16;
 
