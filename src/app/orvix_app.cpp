@@ -1,8 +1,9 @@
 #include "app/orvix_app.h"
 
-#include "app/file_io.h"
-#include "app/settings_file.h"
+#include "app/about_dlg.h"
 #include "calibration/orvix_dlg.h"
+#include "storage/file_io.h"
+#include "storage/settings_file.h"
 
 namespace orvix {
 
@@ -13,7 +14,10 @@ COrvixApp::COrvixApp(ui::UiServices& services, std::filesystem::path settingsFol
 
 bool COrvixApp::InitInstance() {
     COrvixDlg dialog(services_, Utf8FromPath(settingsFolder_ / kSettingsFileName),
-                     initialImagePath_);
+                     initialImagePath_, [this] {
+                         CAboutDlg about;
+                         services_.runner.RunModal(about);
+                     });
     services_.runner.RunModal(dialog);
     return false;
 }

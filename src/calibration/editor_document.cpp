@@ -1,6 +1,6 @@
 #include "calibration/editor_document.h"
 
-#include "app/settings_file.h"
+#include "storage/settings_file.h"
 
 namespace orvix {
 

@@ -3,13 +3,13 @@
 #include <limits>
 #include <string_view>
 
-#include "app/byte_order.h"
-#include "app/file_io.h"
-#include "app/settings_file.h"
-#include "calibration/image_backup.h"
 #include "calibration/servo_table.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
+#include "storage/byte_order.h"
+#include "storage/file_backup.h"
+#include "storage/file_io.h"
+#include "storage/settings_file.h"
 
 namespace orvix {
 
@@ -85,7 +85,7 @@ bool LoadBinaryForm(EditorDocument& document, ui::DialogModel& dialog,
     dialog.SetInt(IDC_ATTENUATOR, *ReadI8(image, kAttenuatorOffset));
     for (int k = 0; k < kServoCount; ++k) {
         const auto value = ReadI16(image, BinaryValueOffset(k, document.tableSelector));
-        dialog.SetInt(kServoTable[static_cast<std::size_t>(k)].fieldId, *value);
+        dialog.SetInt(ServoField(k), *value);
     }
     ShowAttenuator(dialog, image.size() == kShortImageSize);
     return true;
@@ -110,7 +110,7 @@ int LoadTextForm(EditorDocument& document, ui::DialogModel& dialog,
         if (!value) {
             return IDP_WRONG_SETTING_VALUES;
         }
-        dialog.SetInt(kServoTable[static_cast<std::size_t>(k)].fieldId, *value);
+        dialog.SetInt(ServoField(k), *value);
     }
     ShowAttenuator(dialog, hasAttenuator);
     return 0;
@@ -203,9 +203,7 @@ bool SaveImageFile(ui::DialogModel& dialog, ui::Prompter& prompter, EditorDocume
     std::array<int, kServoCount> values{};
     for (int k = 0; k < kServoCount; ++k) {
         const auto [low, high] = ServoLimits(document, k);
-        const auto value =
-            ReadValueField(dialog, prompter, kServoTable[static_cast<std::size_t>(k)].fieldId,
-                           document, low, high);
+        const auto value = ReadValueField(dialog, prompter, ServoField(k), document, low, high);
         if (!value) {
             return false;
         }
@@ -331,16 +329,15 @@ void RestoreStandardValues(EditorDocument& document, ui::DialogModel& dialog,
         return;
     }
     for (int k = 0; k < kServoCount; ++k) {
-        dialog.SetInt(kServoTable[static_cast<std::size_t>(k)].fieldId,
-                      StandardTableValue(k, document.tableSelector));
+        dialog.SetInt(ServoField(k), StandardTableValue(k, document.tableSelector));
     }
 }
 
 void ClearValueFields(ui::DialogModel& dialog) {
     dialog.SetText(IDC_ATTENUATOR, "");
     ShowAttenuator(dialog, false); // no file, no attenuator
-    for (const ServoInfo& servo : kServoTable) {
-        dialog.SetText(servo.fieldId, "");
+    for (const ServoRow& row : kServoRows) {
+        dialog.SetText(row.fieldId, "");
     }
     for (int id : kImageButtons) {
         dialog.Enable(id, false);
@@ -349,12 +346,13 @@ void ClearValueFields(ui::DialogModel& dialog) {
 
 void ApplySpinRanges(const EditorDocument& document, ui::DialogModel& dialog) {
     const bool limited = document.checkRange && document.tableSelector == 0;
-    for (const ServoInfo& servo : kServoTable) {
+    for (int k = 0; k < kServoCount; ++k) {
+        const int spin = kServoRows[static_cast<std::size_t>(k)].spinId;
+        const int standard = kServoTable[static_cast<std::size_t>(k)].standard;
         if (limited) {
-            dialog.SetSpinRange(servo.spinId, servo.standard - kOriginRangeLimit,
-                                servo.standard + kOriginRangeLimit);
+            dialog.SetSpinRange(spin, standard - kOriginRangeLimit, standard + kOriginRangeLimit);
         } else {
-            dialog.SetSpinRange(servo.spinId, -kOriginLimitOff, kOriginLimitOff);
+            dialog.SetSpinRange(spin, -kOriginLimitOff, kOriginLimitOff);
         }
     }
 }

@@ -3,13 +3,12 @@
 #include <array>
 #include <filesystem>
 
-#include "app/about_dlg.h"
-#include "app/file_io.h"
-#include "app/settings_file.h"
 #include "calibration/image_file.h"
 #include "calibration/servo_table.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
+#include "storage/file_io.h"
+#include "storage/settings_file.h"
 #include "ui/prompter.h"
 
 namespace orvix {
@@ -19,14 +18,16 @@ using ui::Event;
 
 namespace {
 
-constexpr int kFirstServoField = kServoTable.front().fieldId;
-constexpr int kLastServoField = kServoTable.back().fieldId;
+constexpr int kFirstServoField = kServoRows.front().fieldId;
+constexpr int kLastServoField = kServoRows.back().fieldId;
 
 } // namespace
 
-COrvixDlg::COrvixDlg(ui::UiServices& services, std::string iniPath, std::string initialImagePath)
+COrvixDlg::COrvixDlg(ui::UiServices& services, std::string iniPath, std::string initialImagePath,
+                     std::function<void()> showAbout)
     : ui::DialogController(MainDialogTemplate()), services_(services),
-      document_(std::move(iniPath)), initialImagePath_(std::move(initialImagePath)) {}
+      document_(std::move(iniPath)), initialImagePath_(std::move(initialImagePath)),
+      showAbout_(std::move(showAbout)) {}
 
 bool COrvixDlg::Dispatch(int id, Event event) {
     static constexpr ui::MessageEntry<COrvixDlg> map[] = {
@@ -150,8 +151,9 @@ void COrvixDlg::OnClose(int) {
 }
 
 void COrvixDlg::OnSysCommand(int) {
-    CAboutDlg about;
-    services_.runner.RunModal(about);
+    if (showAbout_) {
+        showAbout_();
+    }
 }
 
 } // namespace orvix

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "calibration/editor_document.h"
@@ -11,8 +12,10 @@ namespace orvix {
 class COrvixDlg : public ui::DialogController {
 public:
     // Makes the document, which reads the settings file. A non-empty initialImagePath is loaded
-    // on opening instead of the remembered file.
-    COrvixDlg(ui::UiServices& services, std::string iniPath, std::string initialImagePath = {});
+    // on opening instead of the remembered file. showAbout opens the about box, which belongs to
+    // the application.
+    COrvixDlg(ui::UiServices& services, std::string iniPath, std::string initialImagePath = {},
+              std::function<void()> showAbout = {});
 
     void OnInitDialog() override;
     bool Dispatch(int id, ui::Event event) override;
@@ -35,6 +38,7 @@ private:
     ui::UiServices& services_;
     EditorDocument document_;
     std::string initialImagePath_;
+    std::function<void()> showAbout_;
 };
 
 } // namespace orvix

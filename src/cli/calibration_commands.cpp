@@ -4,20 +4,20 @@
 #include <set>
 #include <system_error>
 
-#include "app/file_io.h"
 #include "calibration/editor_document.h"
 #include "calibration/image_file.h"
 #include "calibration/servo_table.h"
 #include "cli/exit_status.h"
 #include "resources/main_dialog.h"
+#include "storage/file_io.h"
 #include "ui/dialog_model.h"
 
 namespace orvix::cli {
 
 namespace {
 
-const ServoInfo& Servo(int k) {
-    return kServoTable[static_cast<std::size_t>(k)];
+const ServoRow& Servo(int k) {
+    return kServoRows[static_cast<std::size_t>(k)];
 }
 
 std::optional<int> ServoByName(std::string_view name) {

@@ -1,9 +1,11 @@
 #include "cli/cli_prompter.h"
 
+#include "resources/string_table.h"
+
 namespace orvix::cli {
 
 ui::Answer CliPrompter::ShowMessage(const ui::MessageRequest& request) {
-    err_ << ui::MessageText(request) << '\n';
+    err_ << MessageText(request) << '\n';
     switch (request.buttons) {
     case ui::Buttons::Ok:
         return ui::Answer::Ok;

@@ -5,10 +5,10 @@
 #include <string>
 #include <system_error>
 
-#include "app/byte_order.h"
-#include "app/file_io.h"
 #include "calibration/editor_document.h"
 #include "calibration/servo_table.h"
+#include "storage/byte_order.h"
+#include "storage/file_io.h"
 
 namespace orvix::cli {
 

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "app/file_io.h"
-#include "app/settings_file.h"
 #include "cli/calibration_commands.h"
 #include "cli/cli_prompter.h"
 #include "cli/demo_card.h"
 #include "cli/exit_status.h"
 #include "resources/main_dialog.h"
+#include "storage/file_io.h"
+#include "storage/settings_file.h"
 
 namespace orvix::cli {
 

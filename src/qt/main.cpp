@@ -9,11 +9,11 @@
 #include <cstdlib>
 
 #include "app/orvix_app.h"
-#include "app/settings_file.h"
 #include "qt/dialog_stack.h"
 #include "qt/qt_prompter.h"
 #include "qt/qt_runner.h"
 #include "qt/qt_setup.h"
+#include "storage/settings_file.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);

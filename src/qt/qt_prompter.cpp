@@ -1,5 +1,7 @@
 #include "qt/qt_prompter.h"
 
+#include "resources/string_table.h"
+
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QFile>
@@ -99,7 +101,7 @@ QString FromUtf8(const std::string& text) {
 
 ui::Answer QtPrompter::ShowMessage(const ui::MessageRequest& request) {
     QMessageBox box(ToQtIcon(ui::EffectiveIcon(request)), QString::fromUtf8(ui::kMessageCaption),
-                    FromUtf8(ui::MessageText(request)), ToQtButtons(request.buttons), stack_.Top());
+                    FromUtf8(MessageText(request)), ToQtButtons(request.buttons), stack_.Top());
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(ToQtButton(ui::EffectiveDefault(request)));
     NoEscape noEscape;

@@ -1,7 +1,5 @@
 #include "resources/main_dialog.h"
 
-#include "calibration/servo_table.h"
-
 namespace orvix {
 
 using namespace ui;
@@ -13,11 +11,11 @@ namespace {
 constexpr int kRowPitch = 26;
 
 void AddServoRow(std::vector<ControlTemplate>& controls, int k, int x, int y) {
-    const ServoInfo& servo = kServoTable[static_cast<std::size_t>(k)];
-    controls.push_back(Control(ControlKind::Label, 0, servo.rowLabel, x, y + 8, 64, 10));
-    controls.push_back(Control(ControlKind::Edit, servo.fieldId, "", x + 66, y + 6, 30, 13));
-    controls.push_back(Control(ControlKind::Spin, servo.spinId, "", x + 96, y + 6, 10, 13));
-    controls.push_back(Control(ControlKind::Label, 0, servo.directionLabel, x + 109, y, 30, 25));
+    const ServoRow& row = kServoRows[static_cast<std::size_t>(k)];
+    controls.push_back(Control(ControlKind::Label, 0, row.label, x, y + 8, 64, 10));
+    controls.push_back(Control(ControlKind::Edit, row.fieldId, "", x + 66, y + 6, 30, 13));
+    controls.push_back(Control(ControlKind::Spin, row.spinId, "", x + 96, y + 6, 10, 13));
+    controls.push_back(Control(ControlKind::Label, 0, row.directionLabel, x + 109, y, 30, 25));
 }
 
 void AddServoGroup(std::vector<ControlTemplate>& controls, std::string_view title, int firstK,

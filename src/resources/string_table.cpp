@@ -87,4 +87,13 @@ std::string_view LoadString(int id) {
     return found->text;
 }
 
+std::string MessageText(const ui::MessageRequest& request) {
+    std::string text(LoadString(request.messageId));
+    const std::string::size_type at = text.find("%1");
+    if (at != std::string::npos) {
+        text.replace(at, 2, request.argument);
+    }
+    return text;
+}
+
 } // namespace orvix

@@ -2,7 +2,10 @@
 
 // The string table: every message text of the program, by its ID.
 
+#include <string>
 #include <string_view>
+
+#include "ui/prompter.h"
 
 namespace orvix {
 
@@ -44,5 +47,8 @@ inline constexpr int IDP_HEAD_SWITCH = 172;
 
 // The text of a string-table entry; empty for an unknown ID.
 std::string_view LoadString(int id);
+
+// The text shown for a message box: the string-table text with %1 filled in.
+std::string MessageText(const ui::MessageRequest& request);
 
 } // namespace orvix

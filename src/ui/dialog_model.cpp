@@ -5,7 +5,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "ui/utf8_text.h"
+#include "storage/utf8_text.h"
 
 namespace orvix::ui {
 

@@ -1,22 +1,11 @@
 #include "ui/prompter.h"
 
-#include "resources/string_table.h"
-
 namespace orvix::ui {
 
 Answer Prompter::Message(int messageId, Buttons buttons, Icon icon, std::string argument,
                          Answer defaultAnswer) {
     return ShowMessage(
         MessageRequest{messageId, std::move(argument), buttons, icon, defaultAnswer});
-}
-
-std::string MessageText(const MessageRequest& request) {
-    std::string text(LoadString(request.messageId));
-    const std::string::size_type at = text.find("%1");
-    if (at != std::string::npos) {
-        text.replace(at, 2, request.argument);
-    }
-    return text;
 }
 
 Icon EffectiveIcon(const MessageRequest& request) {

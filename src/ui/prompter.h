@@ -46,8 +46,6 @@ public:
                    std::string argument = {}, Answer defaultAnswer = Answer::None);
 };
 
-// The text shown for a request: the string-table text with %1 filled in.
-std::string MessageText(const MessageRequest& request);
 // The icon shown: an explicit one, or the one that goes with the buttons.
 Icon EffectiveIcon(const MessageRequest& request);
 // The answer that Enter gives: the explicit default, or the first button.

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "app/byte_order.h"
-#include "app/file_io.h"
-#include "app/settings_file.h"
-#include "calibration/image_backup.h"
 #include "image_fixtures.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
+#include "storage/byte_order.h"
+#include "storage/file_backup.h"
+#include "storage/file_io.h"
+#include "storage/settings_file.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
 
@@ -36,15 +36,12 @@ protected:
     test::TableValues Fields() const {
         test::TableValues values{};
         for (int k = 0; k < kServoCount; ++k) {
-            values[static_cast<std::size_t>(k)] =
-                dialog.GetIntOrZero(kServoTable[static_cast<std::size_t>(k)].fieldId);
+            values[static_cast<std::size_t>(k)] = dialog.GetIntOrZero(ServoField(k));
         }
         return values;
     }
 
-    void SetField(int k, const std::string& text) {
-        dialog.SetText(kServoTable[static_cast<std::size_t>(k)].fieldId, text);
-    }
+    void SetField(int k, const std::string& text) { dialog.SetText(ServoField(k), text); }
 
     test::TempFolder folder;
     test::ScriptedPrompter prompter;
@@ -356,7 +353,7 @@ TEST_F(ImageFileTest, ARefusedFieldLeavesFileAndImageAlone) {
     SetField(5, "");
     prompter.Expect(IDP_NO_NUMBER);
     EXPECT_FALSE(SaveImageFile(dialog, prompter, document));
-    EXPECT_EQ(dialog.Focus(), kServoTable[5].fieldId);
+    EXPECT_EQ(dialog.Focus(), ServoField(5));
     EXPECT_EQ(test::ReadBytes(Card()), original);
     EXPECT_EQ(document.image, original);
     EXPECT_FALSE(std::filesystem::exists(folder / kBackupFolderName));
@@ -407,7 +404,7 @@ TEST_F(ImageFileTest, RestoreAsksThenPutsTheBuiltInValues) {
     prompter.Expect(IDP_RESTORE_ORIGINS, Answer::Yes);
     RestoreStandardValues(document, dialog, prompter);
     for (int k = 0; k < kServoCount; ++k) {
-        EXPECT_EQ(dialog.GetIntOrZero(kServoTable[static_cast<std::size_t>(k)].fieldId),
+        EXPECT_EQ(dialog.GetIntOrZero(ServoField(k)),
                   kServoTable[static_cast<std::size_t>(k)].standard);
     }
     document.tableSelector = 2;

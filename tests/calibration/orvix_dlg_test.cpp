@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "app/byte_order.h"
-#include "app/file_io.h"
-#include "app/settings_file.h"
 #include "image_fixtures.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
+#include "storage/byte_order.h"
+#include "storage/file_io.h"
+#include "storage/settings_file.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
 #include "support/test_runner.h"
@@ -233,9 +233,9 @@ TEST_F(OrvixDlgTest, RemovingTheRangeLimitAsksFirst) {
     Model().Click(IDC_CHECK_RANGE);
     EXPECT_FALSE(dlg->Document().checkRange);
     EXPECT_EQ(GetProfileString(Ini(), kSectionRange, kKeyCheckRange, ""), "0");
-    for (const ServoInfo& servo : kServoTable) {
-        EXPECT_EQ(Model().SpinLow(servo.spinId), -1500);
-        EXPECT_EQ(Model().SpinHigh(servo.spinId), 1500);
+    for (const ServoRow& row : kServoRows) {
+        EXPECT_EQ(Model().SpinLow(row.spinId), -1500);
+        EXPECT_EQ(Model().SpinHigh(row.spinId), 1500);
     }
     Model().Type(kId2Field, "1500");
     prompter.Expect(IDP_WRITE_PROGRAM_DONE);
@@ -297,19 +297,6 @@ TEST_F(OrvixDlgTest, TheAttenuatorAloneMarksNothing) {
     Model().PressEscape();
     EXPECT_TRUE(Model().Ended());
     EXPECT_EQ(test::ReadBytes(Card())[16], 1);
-}
-
-TEST_F(OrvixDlgTest, TheAboutBoxOpensFromTheSystemMenu) {
-    Open();
-    bool shown = false;
-    runner.Expect(IDD_ABOUTBOX, [&](ui::DialogModel& about) {
-        shown = true;
-        EXPECT_EQ(about.Template().title, "バージョン情報 Orvix");
-        about.PressEnter();
-    });
-    Model().SystemCommand(IDM_ABOUTBOX);
-    EXPECT_TRUE(shown);
-    EXPECT_FALSE(Model().Ended());
 }
 
 } // namespace

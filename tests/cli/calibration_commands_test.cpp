@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "app/byte_order.h"
 #include "calibration/servo_table.h"
 #include "cli_runner.h"
 #include "resources/string_table.h"
+#include "storage/byte_order.h"
 
 namespace orvix::test {
 namespace {

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 #include <span>
 
-#include "app/byte_order.h"
 #include "calibration/servo_table.h"
 #include "cli_runner.h"
 #include "options/option_sites.h"
+#include "storage/byte_order.h"
 
 namespace orvix::test {
 namespace {

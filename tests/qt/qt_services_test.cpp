@@ -1,6 +1,7 @@
 // The runner and the prompter, which share one stack of open dialogs, and the editor's main
 // dialog run through them as a person would use it.
 
+#include "app/about_dlg.h"
 #include "calibration/orvix_dlg.h"
 #include "calibration/servo_table.h"
 #include "qt_test_support.h"
@@ -67,7 +68,7 @@ TEST_F(QtServicesTest, AMessageHasTheCaptionTheTextJapaneseButtonsItsIconAndDefa
     BoxAnswer no(QMessageBox::No);
     EXPECT_EQ(prompter.ShowMessage(question), ui::Answer::No);
     EXPECT_EQ(no.caption, "Orvix2");
-    EXPECT_EQ(no.text.toStdString(), ui::MessageText(question));
+    EXPECT_EQ(no.text.toStdString(), MessageText(question));
     EXPECT_EQ(no.icon, QMessageBox::Question);
     EXPECT_EQ(no.buttons, (QStringList{"いいえ", "はい", "キャンセル"}));
     EXPECT_EQ(no.defaultButton, "はい");
@@ -149,7 +150,11 @@ TEST_F(QtServicesTest, TheMainDialogStepsAServoWithTheUpKeyWritesTheFileAndClose
     WriteBytes(folder / "STARTUP.BIN", image);
 
     ui::UiServices services{prompter, runner};
-    COrvixDlg dialog(services, (folder / "Orvix2.ini").string(), (folder / "STARTUP.BIN").string());
+    COrvixDlg dialog(services, (folder / "Orvix2.ini").string(), (folder / "STARTUP.BIN").string(),
+                     [&] {
+                         CAboutDlg about;
+                         runner.RunModal(about);
+                     });
     WhenRunning([&] {
         TemplateDialog* view = OpenDialog();
         ASSERT_NE(view, nullptr);

@@ -219,8 +219,8 @@ TEST_P(TemplateDialogTest, WritesPicturesOfTheDialog) {
         return save("");
     }
     // The main dialog as it looks with a file loaded, and then with the attenuator too.
-    for (const ServoInfo& servo : kServoTable) {
-        dialog.model.SetInt(servo.fieldId, servo.standard);
+    for (int k = 0; k < kServoCount; ++k) {
+        dialog.model.SetInt(ServoField(k), kServoTable[static_cast<std::size_t>(k)].standard);
     }
     dialog.model.SetCheck(main_dlg::IDC_TABLE_ORIGIN, true);
     dialog.model.SetCheck(main_dlg::IDC_CHECK_RANGE, true);

@@ -1,5 +1,7 @@
 #include "support/scripted_prompter.h"
 
+#include "resources/string_table.h"
+
 #include <gtest/gtest.h>
 
 namespace orvix::test {
@@ -38,7 +40,7 @@ std::string ScriptedPrompter::Describe(const Step& step) {
 ui::Answer ScriptedPrompter::ShowMessage(const ui::MessageRequest& request) {
     messages_.push_back(request);
     if (script_.empty()) {
-        ADD_FAILURE() << "message " << request.messageId << " (" << ui::MessageText(request)
+        ADD_FAILURE() << "message " << request.messageId << " (" << MessageText(request)
                       << ") was shown but not expected";
         return ui::EffectiveDefault(request);
     }
@@ -46,7 +48,7 @@ ui::Answer ScriptedPrompter::ShowMessage(const ui::MessageRequest& request) {
     script_.pop_front();
     if (step.kind != Kind::Message || step.messageId != request.messageId) {
         ADD_FAILURE() << "expected " << Describe(step) << ", but message " << request.messageId
-                      << " (" << ui::MessageText(request) << ") was shown";
+                      << " (" << MessageText(request) << ") was shown";
         return ui::EffectiveDefault(request);
     }
     return step.answer;

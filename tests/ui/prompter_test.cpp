@@ -10,9 +10,9 @@ namespace {
 
 TEST(PrompterTest, MessageTextFillsTheArgumentIn) {
     ui::MessageRequest request{IDP_OUT_OF_RANGE, "-125～175"};
-    EXPECT_EQ(ui::MessageText(request), "数字が範囲(-125～175)を越えています");
+    EXPECT_EQ(MessageText(request), "数字が範囲(-125～175)を越えています");
     request.messageId = IDP_NO_NUMBER;
-    EXPECT_EQ(ui::MessageText(request), "数字が入力されていません");
+    EXPECT_EQ(MessageText(request), "数字が入力されていません");
 }
 
 TEST(PrompterTest, IconAndDefaultFollowTheButtonsUnlessGiven) {

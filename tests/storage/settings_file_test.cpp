@@ -1,10 +1,10 @@
-#include "app/settings_file.h"
+#include "storage/settings_file.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
 
-#include "app/file_io.h"
 #include "calibration/editor_document.h"
+#include "storage/file_io.h"
 #include "support/temp_folder.h"
 
 namespace orvix {

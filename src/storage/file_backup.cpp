@@ -1,4 +1,4 @@
-#include "calibration/image_backup.h"
+#include "storage/file_backup.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/file_io.h"
+#include "storage/file_io.h"
 
 namespace orvix {
 

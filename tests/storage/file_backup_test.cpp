@@ -1,4 +1,4 @@
-#include "calibration/image_backup.h"
+#include "storage/file_backup.h"
 
 #include <gtest/gtest.h>
 #include <regex>

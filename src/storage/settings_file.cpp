@@ -1,11 +1,11 @@
-#include "app/settings_file.h"
+#include "storage/settings_file.h"
 
 #include <SimpleIni.h>
 #include <cstdlib>
 #include <unistd.h>
 
-#include "app/file_io.h"
-#include "ui/utf8_text.h"
+#include "storage/file_io.h"
+#include "storage/utf8_text.h"
 
 namespace orvix {
 

@@ -1,8 +1,8 @@
-#include "app/file_io.h"
+#include "storage/file_io.h"
 
 #include <gtest/gtest.h>
 
-#include "app/byte_order.h"
+#include "storage/byte_order.h"
 #include "support/temp_folder.h"
 
 namespace orvix {

@@ -1,4 +1,4 @@
-#include "app/file_io.h"
+#include "storage/file_io.h"
 
 #include <cerrno>
 #include <cstdio>
