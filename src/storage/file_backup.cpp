@@ -1,16 +1,18 @@
 #include "storage/file_backup.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstdio>
 #include <ctime>
+#include <optional>
 #include <utility>
 #include <vector>
-
-#include "storage/file_io.h"
 
 namespace orvix {
 
 namespace {
+
+constexpr const char* kFirstMark = "first-";
+constexpr const char* kSourceFileName = "SOURCE.txt";
 
 std::string TimeStamp(std::chrono::system_clock::time_point now) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
@@ -21,71 +23,123 @@ std::string TimeStamp(std::chrono::system_clock::time_point now) {
     return text;
 }
 
-// Backups of one file: "<stem>-YYYYMMDD-HHMMSS[-n]<extension>".
-bool IsBackupOf(const std::string& name, const std::string& stem, const std::string& extension) {
-    const std::string prefix = stem + "-";
-    return name.size() >= prefix.size() + 15 + extension.size() && name.starts_with(prefix) &&
-           name.ends_with(extension);
+bool AllDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-void Prune(const std::filesystem::path& folder, const std::string& stem,
-           const std::string& extension) {
+// The time stamp and copy number of "<stem>-YYYYMMDD-HHMMSS[-n]<extension>", exactly; nothing
+// for any other name (the first copy, another file's copies, notes).
+std::optional<std::pair<std::string, int>>
+RotatingCopy(const std::string& name, const std::string& stem, const std::string& extension) {
+    const std::string prefix = stem + "-";
+    if (name.size() < prefix.size() + 15 + extension.size() || !name.starts_with(prefix) ||
+        !name.ends_with(extension)) {
+        return std::nullopt;
+    }
+    const std::string rest =
+        name.substr(prefix.size(), name.size() - prefix.size() - extension.size());
+    const std::string stamp = rest.substr(0, 15);
+    if (!AllDigits(stamp.substr(0, 8)) || stamp[8] != '-' || !AllDigits(stamp.substr(9))) {
+        return std::nullopt;
+    }
+    if (rest.size() == 15) {
+        return std::make_pair(stamp, 1);
+    }
+    if (rest[15] != '-' || !AllDigits(rest.substr(16)) || rest.size() > 20) {
+        return std::nullopt;
+    }
+    return std::make_pair(stamp, std::stoi(rest.substr(16)));
+}
+
+struct Copies {
+    std::optional<std::filesystem::path> first;
+    std::vector<std::pair<std::pair<std::string, int>, std::filesystem::path>> rotating;
+};
+
+Copies FindCopies(const std::filesystem::path& folder, const std::string& stem,
+                  const std::string& extension) {
+    Copies copies;
     std::error_code error;
-    std::vector<std::filesystem::path> backups;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file(error) && IsBackupOf(name, stem, extension)) {
-            backups.push_back(entry.path());
+        if (!entry.is_regular_file(error)) {
+            continue;
+        }
+        if (name.starts_with(stem + "-" + kFirstMark) && name.ends_with(extension)) {
+            copies.first = entry.path();
+        } else if (const auto key = RotatingCopy(name, stem, extension)) {
+            copies.rotating.emplace_back(*key, entry.path());
         }
     }
-    if (backups.size() <= static_cast<std::size_t>(kBackupsKept)) {
-        return;
+    std::sort(copies.rotating.begin(), copies.rotating.end());
+    return copies;
+}
+
+std::uint32_t PathNumber(const std::string& text) {
+    std::uint32_t hash = 2166136261u; // FNV-1a: stable from one run and build to the next
+    for (const char c : text) {
+        hash = (hash ^ static_cast<std::uint8_t>(c)) * 16777619u;
     }
-    // The time stamp in the name, then the number of a second copy within the same second,
-    // sorts the copies from the oldest to the newest.
-    const std::size_t stampAt = stem.size() + 1;
-    const auto key = [&](const std::filesystem::path& path) {
-        const std::string name = path.filename().string();
-        const std::string stamp = name.substr(stampAt, 15);
-        const std::string rest =
-            name.substr(stampAt + 15, name.size() - stampAt - 15 - extension.size());
-        const int number = rest.size() > 1 ? std::atoi(rest.c_str() + 1) : 1;
-        return std::make_pair(stamp, number);
-    };
-    std::sort(backups.begin(), backups.end(),
-              [&](const auto& a, const auto& b) { return key(a) < key(b); });
-    for (std::size_t i = 0; i + kBackupsKept < backups.size(); ++i) {
-        std::filesystem::remove(backups[i], error);
-    }
+    return hash;
 }
 
 } // namespace
 
-bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& backupFolder,
-                std::chrono::system_clock::time_point now) {
+std::filesystem::path BackupFolderOf(const std::filesystem::path& file,
+                                     const std::filesystem::path& backupFolder) {
     std::error_code error;
-    if (!std::filesystem::exists(file, error)) {
-        return !error;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, error);
+    char number[16];
+    std::snprintf(number, sizeof number, "%08x", PathNumber(Utf8FromPath(error ? file : absolute)));
+    return backupFolder / (file.filename().string() + "-" + number);
+}
+
+bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& backupFolder,
+                std::chrono::system_clock::time_point now, FileError* error) {
+    std::error_code code;
+    if (!std::filesystem::exists(file, code)) {
+        return !code;
     }
     std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(file, bytes)) {
+    if (!ReadWholeFile(file, bytes, error)) {
         return false;
     }
-    std::filesystem::create_directories(backupFolder, error);
-    if (error) {
+    const std::filesystem::path folder = BackupFolderOf(file, backupFolder);
+    std::filesystem::create_directories(folder, code);
+    if (code) {
+        if (error != nullptr) {
+            *error = FileError{folder, code.message()};
+        }
         return false;
     }
     const std::string stem = file.stem().string();
     const std::string extension = file.extension().string();
-    const std::string base = stem + "-" + TimeStamp(now);
-    std::filesystem::path target = backupFolder / (base + extension);
-    for (int n = 2; std::filesystem::exists(target, error); ++n) {
-        target = backupFolder / (base + "-" + std::to_string(n) + extension);
+    const Copies copies = FindCopies(folder, stem, extension);
+    const std::optional<std::filesystem::path> newest =
+        copies.rotating.empty() ? copies.first : copies.rotating.back().second;
+    std::vector<std::uint8_t> newestBytes;
+    if (newest && ReadWholeFile(*newest, newestBytes) && newestBytes == bytes) {
+        return true; // the card still holds what was copied last
     }
-    if (!WriteFileAtomically(target, {std::span<const std::uint8_t>(bytes)})) {
+
+    const std::string base = stem + "-" + (copies.first ? "" : kFirstMark) + TimeStamp(now);
+    std::filesystem::path target = folder / (base + extension);
+    for (int n = 2; std::filesystem::exists(target, code); ++n) {
+        target = folder / (base + "-" + std::to_string(n) + extension);
+    }
+    if (!WriteFileAtomically(target, {std::span<const std::uint8_t>(bytes)}, error)) {
         return false;
     }
-    Prune(backupFolder, stem, extension);
+    if (!copies.first) {
+        // Says whose copies these are, for a person looking for a card's first backup.
+        WriteTextFileAtomically(folder / kSourceFileName, Utf8FromPath(file) + "\n");
+        return true;
+    }
+    const std::size_t count = copies.rotating.size() + 1;
+    for (std::size_t i = 0; i + kBackupsKept < count; ++i) {
+        std::filesystem::remove(copies.rotating[i].second, code);
+    }
     return true;
 }
 

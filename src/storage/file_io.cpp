@@ -1,15 +1,46 @@
 #include "storage/file_io.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
-#include <fstream>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace orvix {
 
 namespace {
+
+FileFaultInjector& Injector() {
+    static FileFaultInjector injector;
+    return injector;
+}
+
+// Runs one step, unless the seam of the tests makes it fail first; false with errno set when
+// the step failed.
+template <class Operation>
+bool Run(FileStep step, const std::filesystem::path& file, Operation operation) {
+    if (Injector() && Injector()(step, file)) {
+        errno = EIO;
+        return false;
+    }
+    errno = 0;
+    if (operation()) {
+        return true;
+    }
+    errno = errno != 0 ? errno : EIO;
+    return false;
+}
+
+bool Fail(FileError* error, const std::filesystem::path& path, std::string reason) {
+    if (error != nullptr) {
+        *error = FileError{path, std::move(reason)};
+    }
+    return false;
+}
+
+bool FailErrno(FileError* error, const std::filesystem::path& path, int code) {
+    return Fail(error, path, std::generic_category().message(code));
+}
 
 bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
@@ -26,85 +57,162 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-mode_t ModeForNewFile(const std::filesystem::path& target) {
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0) {
-        return existing.st_mode & 07777;
+// Flushes a folder's entries to the disk. A file system that cannot flush folders says so with
+// EINVAL; that is no failure of ours.
+bool SyncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) {
+        return false;
     }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    const bool ok = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
+    const int code = errno;
+    ::close(fd);
+    errno = code;
+    return ok;
 }
 
-void SyncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd); // best effort: some file systems (a FAT card) do not sync folders
-        ::close(fd);
+// The file that a write to path replaces: path itself, or the end of its chain of links.
+std::filesystem::path WriteTarget(const std::filesystem::path& path) {
+    std::filesystem::path target = path;
+    std::error_code error;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, error); ++hops) {
+        const std::filesystem::path link = std::filesystem::read_symlink(target, error);
+        if (error) {
+            break;
+        }
+        target = link.is_absolute() ? link : target.parent_path() / link;
     }
+    return target;
+}
+
+std::string TemporaryPattern(const std::filesystem::path& target) {
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".tmp-XXXXXX";
+    return (target.parent_path() / name).string();
 }
 
 } // namespace
 
-bool ReadFilePrefix(const std::filesystem::path& path, std::size_t maxBytes,
-                    std::vector<std::uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
+std::string FileError::Describe() const {
+    return path.string() + ": " + reason;
+}
+
+bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                   FileError* error) {
+    if (!Run(FileStep::Read, path, [] { return true; })) {
+        return FailErrno(error, path, errno);
     }
-    std::vector<std::uint8_t> read;
-    constexpr std::size_t kChunk = 1 << 16;
-    while (read.size() < maxBytes) {
-        const std::size_t want = std::min(kChunk, maxBytes - read.size());
-        const std::size_t before = read.size();
-        read.resize(before + want);
-        in.read(reinterpret_cast<char*>(read.data() + before), static_cast<std::streamsize>(want));
-        read.resize(before + static_cast<std::size_t>(in.gcount()));
-        if (!in) {
-            if (in.bad() || !in.eof()) {
-                return false;
+    // Not blocking, so that a pipe cannot hang the program before it is refused.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return FailErrno(error, path, errno);
+    }
+    struct stat status {};
+    std::string refusal;
+    if (::fstat(fd, &status) != 0) {
+        refusal = std::generic_category().message(errno);
+    } else if (!S_ISREG(status.st_mode)) {
+        refusal = "not a regular file";
+    } else if (static_cast<std::uintmax_t>(status.st_size) > kMaxReadSize) {
+        refusal = "larger than 64 MiB";
+    }
+    std::vector<std::uint8_t> read(refusal.empty() ? static_cast<std::size_t>(status.st_size) : 0);
+    std::size_t done = 0;
+    while (refusal.empty()) {
+        if (done == read.size()) {
+            // The file may have grown since it was measured; read on up to the limit.
+            if (read.size() > kMaxReadSize) {
+                refusal = "larger than 64 MiB";
+                break;
             }
+            read.resize(read.size() + 65536);
+        }
+        const ssize_t got = ::read(fd, read.data() + done, read.size() - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            refusal = std::generic_category().message(errno);
+        } else if (got == 0) {
             break;
         }
+        done += got > 0 ? static_cast<std::size_t>(got) : 0;
     }
+    ::close(fd);
+    if (!refusal.empty()) {
+        return Fail(error, path, refusal);
+    }
+    read.resize(done);
     bytes = std::move(read);
     return true;
 }
 
-bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        return false;
-    }
-    return ReadFilePrefix(path, static_cast<std::size_t>(-1), bytes);
-}
-
 bool WriteFileAtomically(const std::filesystem::path& path,
-                         std::initializer_list<std::span<const std::uint8_t>> parts) {
-    const std::filesystem::path folder = path.parent_path();
-    std::string pattern = (folder / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        return false;
+                         std::initializer_list<std::span<const std::uint8_t>> parts,
+                         FileError* error) {
+    const std::filesystem::path target = WriteTarget(path);
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (!exists && errno != ENOENT) {
+        return FailErrno(error, path, errno);
     }
-    bool ok = ::fchmod(fd, ModeForNewFile(path)) == 0 || errno == EPERM;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        return Fail(error, path, "not a regular file");
+    }
+    // A file without any write bit is the user's "read-only", which root would write past.
+    if (exists && ((existing.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
+        return FailErrno(error, path, EACCES);
+    }
+
+    std::string temporary = TemporaryPattern(target);
+    int fd = -1;
+    if (!Run(FileStep::OpenTemporary, target,
+             [&] { return (fd = ::mkstemp(temporary.data())) >= 0; })) {
+        return FailErrno(error, path, errno);
+    }
+    mode_t mode = existing.st_mode & 07777;
+    if (exists) {
+        // Keep the owner where we may set it (root may; a group the user is in, too).
+        if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+            [[maybe_unused]] const int ignored =
+                ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+        }
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = ::fchmod(fd, mode) == 0 || errno == EPERM;
     for (std::span<const std::uint8_t> part : parts) {
-        ok = ok && WriteAll(fd, part);
+        ok = ok && Run(FileStep::Write, target, [&] { return WriteAll(fd, part); });
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(pattern.c_str(), path.c_str()) == 0;
+    ok = ok && Run(FileStep::Flush, target, [&] { return ::fsync(fd) == 0; });
+    int code = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        code = errno;
+    }
+    ok = ok && Run(FileStep::FolderFlush, target, [&] { return SyncFolder(target.parent_path()); });
+    ok = ok && Run(FileStep::Rename, target,
+                   [&] { return ::rename(temporary.c_str(), target.c_str()) == 0; });
     if (!ok) {
-        ::unlink(pattern.c_str());
-        return false;
+        code = code != 0 ? code : errno;
+        ::unlink(temporary.c_str());
+        return FailErrno(error, path, code);
     }
-    SyncFolder(folder);
+    SyncFolder(target.parent_path()); // the rename itself; the data is safe already
     return true;
 }
 
-bool WriteTextFileAtomically(const std::filesystem::path& path, const std::string& text) {
+bool WriteTextFileAtomically(const std::filesystem::path& path, const std::string& text,
+                             FileError* error) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
-    return WriteFileAtomically(path, {std::span<const std::uint8_t>(data, text.size())});
+    return WriteFileAtomically(path, {std::span<const std::uint8_t>(data, text.size())}, error);
+}
+
+void SetFileFaultInjector(FileFaultInjector injector) {
+    Injector() = std::move(injector);
 }
 
 std::filesystem::path PathFromUtf8(const std::string& text) {

@@ -1,27 +1,57 @@
 #pragma once
 
+// Reading and writing whole files. Only regular files of a sane size are read; every write goes
+// to a temporary file that replaces the old one only when it is complete and on the disk, so a
+// failure at any step leaves the old file as it was.
+
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace orvix {
 
-// Reads a whole file; false when it cannot be opened or read.
-bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes);
+// No file the program reads is larger; anything larger is refused before it is read.
+inline constexpr std::uintmax_t kMaxReadSize = 64u * 1024 * 1024;
 
-// Reads at most maxBytes from the start of a file; false when it cannot be opened or read.
-bool ReadFilePrefix(const std::filesystem::path& path, std::size_t maxBytes,
-                    std::vector<std::uint8_t>& bytes);
+// Why a file operation failed: the file and the system's reason ("Permission denied",
+// "not a regular file").
+struct FileError {
+    std::filesystem::path path;
+    std::string reason;
 
-// Writes the parts one after the other into a temporary file in the same folder, flushes it to
-// disk and renames it over the target, so that a failure at any step leaves the old file whole.
+    // "PATH: reason", the line shown below a failure's message.
+    std::string Describe() const;
+};
+
+// Reads a whole regular file of at most kMaxReadSize bytes; false when it cannot be opened or
+// read, is no regular file (a folder, a device, a pipe) or is too large.
+bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                   FileError* error = nullptr);
+
+// Writes the parts one after the other into a temporary file beside the target, flushes it and
+// the folder to the disk and renames it over the target. A target that may not be written (also
+// one without any write bit, even for root) or that is no regular file is refused and left
+// alone; a symbolic link is written through to its target; the new file keeps the old one's mode
+// and, where the user may set it, its owner.
 bool WriteFileAtomically(const std::filesystem::path& path,
-                         std::initializer_list<std::span<const std::uint8_t>> parts);
+                         std::initializer_list<std::span<const std::uint8_t>> parts,
+                         FileError* error = nullptr);
 
 // The same for a text.
-bool WriteTextFileAtomically(const std::filesystem::path& path, const std::string& text);
+bool WriteTextFileAtomically(const std::filesystem::path& path, const std::string& text,
+                             FileError* error = nullptr);
+
+// The steps of reading and writing that tests can make fail.
+enum class FileStep { Read, OpenTemporary, Write, Flush, FolderFlush, Rename };
+
+// A seam for tests: while set, every step of the helpers above asks it first, and a step for
+// which it answers true fails as if the system had refused it with an input/output error.
+using FileFaultInjector = std::function<bool(FileStep step, const std::filesystem::path& file)>;
+void SetFileFaultInjector(FileFaultInjector injector);
 
 // A path on the local file system from a path held as UTF-8 text.
 std::filesystem::path PathFromUtf8(const std::string& text);

@@ -28,9 +28,16 @@ int GetProfileInt(const std::string& iniPath, const char* section, const char* k
                   int defaultValue);
 
 // Sets one key, creating the file, section or key when absent; false when the file could not be
-// read or written. A file that exists but cannot be read is left alone.
+// read or written. A file that exists but cannot be read is left alone. Only the key's line
+// changes: comments, blank lines, repeated keys and line endings stay as they were.
 bool WriteProfileString(const std::string& iniPath, const char* section, const char* key,
                         const std::string& value);
+
+// The text of a settings file with one key set: the first line of that key in its section is
+// replaced (its line ending kept); a missing key is added after the section's last line that is
+// not blank, a missing section at the end of the text. Names match whatever their letter case.
+std::string SetProfileLine(const std::string& text, const char* section, const char* key,
+                           const std::string& value);
 
 // Where Orvix2.ini lives: the executable's folder when it already holds the file or can be
 // written to (a portable copy or the build tree); otherwise $XDG_CONFIG_HOME/Orvix2, by default

@@ -1,6 +1,8 @@
 #include "storage/file_io.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "storage/byte_order.h"
 #include "support/temp_folder.h"
@@ -24,39 +26,75 @@ std::size_t CountEntries(const std::filesystem::path& folder) {
     return n;
 }
 
-TEST(FileIoTest, AtomicWriteJoinsThePartsAndLeavesNoTemporaryFile) {
+TEST(FileIoTest, AtomicWriteJoinsThePartsKeepsTheModeAndLeavesNoTemporaryFile) {
     test::TempFolder folder;
     const auto path = folder / "STARTUP.BIN";
     test::WriteBytes(path, Bytes({9, 9, 9, 9, 9, 9}));
-    const auto head = Bytes({1, 2, 3});
-    const auto tail = Bytes({4, 5});
-    ASSERT_TRUE(WriteFileAtomically(path, {head, tail}));
-    EXPECT_EQ(test::ReadBytes(path), Bytes({1, 2, 3, 4, 5}));
-    EXPECT_EQ(CountEntries(folder.Path()), 1u);
-}
-
-TEST(FileIoTest, AFailedAtomicWriteLeavesTheOldFileAndNoTemporaryFile) {
-    test::TempFolder folder;
-    const auto target = folder / "STARTUP.BIN";
-    std::filesystem::create_directory(target); // rename over a folder fails
-    test::WriteBytes(target / "inside", Bytes({7}));
-    const auto bytes = Bytes({1});
-    EXPECT_FALSE(WriteFileAtomically(target, {bytes}));
-    EXPECT_EQ(test::ReadBytes(target / "inside"), Bytes({7}));
-    EXPECT_EQ(CountEntries(folder.Path()), 1u);
-    EXPECT_FALSE(WriteFileAtomically(folder / "missing" / "x.BIN", {bytes}));
-}
-
-TEST(FileIoTest, AtomicWriteKeepsTheFilesPermissions) {
-    test::TempFolder folder;
-    const auto path = folder / "VOLUME.BIN";
-    test::WriteBytes(path, Bytes({1}));
     std::filesystem::permissions(path, std::filesystem::perms(0640));
-    ASSERT_TRUE(WriteFileAtomically(path, {Bytes({2})}));
+    ASSERT_TRUE(WriteFileAtomically(path, {Bytes({1, 2, 3}), Bytes({4, 5})}));
+    EXPECT_EQ(test::ReadBytes(path), Bytes({1, 2, 3, 4, 5}));
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
+    EXPECT_EQ(CountEntries(folder.Path()), 1u);
 }
 
-TEST(FileIoTest, ReadsWholeFilesAndPrefixes) {
+// Each step of the write fails in turn: the old file stays whole and no temporary file is left.
+TEST(FileIoTest, AFailureAtAnyStepLeavesTheOldFile) {
+    test::TempFolder folder;
+    const auto path = folder / "STARTUP.BIN";
+    test::WriteBytes(path, Bytes({7, 7}));
+    for (FileStep step : {FileStep::OpenTemporary, FileStep::Write, FileStep::Flush,
+                          FileStep::FolderFlush, FileStep::Rename}) {
+        SetFileFaultInjector(
+            [step](FileStep now, const std::filesystem::path&) { return now == step; });
+        FileError error;
+        EXPECT_FALSE(WriteFileAtomically(path, {Bytes({1})}, &error));
+        SetFileFaultInjector(nullptr);
+        EXPECT_EQ(error.Describe(), path.string() + ": Input/output error");
+        EXPECT_EQ(test::ReadBytes(path), Bytes({7, 7}));
+        EXPECT_EQ(CountEntries(folder.Path()), 1u);
+    }
+}
+
+TEST(FileIoTest, ProtectedFilesAndOtherKindsAreRefused) {
+    test::TempFolder folder;
+    const auto path = folder / "STARTUP.BIN";
+    test::WriteBytes(path, Bytes({7}));
+    std::filesystem::permissions(path, std::filesystem::perms(0444)); // read-only, even for root
+    FileError error;
+    EXPECT_FALSE(WriteFileAtomically(path, {Bytes({1})}, &error));
+    EXPECT_EQ(error.reason, "Permission denied");
+    EXPECT_EQ(test::ReadBytes(path), Bytes({7}));
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0444));
+
+    std::filesystem::create_directory(folder / "FOLDER.BIN");
+    EXPECT_FALSE(WriteFileAtomically(folder / "FOLDER.BIN", {Bytes({1})}, &error));
+    EXPECT_EQ(error.reason, "not a regular file");
+    EXPECT_FALSE(WriteFileAtomically(folder / "missing" / "x.BIN", {Bytes({1})}));
+}
+
+TEST(FileIoTest, ALinkIsWrittenThroughAndTheOwnerKept) {
+    test::TempFolder folder;
+    std::filesystem::create_directory(folder / "card");
+    const auto real = folder / "card" / "STARTUP.BIN";
+    test::WriteBytes(real, Bytes({7}));
+    std::filesystem::create_symlink("card/STARTUP.BIN", folder / "LINK.BIN");
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(real.c_str(), 4321, 4321), 0);
+    }
+    ASSERT_TRUE(WriteFileAtomically(folder / "LINK.BIN", {Bytes({1, 2})}));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "LINK.BIN"));
+    EXPECT_EQ(test::ReadBytes(real), Bytes({1, 2}));
+    EXPECT_EQ(CountEntries(folder / "card"), 1u);
+    struct stat status {};
+    ASSERT_EQ(::stat(real.c_str(), &status), 0);
+    if (root) {
+        EXPECT_EQ(status.st_uid, 4321u);
+        EXPECT_EQ(status.st_gid, 4321u);
+    }
+}
+
+TEST(FileIoTest, OnlyRegularFilesOfASaneSizeAreRead) {
     test::TempFolder folder;
     std::vector<std::uint8_t> big(200000);
     for (std::size_t i = 0; i < big.size(); ++i) {
@@ -66,10 +104,21 @@ TEST(FileIoTest, ReadsWholeFilesAndPrefixes) {
     std::vector<std::uint8_t> read;
     ASSERT_TRUE(ReadWholeFile(folder / "big", read));
     EXPECT_EQ(read, big);
-    ASSERT_TRUE(ReadFilePrefix(folder / "big", 16, read));
-    EXPECT_EQ(read, std::vector<std::uint8_t>(big.begin(), big.begin() + 16));
-    EXPECT_FALSE(ReadWholeFile(folder / "absent", read));
-    EXPECT_FALSE(ReadWholeFile(folder.Path(), read));
+
+    std::filesystem::resize_file(folder / "big", 64u * 1024 * 1024 + 1); // sparse: no disk used
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0); // would hang a blocking open
+    const std::pair<std::filesystem::path, const char*> refused[] = {
+        {folder / "big", "larger than 64 MiB"},
+        {folder / "fifo", "not a regular file"},
+        {"/dev/zero", "not a regular file"},
+        {folder.Path(), "not a regular file"},
+        {folder / "absent", "No such file or directory"},
+    };
+    for (const auto& [path, reason] : refused) {
+        FileError error;
+        EXPECT_FALSE(ReadWholeFile(path, read, &error)) << path;
+        EXPECT_EQ(error.reason, reason) << path;
+    }
 }
 
 TEST(FileIoTest, CardNamesUseTheBackslashAsFolderSeparator) {

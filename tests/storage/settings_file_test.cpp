@@ -1,7 +1,6 @@
 #include "storage/settings_file.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 #include "calibration/editor_document.h"
 #include "storage/file_io.h"
@@ -9,17 +8,6 @@
 
 namespace orvix {
 namespace {
-
-std::vector<std::string> NonBlankLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty()) {
-            lines.push_back(line);
-        }
-    }
-    return lines;
-}
 
 class SettingsFileTest : public ::testing::Test {
 protected:
@@ -36,8 +24,8 @@ TEST_F(SettingsFileTest, FirstStartTakesTheDefaultsAndWritesNothing) {
 }
 
 TEST_F(SettingsFileTest, RangeLimitIsOnOnlyForOne) {
-    const std::pair<const char*, bool> cases[] = {
-        {"1", true}, {"0", false}, {"2", false}, {"on", false}, {"", false}};
+    const std::pair<const char*, bool> cases[] = {{"1", true},   {"0", false}, {"2", false},
+                                                  {"on", false}, {"", true},   {" 1", true}};
     for (const auto& [value, on] : cases) {
         test::WriteText(folder / kSettingsFileName,
                         std::string("[RANGE]\nCHECK_RANGE=") + value + "\n");
@@ -64,26 +52,40 @@ TEST_F(SettingsFileTest, AnOverlongPathIsCutTo259Characters) {
     EXPECT_EQ(cut.size(), 1 + 9 + 255u);
 }
 
-TEST_F(SettingsFileTest, AWriteKeepsOtherSectionsKeysAndComments) {
-    const std::string before = "; settings of my editor\n"
-                               "[FILE]\n"
-                               "; the last card\n"
-                               "PATH=/old/STARTUP.BIN\n"
-                               "OTHER=kept\n"
-                               "\n"
-                               "[RANGE]\n"
-                               "CHECK_RANGE=1\n"
-                               "\n"
-                               "[MINE]\n"
-                               "; a comment of the user\n"
-                               "COLOUR=blue\n";
+// A write changes the line of its key only; every other byte of the file stays.
+TEST(ProfileLineTest, OnlyTheKeysLineChanges) {
+    struct Case {
+        const char* before;
+        const char* section;
+        const char* value;
+        const char* after;
+    };
+    const Case cases[] = {
+        // The first of repeated keys, whatever its letter case; comments and endings stay.
+        {"; mine\r\n[range]\r\ncheck_range = 1\r\nCHECK_RANGE=1\r\n; last\r\n", "RANGE", "0",
+         "; mine\r\n[range]\r\nCHECK_RANGE=0\r\nCHECK_RANGE=1\r\n; last\r\n"},
+        // A missing key goes after the section's last line that is not blank.
+        {"[RANGE]\nX=1\n; note\n\n[FILE]\nPATH=/a\n", "RANGE", "1",
+         "[RANGE]\nX=1\n; note\nCHECK_RANGE=1\n\n[FILE]\nPATH=/a\n"},
+        // A line without "=" and a key of the same name in another section are no match.
+        {"[FILE]\nCHECK_RANGE=7\n[RANGE]\nCHECK_RANGE\n", "RANGE", "0",
+         "[FILE]\nCHECK_RANGE=7\n[RANGE]\nCHECK_RANGE\nCHECK_RANGE=0\n"},
+        // A missing section goes at the end, after a line ending for an unfinished last line.
+        {"[FILE]\nPATH=/a", "RANGE", "0", "[FILE]\nPATH=/a\n[RANGE]\nCHECK_RANGE=0\n"},
+        {"", "RANGE", "1", "[RANGE]\nCHECK_RANGE=1\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SetProfileLine(c.before, c.section, "CHECK_RANGE", c.value), c.after) << c.before;
+    }
+}
+
+TEST_F(SettingsFileTest, AWriteKeepsTheRestOfTheFile) {
+    const std::string before = "[FILE]\nPATH=/old/STARTUP.BIN\n[FILE]\nPATH=/b\n; end\n";
     test::WriteText(folder / kSettingsFileName, before);
-    ASSERT_TRUE(WriteProfileString(Ini(), kSectionRange, kKeyCheckRange, "0"));
-    // Every line but the changed one stays, in its order; only blank lines may move.
-    std::string expected = before;
-    expected.replace(expected.find("CHECK_RANGE=1"), 13, "CHECK_RANGE=0");
-    EXPECT_EQ(NonBlankLines(test::ReadText(folder / kSettingsFileName)), NonBlankLines(expected));
-    EXPECT_EQ(GetProfileString(Ini(), "MINE", "COLOUR", ""), "blue");
+    ASSERT_TRUE(WriteProfileString(Ini(), kSectionFile, kKeyPath, "/new/STARTUP.BIN"));
+    EXPECT_EQ(test::ReadText(folder / kSettingsFileName),
+              "[FILE]\nPATH=/new/STARTUP.BIN\n[FILE]\nPATH=/b\n; end\n");
+    EXPECT_EQ(GetProfileString(Ini(), kSectionFile, kKeyPath, ""), "/new/STARTUP.BIN");
 }
 
 TEST_F(SettingsFileTest, TheFirstWriteCreatesTheFile) {
