@@ -20,8 +20,12 @@ namespace {
 // The short variant of the binary form, which carries the attenuator at byte 16.
 constexpr std::size_t kShortImageSize = 4011;
 constexpr std::size_t kAttenuatorOffset = 16;
+// The attenuator's limits on the origin table; on the range-limit tables only what its one byte
+// can hold is refused, so that a value the user never touched does not block the save.
 constexpr int kAttenuatorLow = 0;
 constexpr int kAttenuatorHigh = 7;
+constexpr int kAttenuatorByteLow = -128;
+constexpr int kAttenuatorByteHigh = 255;
 // Text form: where the attenuator stands, and the mark of a file that has none.
 constexpr std::size_t kTextAttenuatorPosition = 202;
 constexpr std::size_t kShortTextAttenuatorPosition = 220;
@@ -32,9 +36,10 @@ constexpr int kAttenuatorControls[] = {IDC_ATTENUATOR, IDC_ATTENUATOR_SPIN, IDC_
                                        IDC_ATTENUATOR_SCALE};
 constexpr int kImageButtons[] = {IDC_WRITE, IDC_PROGRAM_CHANGE, IDC_SETTINGS_DATA, IDC_USER_DATA};
 
-// A file is in the binary form when its path ends in an upper-case "N", as STARTUP.BIN does.
+// A file is in the binary form when its path ends in "N", as STARTUP.BIN does; a card mounted
+// with lower-case short names shows startup.bin, so the letter case does not count.
 bool IsBinaryPath(const std::string& path) {
-    return !path.empty() && path.back() == 'N';
+    return !path.empty() && (path.back() == 'N' || path.back() == 'n');
 }
 
 std::size_t TextAttenuatorPosition(std::size_t imageSize) {
@@ -69,8 +74,10 @@ std::pair<int, int> ServoLimits(const EditorDocument& document, int k) {
     return {-kOriginLimitOff, kOriginLimitOff};
 }
 
-bool FailLoad(EditorDocument& document, ui::Prompter& prompter, int messageId) {
-    prompter.Message(messageId);
+bool FailLoad(EditorDocument& document, ui::Prompter& prompter, int messageId,
+              std::string detail = {}) {
+    prompter.Message(messageId, ui::Buttons::Ok, ui::Icon::Auto, {}, ui::Answer::None,
+                     std::move(detail));
     document.imagePath.clear();
     document.image.clear();
     document.imageTail.clear();
@@ -155,8 +162,12 @@ bool LoadImageFile(EditorDocument& document, ui::DialogModel& dialog, ui::Prompt
     }
 
     std::vector<std::uint8_t> bytes;
-    if (document.imagePath.empty() || !ReadWholeFile(PathFromUtf8(document.imagePath), bytes)) {
+    FileError error;
+    if (document.imagePath.empty()) {
         return FailLoad(document, prompter, IDP_READ_PROGRAM_FAILED);
+    }
+    if (!ReadWholeFile(PathFromUtf8(document.imagePath), bytes, &error)) {
+        return FailLoad(document, prompter, IDP_READ_PROGRAM_FAILED, error.Describe());
     }
     document.buildVariant =
         bytes.size() > kBuildMarkerOffset && bytes[kBuildMarkerOffset] == kBuildMarkerLayoutB;
@@ -166,7 +177,10 @@ bool LoadImageFile(EditorDocument& document, ui::DialogModel& dialog, ui::Prompt
     bool carriesAttenuator = false;
     if (document.isBinaryImage) {
         if (!LoadBinaryForm(document, dialog, bytes)) {
-            return FailLoad(document, prompter, IDP_READ_PROGRAM_FAILED);
+            return FailLoad(document, prompter, IDP_READ_PROGRAM_FAILED,
+                            FileError{PathFromUtf8(document.imagePath),
+                                      "too short for the servo table (1676 bytes)"}
+                                .Describe());
         }
         carriesAttenuator = bytes.size() == kShortImageSize;
     } else if (const int failure = LoadTextForm(document, dialog, bytes); failure != 0) {
@@ -194,8 +208,10 @@ bool SaveImageFile(ui::DialogModel& dialog, ui::Prompter& prompter, EditorDocume
     // image as it was.
     std::optional<int> attenuator;
     if (dialog.IsVisible(IDC_ATTENUATOR)) {
-        attenuator = ReadValueField(dialog, prompter, IDC_ATTENUATOR, document, kAttenuatorLow,
-                                    kAttenuatorHigh);
+        const bool origins = document.tableSelector == 0;
+        attenuator = ReadValueField(dialog, prompter, IDC_ATTENUATOR, document,
+                                    origins ? kAttenuatorLow : kAttenuatorByteLow,
+                                    origins ? kAttenuatorHigh : kAttenuatorByteHigh);
         if (!attenuator) {
             return false;
         }
@@ -211,24 +227,28 @@ bool SaveImageFile(ui::DialogModel& dialog, ui::Prompter& prompter, EditorDocume
     }
 
     const std::filesystem::path path = PathFromUtf8(document.imagePath);
-    const bool stored = !document.imagePath.empty() && StoreValues(document, attenuator, values);
-    if (!stored) {
-        prompter.Message(IDP_WRITE_PROGRAM_FAILED);
+    const auto failed = [&](const FileError& error) {
+        prompter.Message(IDP_WRITE_PROGRAM_FAILED, ui::Buttons::Ok, ui::Icon::Auto, {},
+                         ui::Answer::None, error.Describe());
         return false;
+    };
+    if (document.imagePath.empty() || !StoreValues(document, attenuator, values)) {
+        return failed(FileError{path, "no program loaded"});
     }
+    FileError error;
     if (!document.backupTaken) {
         const std::filesystem::path backups =
             PathFromUtf8(document.iniPath).parent_path() / kBackupFolderName;
-        if (!BackUpFile(path, backups, std::chrono::system_clock::now())) {
-            prompter.Message(IDP_WRITE_PROGRAM_FAILED);
-            return false;
+        if (!BackUpFile(path, backups, std::chrono::system_clock::now(), &error)) {
+            return failed(error);
         }
         document.backupTaken = true;
     }
-    if (!WriteFileAtomically(path, {std::span<const std::uint8_t>(document.image),
-                                    std::span<const std::uint8_t>(document.imageTail)})) {
-        prompter.Message(IDP_WRITE_PROGRAM_FAILED);
-        return false;
+    if (!WriteFileAtomically(path,
+                             {std::span<const std::uint8_t>(document.image),
+                              std::span<const std::uint8_t>(document.imageTail)},
+                             &error)) {
+        return failed(error);
     }
     // The servo extension is written once; a remote extension stays for every later save.
     if (document.imageTail.size() == kServoExtensionSize) {
@@ -241,7 +261,7 @@ bool SaveImageFile(ui::DialogModel& dialog, ui::Prompter& prompter, EditorDocume
 
 std::optional<int> ReadValueField(ui::DialogModel& dialog, ui::Prompter& prompter, int fieldId,
                                   const EditorDocument&, int low, int high) {
-    const std::string text = dialog.GetText(fieldId, 31);
+    const std::string text = dialog.GetText(fieldId); // whole: a long text is no short number
     const auto refuse = [&](int messageId, std::string argument = {}) -> std::optional<int> {
         dialog.SetFocus(fieldId);
         prompter.Message(messageId, ui::Buttons::Ok, ui::Icon::Auto, std::move(argument));
@@ -333,7 +353,7 @@ void RestoreStandardValues(EditorDocument& document, ui::DialogModel& dialog,
     }
 }
 
-void ClearValueFields(ui::DialogModel& dialog) {
+void ClearValueFields(EditorDocument& document, ui::DialogModel& dialog) {
     dialog.SetText(IDC_ATTENUATOR, "");
     ShowAttenuator(dialog, false); // no file, no attenuator
     for (const ServoRow& row : kServoRows) {
@@ -342,6 +362,8 @@ void ClearValueFields(ui::DialogModel& dialog) {
     for (int id : kImageButtons) {
         dialog.Enable(id, false);
     }
+    // Emptying the fields notified their changes; an empty dialog holds no edit.
+    document.valuesChanged = false;
 }
 
 void ApplySpinRanges(const EditorDocument& document, ui::DialogModel& dialog) {

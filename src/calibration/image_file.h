@@ -42,8 +42,8 @@ void RestoreStandardValues(EditorDocument& document, ui::DialogModel& dialog,
                            ui::Prompter& prompter);
 
 // Empties the attenuator and the servo fields, hides the attenuator and disables the buttons
-// that need an image.
-void ClearValueFields(ui::DialogModel& dialog);
+// that need an image; the emptied fields are no edit of the user's.
+void ClearValueFields(EditorDocument& document, ui::DialogModel& dialog);
 
 // Sets the ranges of the twenty servo spins by the table and the range limit.
 void ApplySpinRanges(const EditorDocument& document, ui::DialogModel& dialog);

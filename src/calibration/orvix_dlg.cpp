@@ -62,17 +62,17 @@ void COrvixDlg::OnInitDialog() {
         // A path given at start is loaded as if it had been chosen with the read button.
         document_.imagePath = initialImagePath_;
         if (!LoadImageFile(document_, dialog, services_.prompter, false)) {
-            ClearValueFields(dialog);
+            ClearValueFields(document_, dialog);
         }
     } else if (document_.imagePath.empty()) {
-        ClearValueFields(dialog);
+        ClearValueFields(document_, dialog);
     } else {
         std::error_code error;
         const bool exists = std::filesystem::exists(PathFromUtf8(document_.imagePath), error);
         if (!exists || !LoadImageFile(document_, dialog, services_.prompter, false)) {
             document_.imagePath.clear();
             WriteProfileString(document_.iniPath, kSectionFile, kKeyPath, "");
-            ClearValueFields(dialog);
+            ClearValueFields(document_, dialog);
         }
     }
     document_.valuesChanged = false;
@@ -80,7 +80,7 @@ void COrvixDlg::OnInitDialog() {
 
 void COrvixDlg::OnRead(int) {
     if (!LoadImageFile(document_, Model(), services_.prompter, true)) {
-        ClearValueFields(Model());
+        ClearValueFields(document_, Model());
     }
 }
 
@@ -127,7 +127,7 @@ void COrvixDlg::OnTable(int id) {
     dialog.Enable(IDC_CHECK_RANGE, document_.tableSelector == 0);
     ApplySpinRanges(document_, dialog);
     if (!LoadImageFile(document_, dialog, services_.prompter, false)) {
-        ClearValueFields(dialog);
+        ClearValueFields(document_, dialog);
     }
 }
 

@@ -80,7 +80,8 @@ void PrintJson(CalibrationSession& session, const CalibrationArguments& argument
     json["attenuator"] = session.AttenuatorShown() ? FieldJson(model, main_dlg::IDC_ATTENUATOR)
                                                    : nlohmann::ordered_json(nullptr);
     json["servos"] = std::move(servos);
-    out << json.dump(2) << '\n';
+    // A path from an old card may hold bytes that are not UTF-8; they print as U+FFFD.
+    out << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }
 
 void PrintLines(CalibrationSession& session, std::ostream& out) {

@@ -6,6 +6,9 @@ namespace orvix::cli {
 
 ui::Answer CliPrompter::ShowMessage(const ui::MessageRequest& request) {
     err_ << MessageText(request) << '\n';
+    if (!request.detail.empty()) {
+        err_ << request.detail << '\n';
+    }
     switch (request.buttons) {
     case ui::Buttons::Ok:
         return ui::Answer::Ok;

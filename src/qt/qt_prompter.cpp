@@ -103,6 +103,9 @@ ui::Answer QtPrompter::ShowMessage(const ui::MessageRequest& request) {
     QMessageBox box(ToQtIcon(ui::EffectiveIcon(request)), QString::fromUtf8(ui::kMessageCaption),
                     FromUtf8(MessageText(request)), ToQtButtons(request.buttons), stack_.Top());
     box.setTextFormat(Qt::PlainText);
+    if (!request.detail.empty()) {
+        box.setDetailedText(FromUtf8(request.detail));
+    }
     box.setDefaultButton(ToQtButton(ui::EffectiveDefault(request)));
     NoEscape noEscape;
     if (request.buttons == ui::Buttons::YesNo) {

@@ -3,9 +3,9 @@
 namespace orvix::ui {
 
 Answer Prompter::Message(int messageId, Buttons buttons, Icon icon, std::string argument,
-                         Answer defaultAnswer) {
-    return ShowMessage(
-        MessageRequest{messageId, std::move(argument), buttons, icon, defaultAnswer});
+                         Answer defaultAnswer, std::string detail) {
+    return ShowMessage(MessageRequest{messageId, std::move(argument), buttons, icon, defaultAnswer,
+                                      std::move(detail)});
 }
 
 Icon EffectiveIcon(const MessageRequest& request) {

@@ -16,6 +16,7 @@ struct MessageRequest {
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::Auto;
     Answer defaultAnswer = Answer::None; // None: the first button
+    std::string detail; // why, in the system's words ("PATH: Permission denied"); may be empty
 };
 
 struct OpenFileRequest {
@@ -43,7 +44,8 @@ public:
 
     // Shorthands for the common cases.
     Answer Message(int messageId, Buttons buttons = Buttons::Ok, Icon icon = Icon::Auto,
-                   std::string argument = {}, Answer defaultAnswer = Answer::None);
+                   std::string argument = {}, Answer defaultAnswer = Answer::None,
+                   std::string detail = {});
 };
 
 // The icon shown: an explicit one, or the one that goes with the buttons.

@@ -1,11 +1,11 @@
 #include "calibration/image_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "image_fixtures.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
-#include "storage/byte_order.h"
 #include "storage/file_backup.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
@@ -17,7 +17,12 @@ namespace {
 
 using namespace main_dlg;
 using test::DistinctValues;
+using test::DocumentedBinaryOffset;
+using test::DocumentedField;
+using test::DocumentedTextPosition;
 using ui::Answer;
+
+constexpr std::size_t kFullSize = 4301707;
 
 class ImageFileTest : public ::testing::Test {
 protected:
@@ -33,15 +38,25 @@ protected:
         return LoadImageFile(document, dialog, prompter, false);
     }
 
+    // Writes an image to the card and loads it.
+    void LoadCard(const std::vector<std::uint8_t>& image, const std::string& name = "STARTUP.BIN") {
+        test::WriteBytes(Card(name), image);
+        ASSERT_TRUE(Load(Card(name)));
+    }
+
     test::TableValues Fields() const {
         test::TableValues values{};
-        for (int k = 0; k < kServoCount; ++k) {
-            values[static_cast<std::size_t>(k)] = dialog.GetIntOrZero(ServoField(k));
+        for (int k = 0; k < test::kServos; ++k) {
+            values[static_cast<std::size_t>(k)] = dialog.GetIntOrZero(DocumentedField(k));
         }
         return values;
     }
 
-    void SetField(int k, const std::string& text) { dialog.SetText(ServoField(k), text); }
+    void Save(int message) {
+        prompter.Expect(message);
+        EXPECT_EQ(SaveImageFile(dialog, prompter, document), message == IDP_WRITE_PROGRAM_DONE);
+        prompter.Verify();
+    }
 
     test::TempFolder folder;
     test::ScriptedPrompter prompter;
@@ -51,123 +66,97 @@ protected:
 
 // --- loading ----------------------------------------------------------------------------------
 
-TEST_F(ImageFileTest, BinaryLoadShowsTheSelectedTableAndRemembersThePath) {
-    test::WriteBytes(Card(), test::MakeBinaryImage(4301707));
+TEST_F(ImageFileTest, BinaryLoadShowsEachTableTheLayoutAndTheAttenuator) {
+    auto image = test::MakeBinaryImage(kFullSize);
+    image[7600] = 23;
     for (std::uint32_t table = 0; table < 3; ++table) {
         document.tableSelector = table;
-        ASSERT_TRUE(Load(Card()));
+        LoadCard(image);
         EXPECT_EQ(Fields(), DistinctValues(static_cast<int>(table)));
     }
     EXPECT_TRUE(document.isBinaryImage);
-    EXPECT_FALSE(document.buildVariant);
-    EXPECT_EQ(document.ImageSize(), 4301707u);
+    EXPECT_TRUE(document.buildVariant);
+    EXPECT_EQ(document.ImageSize(), kFullSize);
     EXPECT_FALSE(dialog.IsVisible(IDC_ATTENUATOR));
     for (int id : {IDC_WRITE, IDC_PROGRAM_CHANGE, IDC_SETTINGS_DATA, IDC_USER_DATA}) {
         EXPECT_TRUE(dialog.IsEnabled(id)) << id;
     }
     EXPECT_EQ(GetProfileString(document.iniPath, kSectionFile, kKeyPath, ""), Utf8FromPath(Card()));
-}
 
-TEST_F(ImageFileTest, TheBuildMarkerChoosesLayoutB) {
-    auto image = test::MakeBinaryImage(8000);
-    image[7600] = 23;
-    test::WriteBytes(Card(), image);
-    ASSERT_TRUE(Load(Card()));
-    EXPECT_TRUE(document.buildVariant);
-    test::WriteBytes(Card(), test::MakeBinaryImage(7600)); // too short for the marker: layout A
-    ASSERT_TRUE(Load(Card()));
+    // The short variant: the attenuator shows, the program cannot be changed; too short for the
+    // build marker, so layout A.
+    document.tableSelector = 0;
+    LoadCard(test::MakeBinaryImage(4011, -2), "startup.bin"); // lower case is the binary form too
+    EXPECT_TRUE(document.isBinaryImage);
     EXPECT_FALSE(document.buildVariant);
-}
-
-TEST_F(ImageFileTest, TheShortVariantShowsTheAttenuatorAndNoProgramChange) {
-    test::WriteBytes(Card(), test::MakeBinaryImage(4011, -2));
-    ASSERT_TRUE(Load(Card()));
     for (int id :
          {IDC_ATTENUATOR, IDC_ATTENUATOR_SPIN, IDC_ATTENUATOR_LABEL, IDC_ATTENUATOR_SCALE}) {
         EXPECT_TRUE(dialog.IsVisible(id)) << id;
     }
     EXPECT_EQ(dialog.GetText(IDC_ATTENUATOR), "-2");
     EXPECT_FALSE(dialog.IsEnabled(IDC_PROGRAM_CHANGE));
-    EXPECT_TRUE(dialog.IsEnabled(IDC_WRITE));
 
-    test::WriteBytes(Card(), test::MakeBinaryImage(4012)); // any other size hides it again
-    ASSERT_TRUE(Load(Card()));
-    EXPECT_FALSE(dialog.IsVisible(IDC_ATTENUATOR));
-    EXPECT_TRUE(dialog.IsEnabled(IDC_PROGRAM_CHANGE));
-}
-
-TEST_F(ImageFileTest, FilesThatCannotHoldTheTableAreRefused) {
-    test::WriteBytes(Card(), test::MakeBinaryImage(1675));
-    prompter.Expect(IDP_READ_PROGRAM_FAILED);
-    EXPECT_FALSE(Load(Card()));
-    EXPECT_EQ(document.imagePath, "");
-    EXPECT_EQ(GetProfileString(document.iniPath, kSectionFile, kKeyPath, "none"), "none");
-
-    test::WriteBytes(Card(), test::MakeBinaryImage(1676));
-    EXPECT_TRUE(Load(Card()));
-    EXPECT_EQ(Fields(), DistinctValues(0));
-
-    prompter.Expect(IDP_READ_PROGRAM_FAILED);
-    EXPECT_FALSE(Load(Card("ABSENT.BIN")));
-    prompter.Expect(IDP_READ_PROGRAM_FAILED);
-    std::filesystem::create_directories(Card("FOLDER.BIN"));
-    EXPECT_FALSE(Load(Card("FOLDER.BIN")));
-}
-
-TEST_F(ImageFileTest, AFileOfTheFirstReadsSizeIsReadWhole) {
-    test::WriteBytes(Card(), test::MakeBinaryImage(5242880));
-    ASSERT_TRUE(Load(Card()));
-    EXPECT_EQ(document.ImageSize(), 5242880u);
+    LoadCard(test::MakeBinaryImage(5242880)); // the size of the first read: read whole
     EXPECT_EQ(document.image, test::ReadBytes(Card()));
+    EXPECT_FALSE(dialog.IsVisible(IDC_ATTENUATOR));
 }
 
-TEST_F(ImageFileTest, TheFormIsTakenFromTheCaseOfTheLastCharacter) {
-    test::WriteBytes(Card("startup.bin"), test::MakeTextImage(8000, 5));
-    ASSERT_TRUE(Load(Card("startup.bin")));
+TEST_F(ImageFileTest, TextLoadReadsLowerCaseHexSignExtended) {
+    LoadCard(test::MakeTextImage(8000, 5), "STARTUP.TXT");
     EXPECT_FALSE(document.isBinaryImage);
     EXPECT_EQ(Fields(), DistinctValues(0));
     EXPECT_EQ(dialog.GetText(IDC_ATTENUATOR), "5");
-    EXPECT_TRUE(dialog.IsVisible(IDC_ATTENUATOR)); // a text file with an attenuator shows it
+    EXPECT_TRUE(dialog.IsVisible(IDC_ATTENUATOR));
 
-    test::WriteBytes(Card("startup.bin"), test::MakeBinaryImage(4301707));
-    prompter.Expect(IDP_READ_PROGRAM_FAILED);
-    EXPECT_FALSE(Load(Card("startup.bin"))); // a binary file taken as text
-}
-
-TEST_F(ImageFileTest, TextValuesAreLowerCaseHexSignExtended) {
-    document.tableSelector = 1;
-    test::WriteBytes(Card("STARTUP.TXT"), test::MakeTextImage(8000, -1));
-    ASSERT_TRUE(Load(Card("STARTUP.TXT")));
-    EXPECT_EQ(Fields(), DistinctValues(1)); // negative values come through 0xfc18 and the like
+    document.tableSelector = 1; // negative values come through 0xfc18 and the like
+    LoadCard(test::MakeTextImage(8000, -1), "STARTUP.TXT");
+    EXPECT_EQ(Fields(), DistinctValues(1));
     EXPECT_FALSE(dialog.IsVisible(IDC_ATTENUATOR)); // the mark of a file without one
     EXPECT_EQ(dialog.GetText(IDC_ATTENUATOR), "");
-
-    auto image = test::MakeTextImage(8000, -1);
-    const auto at = static_cast<std::size_t>(TextValuePosition(4, 1));
-    image[at + 2] = 'F'; // an upper-case digit
-    test::WriteBytes(Card("STARTUP.TXT"), image);
-    prompter.Expect(IDP_WRONG_SETTING_VALUES);
-    EXPECT_FALSE(Load(Card("STARTUP.TXT")));
-    EXPECT_EQ(document.imagePath, "");
 }
 
-TEST_F(ImageFileTest, TextFilesTooShortForTheirValuesAreRefused) {
-    // The last upper limit ends at byte 7734; the origin table ends earlier.
-    test::WriteBytes(Card("STARTUP.TXT"), test::MakeTextImage(7733, 1));
-    EXPECT_TRUE(Load(Card("STARTUP.TXT")));
-    document.tableSelector = 2;
-    prompter.Expect(IDP_WRONG_SETTING_VALUES);
-    EXPECT_FALSE(Load(Card("STARTUP.TXT")));
-    document.tableSelector = 0;
-
-    // 4,011 bytes: the attenuator at 220, but the servo values lie beyond the end.
-    test::WriteBytes(Card("STARTUP.TXT"), test::MakeTextImage(4011, 6));
-    prompter.Expect(IDP_WRONG_SETTING_VALUES);
-    EXPECT_FALSE(Load(Card("STARTUP.TXT")));
-
-    test::WriteBytes(Card("STARTUP.TXT"), std::vector<std::uint8_t>(100, ' '));
-    prompter.Expect(IDP_READ_PROGRAM_FAILED); // no attenuator where one belongs
-    EXPECT_FALSE(Load(Card("STARTUP.TXT")));
+TEST_F(ImageFileTest, RefusedFilesAreReportedWithTheirReasonAndForgotten) {
+    auto upperCase = test::MakeTextImage(8000, -1);
+    upperCase[DocumentedTextPosition(4, 0) + 2] = 'F';
+    std::filesystem::create_directories(Card("FOLDER.BIN"));
+    test::WriteBytes(Card("HUGE.BIN"), {});
+    std::filesystem::resize_file(Card("HUGE.BIN"), 64u * 1024 * 1024 + 1);
+    ASSERT_EQ(::mkfifo(Card("PIPE.BIN").c_str(), 0600), 0);
+    struct Case {
+        std::string name;
+        std::vector<std::uint8_t> bytes; // written unless empty
+        std::uint32_t table;
+        int message;
+        std::string reason; // the end of the detail line; empty for none
+    };
+    const Case cases[] = {
+        {"STARTUP.BIN", test::MakeBinaryImage(1675), 0, IDP_READ_PROGRAM_FAILED,
+         "too short for the servo table (1676 bytes)"},
+        {"ABSENT.BIN", {}, 0, IDP_READ_PROGRAM_FAILED, "No such file or directory"},
+        {"FOLDER.BIN", {}, 0, IDP_READ_PROGRAM_FAILED, "not a regular file"},
+        {"PIPE.BIN", {}, 0, IDP_READ_PROGRAM_FAILED, "not a regular file"},
+        {"HUGE.BIN", {}, 0, IDP_READ_PROGRAM_FAILED, "larger than 64 MiB"},
+        {"UPPER.TXT", upperCase, 0, IDP_WRONG_SETTING_VALUES, ""},
+        // The last upper limit ends at byte 7734; the origin table ends earlier.
+        {"SHORT.TXT", test::MakeTextImage(7733, 1), 2, IDP_WRONG_SETTING_VALUES, ""},
+        {"ATTEN.TXT", test::MakeTextImage(4011, 6), 0, IDP_WRONG_SETTING_VALUES, ""},
+        {"EMPTY.TXT", std::vector<std::uint8_t>(100, ' '), 0, IDP_READ_PROGRAM_FAILED, ""},
+    };
+    for (const Case& c : cases) {
+        if (!c.bytes.empty()) {
+            test::WriteBytes(Card(c.name), c.bytes);
+        }
+        document.tableSelector = c.table;
+        prompter.Expect(c.message);
+        EXPECT_FALSE(Load(Card(c.name))) << c.name;
+        prompter.Verify();
+        EXPECT_TRUE(prompter.Messages().back().detail.ends_with(c.reason)) << c.name;
+        EXPECT_EQ(prompter.Messages().back().detail.empty(), c.reason.empty()) << c.name;
+        EXPECT_EQ(document.imagePath, "") << c.name;
+    }
+    EXPECT_EQ(GetProfileString(document.iniPath, kSectionFile, kKeyPath, "none"), "none");
+    LoadCard(test::MakeBinaryImage(1676)); // just long enough
+    EXPECT_EQ(Fields(), DistinctValues(0));
 }
 
 TEST_F(ImageFileTest, HexValuesParseAndFormatOnlyWithinTheText) {
@@ -176,15 +165,12 @@ TEST_F(ImageFileTest, HexValuesParseAndFormatOnlyWithinTheText) {
     EXPECT_EQ(ParseHexValue(text, 6), std::nullopt); // runs past the end
     EXPECT_EQ(ParseHexValue(text, 1), std::nullopt);
     ASSERT_TRUE(FormatHexValue(0x12ab, text, 0));
-    EXPECT_EQ(std::string(text.begin(), text.begin() + 6), "0x12ab");
-    EXPECT_EQ(text[6], '0');
     EXPECT_FALSE(FormatHexValue(1, text, 5));
-    EXPECT_EQ(std::string(text.begin() + 5, text.end()), "b0x00");
+    EXPECT_EQ(std::string(text.begin(), text.end()), "0x12ab0x00");
 }
 
 TEST_F(ImageFileTest, CancellingTheFileDialogChangesNothing) {
-    test::WriteBytes(Card(), test::MakeBinaryImage(4301707));
-    ASSERT_TRUE(Load(Card()));
+    LoadCard(test::MakeBinaryImage(kFullSize));
     const auto image = document.image;
     prompter.ExpectOpenFile(std::nullopt);
     EXPECT_TRUE(LoadImageFile(document, dialog, prompter, true));
@@ -198,22 +184,31 @@ TEST_F(ImageFileTest, CancellingTheFileDialogChangesNothing) {
 
 // --- checking fields ----------------------------------------------------------------------------
 
-TEST_F(ImageFileTest, FieldTextChecks) {
+TEST_F(ImageFileTest, FieldsAreCheckedWhole) {
     struct Case {
-        const char* text;
+        std::string text;
         int message; // 0: accepted
         int value;
     };
-    const Case cases[] = {{"", IDP_NO_NUMBER, 0},
-                          {"+5", IDP_NOT_DECIMAL, 0},
-                          {"1.5", IDP_NOT_DECIMAL, 0},
-                          {"5-", IDP_NOT_DECIMAL, 0},
-                          {" 5", IDP_NOT_DECIMAL, 0},
-                          {"--5", IDP_NOT_DECIMAL, 0},
-                          {"-", 0, 0},
-                          {"-125", 0, -125},
-                          {"175", 0, 175},
-                          {"0012", 0, 12}};
+    const Case cases[] = {
+        {"", IDP_NO_NUMBER, 0},
+        {"+5", IDP_NOT_DECIMAL, 0},
+        {"1.5", IDP_NOT_DECIMAL, 0},
+        {"5-", IDP_NOT_DECIMAL, 0},
+        {" 5", IDP_NOT_DECIMAL, 0},
+        {"--5", IDP_NOT_DECIMAL, 0},
+        {"-", 0, 0},
+        {"-125", 0, -125},
+        {"175", 0, 175},
+        {"0012", 0, 12},
+        {std::string(30, '0') + "25", 0, 25},
+        {std::string(30, '0') + "176", IDP_OUT_OF_RANGE, 0},
+        {std::string(31, '1') + "x", IDP_NOT_DECIMAL, 0},
+        {"176", IDP_OUT_OF_RANGE, 0},
+        {"-126", IDP_OUT_OF_RANGE, 0},
+        {"99999999999", IDP_OUT_OF_RANGE, 0},
+        {"-4294967296", IDP_OUT_OF_RANGE, 0},
+    };
     for (const Case& c : cases) {
         dialog.SetText(1004, c.text);
         dialog.SetFocus(IDC_READ);
@@ -224,176 +219,169 @@ TEST_F(ImageFileTest, FieldTextChecks) {
         prompter.Verify();
         if (c.message == 0) {
             EXPECT_EQ(value, c.value) << c.text;
-        } else {
-            EXPECT_EQ(value, std::nullopt) << c.text;
-            EXPECT_EQ(dialog.Focus(), 1004) << c.text;
+            continue;
+        }
+        EXPECT_EQ(value, std::nullopt) << c.text;
+        EXPECT_EQ(dialog.Focus(), 1004) << c.text;
+        if (c.message == IDP_OUT_OF_RANGE) {
+            EXPECT_EQ(prompter.Messages().back().argument, "-125～175") << c.text;
         }
     }
 }
 
-TEST_F(ImageFileTest, OutOfRangeNamesTheLimitsAndHugeNumbersDoNotWrapToZero) {
-    for (const char* text : {"176", "-126", "99999999999", "-4294967296"}) {
-        dialog.SetText(1004, text);
-        prompter.Expect(IDP_OUT_OF_RANGE);
-        EXPECT_EQ(ReadValueField(dialog, prompter, 1004, document, -125, 175), std::nullopt);
-        prompter.Verify();
-        EXPECT_EQ(prompter.Messages().back().argument, "-125～175") << text;
+TEST_F(ImageFileTest, SaveLimitsFollowTableAndRangeLimit) {
+    struct Case {
+        std::uint32_t table;
+        bool checkRange;
+        int field;
+        const char* text;
+        const char* refusedRange; // nullptr: written
+    };
+    const Case cases[] = {
+        {0, true, 1004, "176", "-125～175"},   // ID2: standard 25
+        {0, true, 1040, "-741", "-740～-440"}, // ID20: standard -590
+        {0, true, 1040, "-740", nullptr},          {0, false, 1004, "1500", nullptr},
+        {0, false, 1004, "-1501", "-1500～1500"},  {2, true, 1010, "5000", nullptr},
+        {2, true, 1010, "40000", "-32768～32767"},
+    };
+    for (const Case& c : cases) {
+        document.tableSelector = c.table;
+        document.checkRange = c.checkRange;
+        LoadCard(test::MakeBinaryImage(kFullSize));
+        dialog.SetText(c.field, c.text);
+        Save(c.refusedRange ? IDP_OUT_OF_RANGE : IDP_WRITE_PROGRAM_DONE);
+        if (c.refusedRange) {
+            EXPECT_EQ(prompter.Messages().back().argument, c.refusedRange) << c.text;
+            EXPECT_EQ(dialog.Focus(), c.field);
+        } else {
+            const int k = (c.field - 1004) / 2;
+            const auto bits = static_cast<std::uint16_t>(std::stoi(c.text));
+            const auto onDisk = test::ReadBytes(Card());
+            EXPECT_EQ(onDisk[DocumentedBinaryOffset(k, static_cast<int>(c.table))], bits & 0xFF);
+            EXPECT_EQ(onDisk[DocumentedBinaryOffset(k, static_cast<int>(c.table)) + 1], bits >> 8);
+        }
     }
 }
 
-TEST_F(ImageFileTest, SaveLimitsFollowTableAndRangeLimit) {
-    test::WriteBytes(Card(), test::MakeBinaryImage(4301707));
-    ASSERT_TRUE(Load(Card()));
-
-    SetField(0, "176"); // ID2: standard 25, so -125 to 175 while the limit is on
-    prompter.Expect(IDP_OUT_OF_RANGE);
-    EXPECT_FALSE(SaveImageFile(dialog, prompter, document));
-    prompter.Verify();
-    EXPECT_EQ(prompter.Messages().back().argument, "-125～175");
-
-    document.checkRange = false;
-    SetField(0, "1500");
-    prompter.Expect(IDP_WRITE_PROGRAM_DONE);
-    EXPECT_TRUE(SaveImageFile(dialog, prompter, document));
-    SetField(0, "-1501");
-    prompter.Expect(IDP_OUT_OF_RANGE);
-    EXPECT_FALSE(SaveImageFile(dialog, prompter, document));
-    prompter.Verify();
-    EXPECT_EQ(prompter.Messages().back().argument, "-1500～1500");
-
-    document.tableSelector = 2;
-    ASSERT_TRUE(Load(Card()));
-    SetField(3, "5000");
-    prompter.Expect(IDP_WRITE_PROGRAM_DONE);
-    EXPECT_TRUE(SaveImageFile(dialog, prompter, document));
-    EXPECT_EQ(*ReadI16(test::ReadBytes(Card()), BinaryValueOffset(3, 2)), 5000);
-    SetField(3, "40000");
-    prompter.Expect(IDP_OUT_OF_RANGE);
-    EXPECT_FALSE(SaveImageFile(dialog, prompter, document));
-    prompter.Verify();
-    EXPECT_EQ(prompter.Messages().back().argument, "-32768～32767");
-}
-
-TEST_F(ImageFileTest, TheAttenuatorIsCheckedOnEveryTable) {
-    test::WriteBytes(Card(), test::MakeBinaryImage(4011));
-    for (std::uint32_t table : {0u, 1u}) {
-        document.tableSelector = table;
-        ASSERT_TRUE(Load(Card()));
-        dialog.SetText(IDC_ATTENUATOR, "8");
-        prompter.Expect(IDP_OUT_OF_RANGE);
-        EXPECT_FALSE(SaveImageFile(dialog, prompter, document));
-        prompter.Verify();
-        EXPECT_EQ(prompter.Messages().back().argument, "0～7");
-        EXPECT_EQ(dialog.Focus(), IDC_ATTENUATOR);
+// On the origin table the attenuator stays within 0 to 7; on the range-limit tables only what
+// its byte cannot hold is refused, so that an untouched 0xFF does not block the save.
+TEST_F(ImageFileTest, TheAttenuatorIsCheckedByTable) {
+    struct Case {
+        std::uint32_t table;
+        const char* text;
+        const char* refusedRange;
+    };
+    const Case cases[] = {{0, "8", "0～7"},    {0, "-1", "0～7"},       {1, "-1", nullptr},
+                          {2, "255", nullptr}, {1, "256", "-128～255"}, {2, "-129", "-128～255"}};
+    for (const Case& c : cases) {
+        document.tableSelector = c.table;
+        LoadCard(test::MakeBinaryImage(4011, 0xFF));
+        dialog.SetText(IDC_ATTENUATOR, c.text);
+        Save(c.refusedRange ? IDP_OUT_OF_RANGE : IDP_WRITE_PROGRAM_DONE);
+        if (c.refusedRange) {
+            EXPECT_EQ(prompter.Messages().back().argument, c.refusedRange) << c.text;
+            EXPECT_EQ(dialog.Focus(), IDC_ATTENUATOR);
+        } else {
+            EXPECT_EQ(test::ReadBytes(Card())[16], std::stoi(c.text) & 0xFF) << c.text;
+        }
     }
 }
 
 // --- saving -----------------------------------------------------------------------------------
 
 TEST_F(ImageFileTest, SaveChangesOnlyTheEditedBytes) {
-    const auto original = test::MakeBinaryImage(4301707);
-    test::WriteBytes(Card(), original);
+    const auto original = test::MakeBinaryImage(kFullSize);
     document.tableSelector = 1;
-    ASSERT_TRUE(Load(Card()));
-    SetField(19, "-7");
-    prompter.Expect(IDP_WRITE_PROGRAM_DONE);
-    ASSERT_TRUE(SaveImageFile(dialog, prompter, document));
-
+    LoadCard(original);
+    dialog.SetText(1042, "-7"); // ID21
+    Save(IDP_WRITE_PROGRAM_DONE);
     auto expected = original;
-    const auto offset = static_cast<std::size_t>(BinaryValueOffset(19, 1));
-    expected[offset] = 0xF9;
-    expected[offset + 1] = 0xFF;
+    expected[1606 + 2] = 0xF9;
+    expected[1606 + 3] = 0xFF;
     EXPECT_EQ(test::ReadBytes(Card()), expected);
     EXPECT_FALSE(document.valuesChanged);
-}
 
-TEST_F(ImageFileTest, TheShortVariantWritesItsAttenuator) {
-    auto original = test::MakeBinaryImage(4011, 2);
-    test::WriteBytes(Card(), original);
-    ASSERT_TRUE(Load(Card()));
-    dialog.SetText(IDC_ATTENUATOR, "7");
-    prompter.Expect(IDP_WRITE_PROGRAM_DONE);
-    ASSERT_TRUE(SaveImageFile(dialog, prompter, document));
-    original[16] = 7;
-    EXPECT_EQ(test::ReadBytes(Card()), original);
-}
-
-TEST_F(ImageFileTest, TextSaveWritesWhereTheLoadRead) {
-    const auto original = test::MakeTextImage(8000, 4);
-    test::WriteBytes(Card("STARTUP.TXT"), original);
-    ASSERT_TRUE(Load(Card("STARTUP.TXT")));
-    SetField(0, "-20");
+    const auto text = test::MakeTextImage(8000, 4);
+    document.tableSelector = 0;
+    LoadCard(text, "STARTUP.TXT");
+    dialog.SetText(1004, "-20");
     dialog.SetText(IDC_ATTENUATOR, "6");
-    prompter.Expect(IDP_WRITE_PROGRAM_DONE);
-    ASSERT_TRUE(SaveImageFile(dialog, prompter, document));
+    Save(IDP_WRITE_PROGRAM_DONE);
+    std::string expectedText(text.begin(), text.end());
+    expectedText.replace(1227, 6, "0xffec");
+    expectedText.replace(202, 6, "0x0006");
+    EXPECT_EQ(test::ReadText(Card("STARTUP.TXT")), expectedText);
 
-    auto expected = original;
-    const auto put = [&](std::size_t at, const std::string& text) {
-        std::copy(text.begin(), text.end(), expected.begin() + static_cast<std::ptrdiff_t>(at));
-    };
-    put(static_cast<std::size_t>(TextValuePosition(0, 0)), "0xffec");
-    put(202, "0x0006");
-    EXPECT_EQ(test::ReadBytes(Card("STARTUP.TXT")), expected);
-}
-
-TEST_F(ImageFileTest, ATextFileWithoutAttenuatorKeepsItsMark) {
-    const auto original = test::MakeTextImage(8000, -1);
-    test::WriteBytes(Card("STARTUP.TXT"), original);
-    ASSERT_TRUE(Load(Card("STARTUP.TXT")));
-    prompter.Expect(IDP_WRITE_PROGRAM_DONE);
-    ASSERT_TRUE(SaveImageFile(dialog, prompter, document));
-    EXPECT_EQ(test::ReadBytes(Card("STARTUP.TXT")), original);
+    const auto noAttenuator = test::MakeTextImage(8000, -1); // keeps its mark
+    LoadCard(noAttenuator, "STARTUP.TXT");
+    Save(IDP_WRITE_PROGRAM_DONE);
+    EXPECT_EQ(test::ReadBytes(Card("STARTUP.TXT")), noAttenuator);
 }
 
 TEST_F(ImageFileTest, ARefusedFieldLeavesFileAndImageAlone) {
-    const auto original = test::MakeBinaryImage(4301707);
-    test::WriteBytes(Card(), original);
-    ASSERT_TRUE(Load(Card()));
-    SetField(0, "30");
-    SetField(5, "");
-    prompter.Expect(IDP_NO_NUMBER);
-    EXPECT_FALSE(SaveImageFile(dialog, prompter, document));
-    EXPECT_EQ(dialog.Focus(), ServoField(5));
+    const auto original = test::MakeBinaryImage(kFullSize);
+    LoadCard(original);
+    dialog.SetText(1004, "30");
+    dialog.SetText(1014, "");
+    Save(IDP_NO_NUMBER);
+    EXPECT_EQ(dialog.Focus(), 1014);
     EXPECT_EQ(test::ReadBytes(Card()), original);
     EXPECT_EQ(document.image, original);
     EXPECT_FALSE(std::filesystem::exists(folder / kBackupFolderName));
 }
 
 TEST_F(ImageFileTest, TheServoExtensionIsWrittenOnceARemoteTailAlways) {
-    test::WriteBytes(Card(), test::MakeBinaryImage(4301707));
-    ASSERT_TRUE(Load(Card()));
-    document.imageTail.assign(kServoExtensionSize, 0xAB);
-    prompter.Expect(IDP_WRITE_PROGRAM_DONE).Expect(IDP_WRITE_PROGRAM_DONE);
-    ASSERT_TRUE(SaveImageFile(dialog, prompter, document));
-    EXPECT_EQ(std::filesystem::file_size(Card()), 4301707u + kServoExtensionSize);
+    LoadCard(test::MakeBinaryImage(kFullSize));
+    document.imageTail.assign(3072, 0xAB);
+    Save(IDP_WRITE_PROGRAM_DONE);
+    EXPECT_EQ(std::filesystem::file_size(Card()), kFullSize + 3072);
     EXPECT_TRUE(document.imageTail.empty());
-    ASSERT_TRUE(SaveImageFile(dialog, prompter, document));
-    EXPECT_EQ(std::filesystem::file_size(Card()), 4301707u);
+    Save(IDP_WRITE_PROGRAM_DONE);
+    EXPECT_EQ(std::filesystem::file_size(Card()), kFullSize);
 
     document.imageTail.assign(429173, 0xCD);
-    prompter.Expect(IDP_WRITE_PROGRAM_DONE).Expect(IDP_WRITE_PROGRAM_DONE);
-    ASSERT_TRUE(SaveImageFile(dialog, prompter, document));
-    ASSERT_TRUE(SaveImageFile(dialog, prompter, document));
+    Save(IDP_WRITE_PROGRAM_DONE);
+    Save(IDP_WRITE_PROGRAM_DONE);
     EXPECT_EQ(std::filesystem::file_size(Card()), 4730880u);
 }
 
-TEST_F(ImageFileTest, AFailedWriteIsReportedAndLeavesTheFileOnTheCard) {
-    const auto original = test::MakeBinaryImage(4301707);
-    test::WriteBytes(Card(), original);
-    ASSERT_TRUE(Load(Card()));
-    // The backups folder cannot be made: nothing may be written.
-    test::WriteText(folder / kBackupFolderName, "in the way");
-    SetField(0, "30");
-    prompter.Expect(IDP_WRITE_PROGRAM_FAILED);
-    EXPECT_FALSE(SaveImageFile(dialog, prompter, document));
-    EXPECT_EQ(test::ReadBytes(Card()), original);
+// Every step of the backup and of the write fails in turn: the card keeps its file, no temporary
+// file is left, message 105 says why, and the dialog still holds the user's values.
+TEST_F(ImageFileTest, AFailureAtAnyStepOfTheSaveLeavesTheCardAlone) {
+    const auto original = test::MakeBinaryImage(kFullSize);
+    LoadCard(original);
+    const auto backups = BackupFolderOf(Card(), folder / kBackupFolderName);
+    const FileStep steps[] = {FileStep::Read,  FileStep::OpenTemporary, FileStep::Write,
+                              FileStep::Flush, FileStep::FolderFlush,   FileStep::Rename};
+    for (const bool ofBackup : {true, false}) {
+        for (const FileStep step : steps) {
+            if (step == FileStep::Read && !ofBackup) {
+                continue; // the write reads nothing
+            }
+            SetFileFaultInjector([&](FileStep now, const std::filesystem::path& file) {
+                const bool backupFile =
+                    file == Card() ? step == FileStep::Read : file.parent_path() == backups;
+                return now == step && backupFile == ofBackup;
+            });
+            dialog.SetText(1004, "30");
+            document.valuesChanged = true; // as the main dialog marks an edit
+            Save(IDP_WRITE_PROGRAM_FAILED);
+            SetFileFaultInjector(nullptr);
+            EXPECT_TRUE(prompter.Messages().back().detail.ends_with(": Input/output error"));
+            EXPECT_EQ(test::ReadBytes(Card()), original);
+            EXPECT_EQ(dialog.GetText(1004), "30");
+            EXPECT_TRUE(document.valuesChanged);
+            for (const auto& entry : std::filesystem::directory_iterator(Card().parent_path())) {
+                EXPECT_EQ(entry.path().filename(), "STARTUP.BIN");
+            }
+        }
+    }
+    Save(IDP_WRITE_PROGRAM_DONE); // and the next save goes through
+    EXPECT_EQ(test::ReadBytes(Card())[DocumentedBinaryOffset(0, 0)], 30);
 
-    std::filesystem::remove(folder / kBackupFolderName);
-    std::filesystem::remove(Card());
-    std::filesystem::create_directories(Card() / "in-the-way"); // the rename cannot replace it
-    prompter.Expect(IDP_WRITE_PROGRAM_FAILED);
-    EXPECT_FALSE(SaveImageFile(dialog, prompter, document));
-    EXPECT_TRUE(std::filesystem::is_directory(Card() / "in-the-way"));
+    std::filesystem::permissions(Card(), std::filesystem::perms(0444));
+    Save(IDP_WRITE_PROGRAM_FAILED);
+    EXPECT_TRUE(prompter.Messages().back().detail.ends_with(": Permission denied"));
 }
 
 TEST_F(ImageFileTest, RestoreAsksThenPutsTheBuiltInValues) {
@@ -403,18 +391,17 @@ TEST_F(ImageFileTest, RestoreAsksThenPutsTheBuiltInValues) {
 
     prompter.Expect(IDP_RESTORE_ORIGINS, Answer::Yes);
     RestoreStandardValues(document, dialog, prompter);
-    for (int k = 0; k < kServoCount; ++k) {
-        EXPECT_EQ(dialog.GetIntOrZero(ServoField(k)),
-                  kServoTable[static_cast<std::size_t>(k)].standard);
+    for (int k = 0; k < test::kServos; ++k) {
+        EXPECT_EQ(dialog.GetIntOrZero(DocumentedField(k)),
+                  test::kDocumentedStandard[static_cast<std::size_t>(k)]);
     }
-    document.tableSelector = 2;
-    prompter.Expect(IDP_RESTORE_RANGES, Answer::Yes);
-    RestoreStandardValues(document, dialog, prompter);
-    EXPECT_EQ(dialog.GetText(1042), "32767");
-    document.tableSelector = 1;
-    prompter.Expect(IDP_RESTORE_RANGES, Answer::Yes);
-    RestoreStandardValues(document, dialog, prompter);
-    EXPECT_EQ(dialog.GetText(1004), "-32767");
+    for (const auto& [table, field, value] :
+         {std::tuple{2u, 1042, "32767"}, {1u, 1004, "-32767"}}) {
+        document.tableSelector = table;
+        prompter.Expect(IDP_RESTORE_RANGES, Answer::Yes);
+        RestoreStandardValues(document, dialog, prompter);
+        EXPECT_EQ(dialog.GetText(field), value);
+    }
 }
 
 TEST_F(ImageFileTest, SpinRangesFollowTableAndRangeLimit) {

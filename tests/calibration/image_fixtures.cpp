@@ -2,14 +2,12 @@
 
 #include <cstdio>
 
-#include "calibration/image_file.h"
-
 namespace orvix::test {
 
 TableValues DistinctValues(int table) {
     TableValues values{};
-    for (int k = 0; k < kServoCount; ++k) {
-        const int standard = kServoTable[static_cast<std::size_t>(k)].standard;
+    for (int k = 0; k < kServos; ++k) {
+        const int standard = kDocumentedStandard[static_cast<std::size_t>(k)];
         values[static_cast<std::size_t>(k)] =
             table == 0 ? standard + k - 10 : (table == 1 ? -1000 - 11 * k : 900 + 13 * k);
     }
@@ -26,8 +24,8 @@ std::vector<std::uint8_t> MakeBinaryImage(std::size_t size, int attenuator) {
     }
     for (int table = 0; table < 3; ++table) {
         const TableValues values = DistinctValues(table);
-        for (int k = 0; k < kServoCount; ++k) {
-            const auto offset = static_cast<std::size_t>(BinaryValueOffset(k, table));
+        for (int k = 0; k < kServos; ++k) {
+            const std::size_t offset = DocumentedBinaryOffset(k, table);
             if (offset + 2 <= size) {
                 const auto bits = static_cast<std::uint16_t>(values[static_cast<std::size_t>(k)]);
                 image[offset] = static_cast<std::uint8_t>(bits);
@@ -61,9 +59,8 @@ std::vector<std::uint8_t> MakeTextImage(std::size_t size, int attenuator) {
     }
     for (int table = 0; table < 3; ++table) {
         const TableValues values = DistinctValues(table);
-        for (int k = 0; k < kServoCount; ++k) {
-            put(static_cast<std::size_t>(TextValuePosition(k, table)),
-                HexText(values[static_cast<std::size_t>(k)]));
+        for (int k = 0; k < kServos; ++k) {
+            put(DocumentedTextPosition(k, table), HexText(values[static_cast<std::size_t>(k)]));
         }
     }
     return image;

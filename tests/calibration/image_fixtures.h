@@ -1,18 +1,17 @@
 #pragma once
 
-// Synthetic images of STARTUP.BIN for the calibration tests.
+// Synthetic images of STARTUP.BIN for the calibration tests, laid out by the documented places.
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "calibration/servo_table.h"
+#include "support/documented_servos.h"
 
 namespace orvix::test {
 
-using TableValues = std::array<int, kServoCount>;
+using TableValues = std::array<int, kServos>;
 
 // Values that differ per servo and table, so that a value read from the wrong place shows.
 TableValues DistinctValues(int table);

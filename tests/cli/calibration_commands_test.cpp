@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "calibration/servo_table.h"
 #include "cli_runner.h"
 #include "resources/string_table.h"
 #include "storage/byte_order.h"
+#include "support/documented_servos.h"
 
 namespace orvix::test {
 namespace {
@@ -36,9 +36,9 @@ protected:
     std::string MakeShortFile(std::int8_t attenuator) {
         std::vector<std::uint8_t> bytes(4011, 0x11);
         bytes[16] = static_cast<std::uint8_t>(attenuator);
-        for (int k = 0; k < kServoCount; ++k) {
-            WriteU16(bytes, static_cast<std::size_t>(BinaryValueOffset(k, 0)),
-                     static_cast<std::uint16_t>(kServoTable[static_cast<std::size_t>(k)].standard));
+        for (int k = 0; k < kServos; ++k) {
+            WriteU16(bytes, DocumentedBinaryOffset(k, 0),
+                     static_cast<std::uint16_t>(kDocumentedStandard[static_cast<std::size_t>(k)]));
         }
         WriteBytes(temp_ / "short/SHORT.BIN", bytes);
         return (temp_ / "short/SHORT.BIN").string();
@@ -53,10 +53,10 @@ protected:
             text.replace(position, 6, hex);
         };
         put(202, 4);
-        for (int k = 0; k < kServoCount; ++k) {
+        for (int k = 0; k < kServos; ++k) {
             for (int table = 0; table < 3; ++table) {
-                put(static_cast<std::size_t>(TextValuePosition(k, table)),
-                    table == 0 ? kServoTable[static_cast<std::size_t>(k)].standard : 100 * table);
+                put(DocumentedTextPosition(k, table),
+                    table == 0 ? kDocumentedStandard[static_cast<std::size_t>(k)] : 100 * table);
             }
         }
         WriteText(temp_ / "text/CALIB.txt", text);
@@ -101,7 +101,7 @@ TEST_F(CalibrationCommandTest, ShowJsonDescribesTheFile) {
     EXPECT_EQ(json["table"], "lower");
     EXPECT_TRUE(json["attenuator"].is_null());
     ASSERT_EQ(json["servos"].size(), 20u);
-    for (int k = 0; k < kServoCount; ++k) {
+    for (int k = 0; k < kServos; ++k) {
         EXPECT_EQ(json["servos"]["ID" + std::to_string(k + 2)], -32767);
     }
 
@@ -127,15 +127,38 @@ TEST_F(CalibrationCommandTest, TheTextFormIsShownAndWrittenInPlace) {
     const CliResult set = Run({"calibration", "set", file.string(), "ID6=-25"});
     ASSERT_EQ(set.status, 0) << set.err;
     std::string expected = before;
-    expected.replace(static_cast<std::size_t>(TextValuePosition(4, 0)), 6, "0xffe7");
+    expected.replace(2583, 6, "0xffe7");
     EXPECT_EQ(ReadText(file), expected);
 }
 
-TEST_F(CalibrationCommandTest, ShowOfAMissingFileFails) {
-    const CliResult result = Run({"calibration", "show", (temp_ / "none/STARTUP.BIN").string()});
+// A failure prints the message, then the path and the system's reason.
+TEST_F(CalibrationCommandTest, FailuresSayWhy) {
+    const std::string missing = (temp_ / "none/STARTUP.BIN").string();
+    const CliResult result = Run({"calibration", "show", missing});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, std::string(LoadString(IDP_READ_PROGRAM_FAILED)) + "\n");
+    EXPECT_EQ(result.err, std::string(LoadString(IDP_READ_PROGRAM_FAILED)) + "\n" + missing +
+                              ": No such file or directory\n");
     EXPECT_EQ(result.out, "");
+
+    std::filesystem::permissions(image_, std::filesystem::perms(0444));
+    const CliResult refused = Run({"calibration", "set", path_, "ID2=30"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, std::string(LoadString(IDP_WRITE_PROGRAM_FAILED)) + "\n" + path_ +
+                               ": Permission denied\n");
+    EXPECT_EQ(Image(), original_);
+}
+
+// A folder name from an old card may be Shift_JIS: the JSON stays valid, with U+FFFD.
+TEST_F(CalibrationCommandTest, ShowJsonOfAPathThatIsNotUtf8) {
+    const std::filesystem::path folder = temp_ / std::string("\x83J\x81[\x83h"); // "カード"
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(image_, folder / "STARTUP.BIN");
+    const CliResult result =
+        Run({"calibration", "show", (folder / "STARTUP.BIN").string(), "--json"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const nlohmann::json json = nlohmann::json::parse(result.out);
+    EXPECT_TRUE(json["path"].get<std::string>().ends_with("\uFFFDJ\uFFFD[\uFFFDh/STARTUP.BIN"))
+        << json["path"];
 }
 
 TEST_F(CalibrationCommandTest, SetChangesOnlyTheNamedServoAndMakesABackup) {
@@ -144,7 +167,7 @@ TEST_F(CalibrationCommandTest, SetChangesOnlyTheNamedServoAndMakesABackup) {
     EXPECT_EQ(result.err, std::string(LoadString(IDP_WRITE_PROGRAM_DONE)) + "\n");
 
     std::vector<std::uint8_t> expected = original_;
-    WriteU16(expected, static_cast<std::size_t>(BinaryValueOffset(3, 0)), 170);
+    WriteU16(expected, 486, 170); // ID5
     EXPECT_EQ(Image(), expected); // every other byte as it was
 
     // The file as it was before is kept among the backups beside Orvix2.ini.
@@ -168,13 +191,13 @@ TEST_F(CalibrationCommandTest, SetRefusesAnOriginBeyondTheRangeLimit) {
 
     const CliResult wide = Run({"calibration", "set", path_, "--no-range-limit", "ID2=1500"});
     ASSERT_EQ(wide.status, 0) << wide.err;
-    EXPECT_EQ(*ReadI16(Image(), static_cast<std::size_t>(BinaryValueOffset(0, 0))), 1500);
+    EXPECT_EQ(*ReadI16(Image(), 276), 1500);
 }
 
 TEST_F(CalibrationCommandTest, SetOnARangeTableHasNoRangeLimit) {
     const CliResult result = Run({"calibration", "set", path_, "--table", "lower", "ID7=5000"});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(*ReadI16(Image(), static_cast<std::size_t>(BinaryValueOffset(5, 1))), 5000);
+    EXPECT_EQ(*ReadI16(Image(), 626 + 2), 5000); // ID7, lower limit
     const std::vector<std::uint8_t> before = Image();
 
     const CliResult tooBig = Run({"calibration", "set", path_, "--table", "lower", "ID7=40000"});
@@ -209,8 +232,8 @@ TEST_F(CalibrationCommandTest, RestoreWritesTheBuiltInValues) {
 
     const CliResult origin = Run({"calibration", "restore", path_});
     ASSERT_EQ(origin.status, 0) << origin.err;
-    EXPECT_EQ(*ReadI16(Image(), static_cast<std::size_t>(BinaryValueOffset(0, 0))), 25);
-    EXPECT_EQ(*ReadI16(Image(), static_cast<std::size_t>(BinaryValueOffset(19, 0))), -295);
+    EXPECT_EQ(*ReadI16(Image(), 276), 25);
+    EXPECT_EQ(*ReadI16(Image(), 1606), -295);
 
     const CliResult upper = Run({"calibration", "restore", path_, "--table", "upper"});
     ASSERT_EQ(upper.status, 0) << upper.err;
