@@ -1,0 +1,45 @@
+// Writes the seed corpus of the image fuzz targets with the tests' own synthetic images, so that
+// no file from a robot's card is ever needed.
+// Usage: make_seed_corpus FOLDER   (writes FOLDER/image_binary_fuzzer and FOLDER/image_text_fuzzer)
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "calibration/image_fixtures.h"
+
+namespace fs = std::filesystem;
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+        return 2;
+    }
+    int failures = 0;
+    const auto put = [&](const std::string& target, const std::string& name,
+                         const std::vector<std::uint8_t>& bytes) {
+        const fs::path folder = fs::path(argv[1]) / target;
+        std::error_code error;
+        fs::create_directories(folder, error);
+        std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        if (!out) {
+            std::fprintf(stderr, "cannot write %s\n", (folder / name).c_str());
+            ++failures;
+        }
+    };
+    for (std::size_t size : {1676u, 4011u, 7601u, 8000u}) {
+        auto image = orvix::test::MakeBinaryImage(size, static_cast<int>(size % 8));
+        if (size > 7600) {
+            image[7600] = 23; // the build marker of layout B
+        }
+        put("image_binary_fuzzer", "seed-" + std::to_string(size) + ".bin", image);
+    }
+    put("image_text_fuzzer", "seed-8000.txt", orvix::test::MakeTextImage(8000, 4));
+    put("image_text_fuzzer", "seed-7900.txt", orvix::test::MakeTextImage(7900, 7));
+    put("image_text_fuzzer", "seed-no-attenuator.txt", orvix::test::MakeTextImage(8000, -1));
+    return failures == 0 ? 0 : 1;
+}
