@@ -12,11 +12,11 @@ enum class Answer { None, Ok, Cancel, Yes, No };
 // A message box: a string-table text with an optional %1 argument.
 struct MessageRequest {
     int messageId = 0;
-    std::string argument;
+    std::string argument{};
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::Auto;
     Answer defaultAnswer = Answer::None; // None: the first button
-    std::string detail; // why, in the system's words ("PATH: Permission denied"); may be empty
+    std::string detail{}; // why, in the system's words ("PATH: Permission denied"); may be empty
 };
 
 struct OpenFileRequest {

@@ -159,29 +159,6 @@ TEST_F(ImageFileTest, RefusedFilesAreReportedWithTheirReasonAndForgotten) {
     EXPECT_EQ(Fields(), DistinctValues(0));
 }
 
-TEST_F(ImageFileTest, HexValuesParseAndFormatOnlyWithinTheText) {
-    std::vector<std::uint8_t> text{'0', 'x', 'f', 'f', 'e', 'c', '0', 'x', '0', '0'};
-    EXPECT_EQ(ParseHexValue(text, 0), -20);
-    EXPECT_EQ(ParseHexValue(text, 6), std::nullopt); // runs past the end
-    EXPECT_EQ(ParseHexValue(text, 1), std::nullopt);
-    ASSERT_TRUE(FormatHexValue(0x12ab, text, 0));
-    EXPECT_FALSE(FormatHexValue(1, text, 5));
-    EXPECT_EQ(std::string(text.begin(), text.end()), "0x12ab0x00");
-}
-
-TEST_F(ImageFileTest, CancellingTheFileDialogChangesNothing) {
-    LoadCard(test::MakeBinaryImage(kFullSize));
-    const auto image = document.image;
-    prompter.ExpectOpenFile(std::nullopt);
-    EXPECT_TRUE(LoadImageFile(document, dialog, prompter, true));
-    EXPECT_EQ(document.imagePath, Utf8FromPath(Card()));
-    EXPECT_EQ(document.image, image);
-    ASSERT_EQ(prompter.FileRequests().size(), 1u);
-    EXPECT_EQ(prompter.FileRequests()[0].pattern, "STARTUP.BIN");
-    EXPECT_EQ(prompter.FileRequests()[0].filterLabel, "ﾍﾟﾁ2実行ﾌｧｲﾙ");
-    EXPECT_EQ(prompter.FileRequests()[0].initialFolder, Utf8FromPath(Card().parent_path()));
-}
-
 // --- checking fields ----------------------------------------------------------------------------
 
 TEST_F(ImageFileTest, FieldsAreCheckedWhole) {
@@ -388,35 +365,13 @@ TEST_F(ImageFileTest, RestoreAsksThenPutsTheBuiltInValues) {
     prompter.Expect(IDP_RESTORE_ORIGINS, Answer::No);
     RestoreStandardValues(document, dialog, prompter);
     EXPECT_EQ(dialog.GetText(1004), "");
-
-    prompter.Expect(IDP_RESTORE_ORIGINS, Answer::Yes);
-    RestoreStandardValues(document, dialog, prompter);
-    for (int k = 0; k < test::kServos; ++k) {
-        EXPECT_EQ(dialog.GetIntOrZero(DocumentedField(k)),
-                  test::kDocumentedStandard[static_cast<std::size_t>(k)]);
-    }
     for (const auto& [table, field, value] :
-         {std::tuple{2u, 1042, "32767"}, {1u, 1004, "-32767"}}) {
+         {std::tuple{1u, 1004, "-32767"}, {2u, 1042, "32767"}, {0u, 1040, "-590"}}) {
         document.tableSelector = table;
-        prompter.Expect(IDP_RESTORE_RANGES, Answer::Yes);
+        prompter.Expect(table == 0 ? IDP_RESTORE_ORIGINS : IDP_RESTORE_RANGES, Answer::Yes);
         RestoreStandardValues(document, dialog, prompter);
         EXPECT_EQ(dialog.GetText(field), value);
     }
-}
-
-TEST_F(ImageFileTest, SpinRangesFollowTableAndRangeLimit) {
-    ApplySpinRanges(document, dialog);
-    EXPECT_EQ(dialog.SpinLow(1005), -125);
-    EXPECT_EQ(dialog.SpinHigh(1005), 175);
-    EXPECT_EQ(dialog.SpinLow(1041), -740); // ID20: standard -590
-    document.tableSelector = 1;
-    ApplySpinRanges(document, dialog);
-    EXPECT_EQ(dialog.SpinLow(1005), -1500);
-    EXPECT_EQ(dialog.SpinHigh(1041), 1500);
-    document.tableSelector = 0;
-    document.checkRange = false;
-    ApplySpinRanges(document, dialog);
-    EXPECT_EQ(dialog.SpinHigh(1005), 1500);
 }
 
 } // namespace

@@ -2,29 +2,35 @@
 
 #include <gtest/gtest.h>
 #include <sstream>
+#include <tuple>
 
 #include "resources/string_table.h"
 
 namespace orvix::test {
 namespace {
 
-TEST(CliPrompterTest, ShowsTheTextAndAnswersNoUnlessToldYes) {
-    std::ostringstream err;
-    cli::CliPrompter cautious(err, false);
-    EXPECT_EQ(cautious.Message(IDP_OUT_OF_RANGE, ui::Buttons::Ok, ui::Icon::Auto, "0～7"),
-              ui::Answer::Ok);
-    EXPECT_EQ(cautious.Message(IDP_VALUES_CHANGED, ui::Buttons::YesNoCancel), ui::Answer::No);
-    EXPECT_EQ(cautious.Message(IDP_RESTORE_RANGES, ui::Buttons::YesNo), ui::Answer::No);
-    EXPECT_EQ(err.str(), "数字が範囲(0～7)を越えています\n" +
-                             std::string(LoadString(IDP_VALUES_CHANGED)) + "\n" +
-                             std::string(LoadString(IDP_RESTORE_RANGES)) + "\n");
+using ui::Answer;
+using ui::Buttons;
 
-    std::ostringstream quiet;
-    cli::CliPrompter willing(quiet, true);
-    EXPECT_EQ(willing.Message(IDP_RESTORE_ORIGINS, ui::Buttons::YesNo), ui::Answer::Yes);
-    EXPECT_EQ(willing.Message(IDP_ENABLE_REMOTE, ui::Buttons::OkCancel), ui::Answer::Ok);
-    EXPECT_FALSE(willing.ChooseOpenFile({}));
-    EXPECT_FALSE(willing.ChooseColour({175, 70, 0}));
+TEST(CliPrompterTest, PrintsTheTextAndDetailAndAnswersNoOrCancelUnlessToldYes) {
+    std::ostringstream err;
+    cli::CliPrompter prompter(err, false);
+    EXPECT_EQ(prompter.Message(IDP_OUT_OF_RANGE, Buttons::Ok, ui::Icon::Auto, "0～7"), Answer::Ok);
+    prompter.Message(IDP_WRITE_PROGRAM_FAILED, Buttons::Ok, ui::Icon::Auto, {}, Answer::None,
+                     "/card/STARTUP.BIN: Permission denied");
+    EXPECT_EQ(err.str(), "数字が範囲(0～7)を越えています\n"
+                         "プログラムに書出し失敗しました\n/card/STARTUP.BIN: Permission denied\n");
+
+    const std::tuple<bool, Buttons, Answer> cases[] = {
+        {false, Buttons::YesNo, Answer::No},        {false, Buttons::YesNoCancel, Answer::No},
+        {false, Buttons::OkCancel, Answer::Cancel}, {true, Buttons::YesNo, Answer::Yes},
+        {true, Buttons::YesNoCancel, Answer::Yes},  {true, Buttons::OkCancel, Answer::Ok}};
+    for (const auto& [yes, buttons, answer] : cases) {
+        std::ostringstream quiet;
+        cli::CliPrompter asked(quiet, yes);
+        EXPECT_EQ(asked.Message(IDP_NO_NUMBER, buttons), answer) << yes;
+        EXPECT_FALSE(asked.ChooseOpenFile({}) || asked.ChooseColour({175, 70, 0}));
+    }
 }
 
 } // namespace

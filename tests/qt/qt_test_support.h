@@ -22,9 +22,6 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 inline void PrintTo(const QStringList& texts, std::ostream* out) {
     *out << "{ \"" << texts.join("\", \"").toStdString() << "\" }";
 }
-inline void PrintTo(const QRect& rect, std::ostream* out) {
-    *out << rect.x() << "," << rect.y() << " " << rect.width() << "x" << rect.height();
-}
 
 namespace orvix::test {
 
@@ -116,6 +113,7 @@ public:
 
     QString caption;
     QString text; // empty while no box came
+    QString detail;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons; // sorted, without their mnemonics: "はい(&Y)" reads "はい"
     QString defaultButton;
@@ -127,6 +125,7 @@ private:
         const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)$"));
         caption = box.windowTitle();
         text = box.text();
+        detail = box.detailedText();
         icon = box.icon();
         for (QAbstractButton* shown : box.buttons()) {
             buttons.append(shown->text().remove(mnemonic));

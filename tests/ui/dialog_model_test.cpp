@@ -1,251 +1,178 @@
 #include "ui/dialog_model.h"
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <stdexcept>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 namespace orvix::ui {
 namespace {
 
-constexpr int kEdit = 100;
-constexpr int kSpin = 101;
-constexpr int kCheck = 102;
-constexpr int kRadioA = 103;
-constexpr int kRadioB = 104;
-constexpr int kRadioC = 105;
-constexpr int kRadioX = 106; // a second group
-constexpr int kRadioY = 107;
-constexpr int kList = 108;
-constexpr int kButton = 109;
-constexpr int kReadOnly = 110;
+// Radio buttons 103 to 105 form one group, 106 and 107 another.
+constexpr int kEdit = 100, kSpin = 101, kCheck = 102, kRadioA = 103, kRadioC = 105, kRadioX = 106,
+              kRadioY = 107, kList = 108, kButton = 109, kReadOnly = 110;
 
-const DialogTemplate& TestTemplate() {
-    static const DialogTemplate dialog{
-        900,
-        "test",
-        200,
-        200,
-        {
-            Control(ControlKind::Edit, kEdit, "", 0, 0, 30, 12),
-            Control(ControlKind::Spin, kSpin, "", 30, 0, 10, 12),
-            Control(ControlKind::CheckBox, kCheck, "check", 0, 20, 50, 10),
-            Control(ControlKind::RadioButton, kRadioA, "a", 0, 30, 50, 10, kGroup),
-            Control(ControlKind::RadioButton, kRadioB, "b", 0, 40, 50, 10),
-            Control(ControlKind::RadioButton, kRadioC, "c", 0, 50, 50, 10),
-            Control(ControlKind::RadioButton, kRadioX, "x", 0, 60, 50, 10, kGroup),
-            Control(ControlKind::RadioButton, kRadioY, "y", 0, 70, 50, 10),
-            Control(ControlKind::DropDownList, kList, "", 0, 80, 50, 50),
-            Control(ControlKind::PushButton, kButton, "button", 0, 140, 50, 14, kDisabled),
-            Control(ControlKind::ReadOnlyEdit, kReadOnly, "", 60, 0, 30, 12),
-            Control(ControlKind::DefPushButton, kIdOk, "OK", 100, 180, 40, 14),
-            Control(ControlKind::PushButton, kIdCancel, "Cancel", 150, 180, 40, 14),
-        },
-    };
-    return dialog;
+ControlTemplate Make(ControlKind kind, int id, unsigned style = kNone) {
+    return Control(kind, id, "", 0, 0, 10, 10, style);
 }
 
-// Records every notification and can take a handler for one of them.
-class Recorder : public EventSink {
-public:
+using K = ControlKind;
+const DialogTemplate kTemplate{
+    900,
+    "test",
+    200,
+    200,
+    {Make(K::Edit, kEdit), Make(K::Spin, kSpin), Make(K::CheckBox, kCheck),
+     Make(K::RadioButton, kRadioA, kGroup), Make(K::RadioButton, 104),
+     Make(K::RadioButton, kRadioC), Make(K::RadioButton, kRadioX, kGroup),
+     Make(K::RadioButton, kRadioY), Make(K::DropDownList, kList),
+     Make(K::PushButton, kButton, kDisabled), Make(K::ReadOnlyEdit, kReadOnly),
+     Make(K::DefPushButton, kIdOk), Make(K::PushButton, kIdCancel)}};
+
+using Ids = std::vector<int>;
+
+// The fixture is the dialog's controller: it records the notifications by event, and the check
+// state that a click handler sees.
+class DialogModelTest : public testing::Test, public EventSink {
+protected:
+    DialogModelTest() { model.SetEventSink(this); }
+
     bool Dispatch(int id, Event event) override {
-        events.emplace_back(id, event);
+        events[event].push_back(id);
+        if (event == Event::Clicked) {
+            checkedSeen.push_back(model.IsChecked(id));
+            if (onClick) {
+                onClick(id);
+            }
+        }
         return handled;
     }
-    std::vector<std::pair<int, Event>> events;
+
+    DialogModel model{kTemplate};
+    std::map<Event, Ids> events;
+    Ids& clicks = events[Event::Clicked];
+    Ids& changes = events[Event::Changed];
+    std::vector<bool> checkedSeen;
+    std::function<void(int id)> onClick;
     bool handled = true;
 };
 
-class DialogModelTest : public ::testing::Test {
-protected:
-    DialogModelTest() : model(TestTemplate()) { model.SetEventSink(&sink); }
-    DialogModel model;
-    Recorder sink;
-};
-
-using Events = std::vector<std::pair<int, Event>>;
-
-TEST_F(DialogModelTest, EditChangeFiresForProgramAndUserAndSameText) {
+TEST_F(DialogModelTest, EveryTextSetNotifiesAndTheUserTypesOnlyIntoEnabledVisibleEdits) {
     model.SetText(kEdit, "12");
-    model.SetText(kEdit, "12");
+    model.SetText(kEdit, "12"); // the same text again
     model.SetInt(kEdit, -5);
     model.Type(kEdit, "7");
     model.SetText(kReadOnly, "x");
-    EXPECT_EQ(sink.events, (Events{{kEdit, Event::Changed},
-                                   {kEdit, Event::Changed},
-                                   {kEdit, Event::Changed},
-                                   {kEdit, Event::Changed},
-                                   {kReadOnly, Event::Changed}}));
-    EXPECT_EQ(model.GetText(kEdit), "7");
-}
-
-TEST_F(DialogModelTest, UserCannotTypeIntoDisabledHiddenOrReadOnlyEdits) {
+    model.Type(kReadOnly, "3");
     model.Enable(kEdit, false);
     model.Type(kEdit, "1");
     model.Enable(kEdit, true);
     model.Show(kEdit, false);
     model.Type(kEdit, "2");
-    model.Type(kReadOnly, "3");
-    EXPECT_TRUE(sink.events.empty());
-    EXPECT_EQ(model.GetText(kEdit), "");
+    EXPECT_EQ(changes, (Ids{kEdit, kEdit, kEdit, kEdit, kReadOnly}));
+    EXPECT_EQ(model.GetText(kEdit) + model.GetText(kReadOnly), "7x");
+
+    model.SetText(kEdit, "あいうえお"); // a length limit counts characters
+    EXPECT_EQ(model.GetText(kEdit, 3), "あいう");
+    EXPECT_THROW(model.SetText(4242, "x"), std::logic_error);
 }
 
-TEST_F(DialogModelTest, ClicksNotifyOnlyUserClicksOnEnabledControls) {
-    model.SetCheck(kCheck, true); // the program: no notification
-    EXPECT_TRUE(sink.events.empty());
-
-    model.Click(kButton); // disabled in the template
-    EXPECT_TRUE(sink.events.empty());
+TEST_F(DialogModelTest, OnlyUserActsOnEnabledVisibleControlsNotifyAndCheckBoxesToggleFirst) {
+    model.SetCheck(kCheck, true); // the program notifies nothing
+    model.Click(kButton);         // disabled in the template
     model.Enable(kButton, true);
     model.Click(kButton);
     model.Show(kButton, false);
     model.Click(kButton);
-    EXPECT_EQ(sink.events, (Events{{kButton, Event::Clicked}}));
-}
-
-TEST_F(DialogModelTest, CheckBoxClickTogglesBeforeTheHandlerRuns) {
-    bool seenChecked = false;
-    struct Probe : EventSink {
-        DialogModel* model;
-        bool* seen;
-        bool Dispatch(int id, Event) override {
-            *seen = model->IsChecked(id);
-            return true;
-        }
-    } probe;
-    probe.model = &model;
-    probe.seen = &seenChecked;
-    model.SetEventSink(&probe);
     model.Click(kCheck);
-    EXPECT_TRUE(seenChecked);
     model.Click(kCheck);
-    EXPECT_FALSE(seenChecked);
-    EXPECT_FALSE(model.IsChecked(kCheck));
-}
+    EXPECT_EQ(clicks, (Ids{kButton, kCheck, kCheck}));
+    EXPECT_EQ(checkedSeen, (std::vector<bool>{false, false, true}));
 
-TEST_F(DialogModelTest, RadioClickChecksItAndUnchecksOnlyItsGroup) {
-    model.SetCheck(kRadioA, true);
-    model.SetCheck(kRadioX, true);
-    model.Click(kRadioC);
-    EXPECT_FALSE(model.IsChecked(kRadioA));
-    EXPECT_FALSE(model.IsChecked(kRadioB));
-    EXPECT_TRUE(model.IsChecked(kRadioC));
-    EXPECT_TRUE(model.IsChecked(kRadioX)); // another group
-    model.Click(kRadioC);                  // already checked: still a click
-    EXPECT_EQ(sink.events, (Events{{kRadioC, Event::Clicked}, {kRadioC, Event::Clicked}}));
-    model.Click(kRadioY);
-    EXPECT_FALSE(model.IsChecked(kRadioX));
-    EXPECT_TRUE(model.IsChecked(kRadioC));
-}
-
-TEST_F(DialogModelTest, SpinStepsFromTheEditsNumberWithinItsRange) {
-    model.SetSpinRange(kSpin, -125, 175);
-    model.SetText(kEdit, "174");
-    sink.events.clear();
-    model.StepSpin(kSpin, +1);
-    EXPECT_EQ(model.GetText(kEdit), "175");
-    model.StepSpin(kSpin, +1); // at the top: nothing changes, nothing fires
-    EXPECT_EQ(model.GetText(kEdit), "175");
-    EXPECT_EQ(sink.events, (Events{{kEdit, Event::Changed}}));
-
-    model.SetText(kEdit, "-3000"); // beyond the range: the step lands inside it
-    model.StepSpin(kSpin, +1);
-    EXPECT_EQ(model.GetText(kEdit), "-125");
-    model.SetText(kEdit, "1234567");
-    model.StepSpin(kSpin, -1);
-    EXPECT_EQ(model.GetText(kEdit), "175");
-}
-
-TEST_F(DialogModelTest, SpinStepsFromZeroWhenTheTextIsNoNumber) {
-    model.SetSpinRange(kSpin, -1500, 1500);
-    model.SetText(kEdit, "abc");
-    model.StepSpin(kSpin, -1);
-    EXPECT_EQ(model.GetText(kEdit), "-1");
-    model.SetSpinRange(kSpin, 410, 710);
-    model.SetText(kEdit, "");
-    model.StepSpin(kSpin, +1);
-    EXPECT_EQ(model.GetText(kEdit), "410");
-    model.Enable(kSpin, false);
-    model.StepSpin(kSpin, +1);
-    EXPECT_EQ(model.GetText(kEdit), "410");
-    EXPECT_EQ(model.SpinForBuddy(kEdit), kSpin);
-}
-
-TEST_F(DialogModelTest, DropDownSelectionNotifiesOnlyUserChoices) {
     model.AddItem(kList, "one");
     model.AddItem(kList, "two");
     model.SelectItem(kList, 1);
-    EXPECT_TRUE(sink.events.empty());
     model.SelectItem(kList, 5); // no such item: no selection
     EXPECT_EQ(model.Selection(kList), -1);
     model.ChooseItem(kList, 0);
     EXPECT_EQ(model.Selection(kList), 0);
-    EXPECT_EQ(sink.events, (Events{{kList, Event::SelectionChanged}}));
+    EXPECT_EQ(events[Event::SelectionChanged], Ids{kList});
 }
 
-TEST_F(DialogModelTest, EscapeAndCloseBoxClickCancelEnterClicksTheDefaultButton) {
+TEST_F(DialogModelTest, ARadioClickChecksItAndUnchecksTheRestOfItsGroupOnly) {
+    const auto checked = [this] {
+        return std::vector<bool>{model.IsChecked(kRadioA), model.IsChecked(104),
+                                 model.IsChecked(kRadioC), model.IsChecked(kRadioX),
+                                 model.IsChecked(kRadioY)};
+    };
+    model.SetCheck(kRadioA, true);
+    model.SetCheck(kRadioX, true);
+    model.Click(kRadioC);
+    model.Click(kRadioC); // already checked: still a click
+    EXPECT_EQ(checked(), (std::vector<bool>{false, false, true, true, false}));
+    model.Click(kRadioY);
+    EXPECT_EQ(checked(), (std::vector<bool>{false, false, true, false, true}));
+    EXPECT_EQ(clicks, (Ids{kRadioC, kRadioC, kRadioY}));
+}
+
+TEST_F(DialogModelTest, ASpinStepsFromTheEditsNumberToTheNextWithinItsRange) {
+    const std::tuple<int, int, const char*, int, const char*> cases[] = {
+        {-125, 175, "174", +1, "175"},    {-125, 175, "175", +1, "175"},
+        {-125, 175, "-3000", +1, "-125"}, {-125, 175, "1234567", -1, "175"},
+        {-1500, 1500, "abc", -1, "-1"},   {410, 710, "", +1, "410"},
+        {-1500, 1500, "  -20", +1, "-19"}};
+    for (const auto& [low, high, text, delta, next] : cases) {
+        SCOPED_TRACE(testing::Message() << '"' << text << "\" " << delta);
+        model.SetSpinRange(kSpin, low, high);
+        model.SetText(kEdit, text);
+        changes.clear();
+        model.StepSpin(kSpin, delta);
+        EXPECT_EQ(model.GetText(kEdit), next);
+        EXPECT_EQ(changes, next == std::string(text) ? Ids{} : Ids{kEdit}); // none at the top
+    }
+    model.Enable(kSpin, false);
+    model.StepSpin(kSpin, +1);
+    EXPECT_EQ(model.GetText(kEdit), "-19");
+}
+
+TEST_F(DialogModelTest, EscAndTheCloseBoxClickCancelEnterTheDefaultAndAPostedCloseRunsLast) {
     model.PressEnter();
     model.PressEscape();
     model.CloseBox();
-    EXPECT_EQ(sink.events, (Events{{kIdOk, Event::Clicked},
-                                   {kIdCancel, Event::Clicked},
-                                   {kIdCancel, Event::Clicked}}));
+    EXPECT_EQ(clicks, (Ids{kIdOk, kIdCancel, kIdCancel}));
     EXPECT_FALSE(model.Ended()); // the handlers took them
-}
 
-TEST_F(DialogModelTest, UnhandledOkAndCancelEndTheDialog) {
-    sink.handled = false;
-    model.PressEscape();
+    onClick = [this](int id) {
+        if (id == kButton) {
+            model.PostClose();
+            clicks.push_back(-1); // still inside the handler
+        }
+        handled = id != kIdCancel; // so the dialog ends
+    };
+    model.Enable(kButton, true);
+    model.Click(kButton);
+    EXPECT_EQ(clicks, (Ids{kIdOk, kIdCancel, kIdCancel, kButton, -1, kIdCancel}));
     EXPECT_TRUE(model.Ended());
     EXPECT_EQ(model.Result(), kIdCancel);
-    model.Click(kCheck); // nothing reaches a closed dialog
+    model.Click(kCheck); // nothing reaches an ended dialog
     EXPECT_FALSE(model.IsChecked(kCheck));
 }
 
-TEST_F(DialogModelTest, PostedCloseRunsAfterTheCurrentHandler) {
-    struct Poster : EventSink {
-        DialogModel* model;
-        std::vector<int> order;
-        bool Dispatch(int id, Event) override {
-            order.push_back(id);
-            if (id == kButton) {
-                model->PostClose();
-                order.push_back(-1); // still inside the handler
-            }
-            return id != kIdCancel;
-        }
-    } poster;
-    poster.model = &model;
-    model.SetEventSink(&poster);
-    model.Enable(kButton, true);
-    model.Click(kButton);
-    EXPECT_EQ(poster.order, (std::vector<int>{kButton, -1, kIdCancel}));
-    EXPECT_TRUE(model.Ended());
-}
-
-TEST_F(DialogModelTest, TextIsCutToCharactersNotBytes) {
-    model.SetText(kEdit, "あいうえお");
-    EXPECT_EQ(model.GetText(kEdit, 3), "あいう");
-    EXPECT_EQ(model.GetText(kEdit, 31), "あいうえお");
-}
-
-TEST_F(DialogModelTest, UnknownControlIsAProgrammingError) {
-    EXPECT_THROW(model.SetText(4242, "x"), std::logic_error);
-}
-
-TEST(ParseDialogIntTest, FollowsThePlatformConversion) {
-    EXPECT_EQ(ParseDialogInt("42"), 42);
-    EXPECT_EQ(ParseDialogInt("  -17"), -17);
-    EXPECT_EQ(ParseDialogInt("2147483647"), 2147483647);
-    EXPECT_EQ(ParseDialogInt("-2147483648"), -2147483647 - 1);
-    EXPECT_EQ(ParseDialogInt("2147483648"), std::nullopt);
-    EXPECT_EQ(ParseDialogInt("99999999999999999999"), std::nullopt);
-    EXPECT_EQ(ParseDialogInt(""), std::nullopt);
-    EXPECT_EQ(ParseDialogInt("-"), std::nullopt);
-    EXPECT_EQ(ParseDialogInt("+5"), std::nullopt);
-    EXPECT_EQ(ParseDialogInt("--5"), std::nullopt);
-    EXPECT_EQ(ParseDialogInt("1.5"), std::nullopt);
-    EXPECT_EQ(ParseDialogInt("12abc"), std::nullopt);
+TEST(ParseDialogIntTest, TakesLeadingBlanksAndOneMinusWithinTheSigned32BitRange) {
+    const std::pair<const char*, int> numbers[] = {{"42", 42},
+                                                   {"  -17", -17},
+                                                   {"\t8", 8},
+                                                   {"2147483647", INT32_MAX},
+                                                   {"-2147483648", INT32_MIN}};
+    for (const auto& [text, value] : numbers) {
+        EXPECT_EQ(ParseDialogInt(text), value) << '"' << text << '"';
+    }
+    for (const char* text :
+         {"2147483648", "99999999999999999999", "", "-", "+5", "--5", "1.5", "12abc"}) {
+        EXPECT_EQ(ParseDialogInt(text), std::nullopt) << '"' << text << '"';
+    }
 }
 
 } // namespace
