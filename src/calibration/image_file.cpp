@@ -76,8 +76,7 @@ std::pair<int, int> ServoLimits(const EditorDocument& document, int k) {
 
 bool FailLoad(EditorDocument& document, ui::Prompter& prompter, int messageId,
               std::string detail = {}) {
-    prompter.Message(messageId, ui::Buttons::Ok, ui::Icon::Auto, {}, ui::Answer::None,
-                     std::move(detail));
+    prompter.Failure(messageId, std::move(detail));
     document.imagePath.clear();
     document.image.clear();
     document.imageTail.clear();
@@ -228,8 +227,7 @@ bool SaveImageFile(ui::DialogModel& dialog, ui::Prompter& prompter, EditorDocume
 
     const std::filesystem::path path = PathFromUtf8(document.imagePath);
     const auto failed = [&](const FileError& error) {
-        prompter.Message(IDP_WRITE_PROGRAM_FAILED, ui::Buttons::Ok, ui::Icon::Auto, {},
-                         ui::Answer::None, error.Describe());
+        prompter.Failure(IDP_WRITE_PROGRAM_FAILED, error.Describe());
         return false;
     };
     if (document.imagePath.empty() || !StoreValues(document, attenuator, values)) {

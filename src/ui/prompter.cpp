@@ -3,9 +3,15 @@
 namespace orvix::ui {
 
 Answer Prompter::Message(int messageId, Buttons buttons, Icon icon, std::string argument,
-                         Answer defaultAnswer, std::string detail) {
-    return ShowMessage(MessageRequest{messageId, std::move(argument), buttons, icon, defaultAnswer,
-                                      std::move(detail)});
+                         Answer defaultAnswer) {
+    return ShowMessage(
+        MessageRequest{messageId, std::move(argument), buttons, icon, defaultAnswer});
+}
+
+Answer Prompter::Failure(int messageId, std::string detail, std::string argument) {
+    MessageRequest request{messageId, std::move(argument)};
+    request.detail = std::move(detail);
+    return ShowMessage(request);
 }
 
 Icon EffectiveIcon(const MessageRequest& request) {

@@ -44,8 +44,9 @@ public:
 
     // Shorthands for the common cases.
     Answer Message(int messageId, Buttons buttons = Buttons::Ok, Icon icon = Icon::Auto,
-                   std::string argument = {}, Answer defaultAnswer = Answer::None,
-                   std::string detail = {});
+                   std::string argument = {}, Answer defaultAnswer = Answer::None);
+    // A failure's message (OK only) with the system's reason below it, "PATH: Permission denied".
+    Answer Failure(int messageId, std::string detail, std::string argument = {});
 };
 
 // The icon shown: an explicit one, or the one that goes with the buttons.

@@ -162,47 +162,34 @@ TEST_F(ImageFileTest, RefusedFilesAreReportedWithTheirReasonAndForgotten) {
 // --- checking fields ----------------------------------------------------------------------------
 
 TEST_F(ImageFileTest, FieldsAreCheckedWhole) {
-    struct Case {
-        std::string text;
-        int message; // 0: accepted
-        int value;
-    };
-    const Case cases[] = {
-        {"", IDP_NO_NUMBER, 0},
-        {"+5", IDP_NOT_DECIMAL, 0},
-        {"1.5", IDP_NOT_DECIMAL, 0},
-        {"5-", IDP_NOT_DECIMAL, 0},
-        {" 5", IDP_NOT_DECIMAL, 0},
-        {"--5", IDP_NOT_DECIMAL, 0},
-        {"-", 0, 0},
-        {"-125", 0, -125},
-        {"175", 0, 175},
-        {"0012", 0, 12},
-        {std::string(30, '0') + "25", 0, 25},
-        {std::string(30, '0') + "176", IDP_OUT_OF_RANGE, 0},
-        {std::string(31, '1') + "x", IDP_NOT_DECIMAL, 0},
-        {"176", IDP_OUT_OF_RANGE, 0},
-        {"-126", IDP_OUT_OF_RANGE, 0},
-        {"99999999999", IDP_OUT_OF_RANGE, 0},
-        {"-4294967296", IDP_OUT_OF_RANGE, 0},
-    };
-    for (const Case& c : cases) {
-        dialog.SetText(1004, c.text);
+    const std::string zeros(30, '0');
+    const std::pair<std::string, std::optional<int>> accepted[] = {
+        {"-", 0}, {"-125", -125}, {"175", 175}, {"0012", 12}, {zeros + "25", 25}};
+    const std::pair<std::string, int> refused[] = {{"", IDP_NO_NUMBER},
+                                                   {"+5", IDP_NOT_DECIMAL},
+                                                   {"1.5", IDP_NOT_DECIMAL},
+                                                   {"5-", IDP_NOT_DECIMAL},
+                                                   {" 5", IDP_NOT_DECIMAL},
+                                                   {"--5", IDP_NOT_DECIMAL},
+                                                   {zeros + "1x", IDP_NOT_DECIMAL},
+                                                   {zeros + "176", IDP_OUT_OF_RANGE},
+                                                   {"-126", IDP_OUT_OF_RANGE},
+                                                   {"99999999999", IDP_OUT_OF_RANGE},
+                                                   {"-4294967296", IDP_OUT_OF_RANGE}};
+    for (const auto& [text, value] : accepted) {
+        dialog.SetText(1004, text);
+        EXPECT_EQ(ReadValueField(dialog, prompter, 1004, document, -125, 175), value) << text;
+    }
+    for (const auto& [text, message] : refused) {
+        dialog.SetText(1004, text);
         dialog.SetFocus(IDC_READ);
-        if (c.message != 0) {
-            prompter.Expect(c.message);
-        }
-        const auto value = ReadValueField(dialog, prompter, 1004, document, -125, 175);
+        prompter.Expect(message);
+        EXPECT_EQ(ReadValueField(dialog, prompter, 1004, document, -125, 175), std::nullopt);
         prompter.Verify();
-        if (c.message == 0) {
-            EXPECT_EQ(value, c.value) << c.text;
-            continue;
-        }
-        EXPECT_EQ(value, std::nullopt) << c.text;
-        EXPECT_EQ(dialog.Focus(), 1004) << c.text;
-        if (c.message == IDP_OUT_OF_RANGE) {
-            EXPECT_EQ(prompter.Messages().back().argument, "-125～175") << c.text;
-        }
+        EXPECT_EQ(dialog.Focus(), 1004) << text;
+        EXPECT_EQ(prompter.Messages().back().argument,
+                  message == IDP_OUT_OF_RANGE ? "-125～175" : "")
+            << text;
     }
 }
 

@@ -16,8 +16,7 @@ TEST(CliPrompterTest, PrintsTheTextAndDetailAndAnswersNoOrCancelUnlessToldYes) {
     std::ostringstream err;
     cli::CliPrompter prompter(err, false);
     EXPECT_EQ(prompter.Message(IDP_OUT_OF_RANGE, Buttons::Ok, ui::Icon::Auto, "0～7"), Answer::Ok);
-    prompter.Message(IDP_WRITE_PROGRAM_FAILED, Buttons::Ok, ui::Icon::Auto, {}, Answer::None,
-                     "/card/STARTUP.BIN: Permission denied");
+    prompter.Failure(IDP_WRITE_PROGRAM_FAILED, "/card/STARTUP.BIN: Permission denied");
     EXPECT_EQ(err.str(), "数字が範囲(0～7)を越えています\n"
                          "プログラムに書出し失敗しました\n/card/STARTUP.BIN: Permission denied\n");
 
