@@ -142,25 +142,14 @@ TEST_F(OrvixDlgTest, ReadChoosesAFileAndAFailedReadClearsTheFields) {
     EXPECT_FALSE(dlg->Document().valuesChanged); // emptied fields hold no edit
 }
 
-TEST_F(OrvixDlgTest, SpinChangesAreWrittenByTheWriteButton) {
-    OpenOnCard();
-    Model().StepSpin(kId2Spin, +1);
-    EXPECT_TRUE(dlg->Document().valuesChanged);
-    prompter.Expect(IDP_WRITE_PROGRAM_DONE);
-    Model().Click(IDC_WRITE);
-    EXPECT_EQ(OnDisk(0, 0), DistinctValues(0)[0] + 1);
-    Model().PressEscape(); // saved: no question
-    EXPECT_TRUE(Model().Ended());
-}
-
 // --- tables -----------------------------------------------------------------------------------
 
 TEST_F(OrvixDlgTest, TableSelectionOffersChangesReloadsAndSetsLimits) {
     OpenOnCard();
-    Model().Type(kId2Field, "30");
+    Model().StepSpin(kId2Spin, +1);
     prompter.Expect(IDP_VALUES_CHANGED, Answer::Yes).Expect(IDP_WRITE_PROGRAM_DONE);
     Model().Click(IDC_TABLE_LOWER);
-    EXPECT_EQ(OnDisk(0, 0), 30);
+    EXPECT_EQ(OnDisk(0, 0), DistinctValues(0)[0] + 1);
     EXPECT_EQ(Model().GetIntOrZero(kId2Field), DistinctValues(1)[0]);
     EXPECT_FALSE(Model().IsEnabled(IDC_CHECK_RANGE));
     EXPECT_EQ(Model().SpinLow(kId2Spin), -1500);
