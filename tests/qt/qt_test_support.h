@@ -19,9 +19,6 @@
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
-inline void PrintTo(const QStringList& texts, std::ostream* out) {
-    *out << "{ \"" << texts.join("\", \"").toStdString() << "\" }";
-}
 
 namespace orvix::test {
 
@@ -53,8 +50,6 @@ public:
     std::map<ui::Event, std::vector<int>> events;
     std::vector<int>& clicks = events[ui::Event::Clicked];
     std::vector<int>& changes = events[ui::Event::Changed];
-    std::vector<int>& selections = events[ui::Event::SelectionChanged];
-    std::vector<int>& commands = events[ui::Event::SysCommand];
 };
 
 // A dialog rendered, bound and initialised as the runner does it, but not run: the test acts on
@@ -97,43 +92,38 @@ class BoxAnswer : public QObject {
 public:
     explicit BoxAnswer(QMessageBox::StandardButton button, bool tryEscape = false) {
         QTimer::singleShot(0, this, [this, button, tryEscape] {
-            if (QMessageBox* box = FindTopLevel<QMessageBox>()) {
-                Read(*box);
-                if (tryEscape) {
-                    QTest::keyClick(box, Qt::Key_Escape);
-                    stayedOpenOnEscape = box->isVisible();
-                }
-                if (box->isVisible()) {
-                    QAbstractButton* answer = box->button(button);
-                    (answer != nullptr ? answer : box->escapeButton())->click();
-                }
+            QMessageBox* box = FindTopLevel<QMessageBox>();
+            if (box == nullptr) {
+                return;
+            }
+            const QRegularExpression mnemonic(
+                QStringLiteral("\\(&.\\)$")); // "はい(&Y)" reads "はい"
+            QStringList buttons;
+            for (QAbstractButton* shown : box->buttons()) {
+                buttons.append(shown->text().remove(mnemonic));
+            }
+            buttons.sort();
+            const QAbstractButton* enter = box->defaultButton();
+            shown = {box->windowTitle(),
+                     box->text(),
+                     box->detailedText(),
+                     QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()),
+                     buttons.join(' '),
+                     enter ? enter->text().remove(mnemonic) : ""};
+            parent = box->parentWidget();
+            if (tryEscape) {
+                QTest::keyClick(box, Qt::Key_Escape);
+            }
+            if (box->isVisible()) {
+                QAbstractButton* answer = box->button(button);
+                (answer != nullptr ? answer : box->escapeButton())->click();
             }
         });
     }
 
-    QString caption;
-    QString text; // empty while no box came
-    QString detail;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QStringList buttons; // sorted, without their mnemonics: "はい(&Y)" reads "はい"
-    QString defaultButton;
+    // The caption, text, detail, icon, sorted buttons and default button; empty while no box came.
+    QStringList shown;
     QWidget* parent = nullptr;
-    bool stayedOpenOnEscape = false;
-
-private:
-    void Read(const QMessageBox& box) {
-        const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)$"));
-        caption = box.windowTitle();
-        text = box.text();
-        detail = box.detailedText();
-        icon = box.icon();
-        for (QAbstractButton* shown : box.buttons()) {
-            buttons.append(shown->text().remove(mnemonic));
-        }
-        buttons.sort();
-        defaultButton = box.defaultButton() ? box.defaultButton()->text().remove(mnemonic) : "";
-        parent = box.parentWidget();
-    }
 };
 
 } // namespace orvix::test
