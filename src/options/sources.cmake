@@ -1,1 +1,3 @@
-# The options subsystem.
+target_sources(orvix2_core PRIVATE
+    options/patch_file.cpp
+)

@@ -1,0 +1,96 @@
+#include "options/patch_file.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace orvix {
+namespace {
+
+// An image of 2,000 bytes, byte i holding i mod 256.
+std::vector<std::uint8_t> Image() {
+    std::vector<std::uint8_t> image(2000);
+    for (std::size_t i = 0; i < image.size(); ++i) {
+        image[i] = static_cast<std::uint8_t>(i);
+    }
+    return image;
+}
+
+TEST(PatchFileTest, EntriesApplyInFileOrderAndCount) {
+    struct Case {
+        std::string text;
+        int applied;
+        int already;
+        bool calibration;
+        std::vector<std::pair<std::size_t, std::uint8_t>> bytes; // what the image then holds
+    };
+    const Case cases[] = {
+        // Headers, comments and blank lines are skipped; a fourth column is ignored.
+        {"address,old,new\r\n# note\n; note\n\n0x00000010,0x10,0x88,x\r\n",
+         1,
+         0,
+         false,
+         {{16, 0x88}}},
+        {"300,*,0\n301,255,7\n302,-1,9\n", 3, 0, true, {{300, 0}, {301, 7}, {302, 9}}},
+        {"20,0x14,0x1ff\n 21,9,9\n", 1, 0, false, {{20, 0xFF}, {21, 21}}}, // " 21" is no entry
+        {"1676,0x8c,1\n1677,0x8d,2\n", 2, 0, true, {{1676, 1}, {1677, 2}}},
+        {"1677,0x8d,2\n", 1, 0, false, {{1677, 2}}},
+        // The new byte in place counts as applied already, whatever the expected byte says.
+        {"40,99,40\n41,41,42\n", 1, 1, false, {{40, 40}, {41, 42}}},
+        {"0X1e,30,31\n", 1, 0, false, {{30, 31}}},
+        {"# only a comment\n", 0, 0, false, {}},
+    };
+    for (const Case& c : cases) {
+        auto image = Image();
+        const PatchOutcome outcome = ApplyPatchText(image, c.text);
+        EXPECT_EQ(outcome.applied, c.applied) << c.text;
+        EXPECT_EQ(outcome.alreadyApplied, c.already) << c.text;
+        EXPECT_EQ(outcome.errors, 0) << c.text;
+        EXPECT_EQ(outcome.touchesCalibration, c.calibration) << c.text;
+        auto expected = Image();
+        for (const auto& [at, value] : c.bytes) {
+            expected[at] = value;
+        }
+        EXPECT_EQ(image, expected) << c.text;
+    }
+    auto image = Image();
+    ASSERT_EQ(ApplyPatchText(image, "50,50,7\n").applied, 1);
+    EXPECT_EQ(ApplyPatchText(image, "50,50,7\n").alreadyApplied, 1); // a second run
+}
+
+// An error leaves the image as it was: the file applies whole or not at all.
+TEST(PatchFileTest, AnErrorPutsEveryByteBack) {
+    struct Case {
+        std::string text;
+        int errors;
+        std::uint32_t refused;
+    };
+    const Case cases[] = {
+        {"10,10,1\n11,99,2\n12,12,3\n", 1, 11},       // a differing byte ends the reading
+        {"10,10,1\n12,34\n13,13,3\n", 1, 0},          // a line without two commas does not
+        {"10,10,1\n2000,*,1\n", 1, 2000},             // beyond the image
+        {"10,10,1\n4294967291,*,1\n", 1, 0xFFFFFFFB}, // -5 as 32 bits: before it
+        {"0xFFFFFFFF,*,1\n", 1, 0xFFFFFFFF},          // a negative address written in hexadecimal
+        {"10,10,1\n10,1,2\n11,1,3\n", 1, 11},         // the same byte twice, then a refusal
+        {"7\n8,\n10,10,1\n", 2, 0},
+    };
+    for (const Case& c : cases) {
+        auto image = Image();
+        const PatchOutcome outcome = ApplyPatchText(image, c.text);
+        EXPECT_EQ(outcome.errors, c.errors) << c.text;
+        EXPECT_EQ(outcome.refusedAddress, c.refused) << c.text;
+        EXPECT_EQ(image, Image()) << c.text;
+    }
+}
+
+// A long line is one line: its later part never becomes an entry of its own.
+TEST(PatchFileTest, LongLinesAreReadWhole) {
+    auto image = Image();
+    const std::string line = "5,5,6," + std::string(70, ' ') + "77,77,1\n";
+    const PatchOutcome outcome = ApplyPatchText(image, line);
+    EXPECT_EQ(outcome.applied, 1);
+    EXPECT_EQ(image[5], 6);
+    EXPECT_EQ(image[77], 77);
+}
+
+} // namespace
+} // namespace orvix
