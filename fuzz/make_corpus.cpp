@@ -1,11 +1,12 @@
-// Writes the seed corpus of the image fuzz targets with the tests' own synthetic images, so that
-// no file from a robot's card is ever needed.
-// Usage: make_seed_corpus FOLDER   (writes FOLDER/image_binary_fuzzer and FOLDER/image_text_fuzzer)
+// Writes the seed corpus of the fuzz targets: the tests' own synthetic images and two small patch
+// files, so that no file from a robot's card is ever needed.
+// Usage: make_corpus FOLDER   (writes a folder of seeds for each target into FOLDER)
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "calibration/image_fixtures.h"
@@ -41,5 +42,12 @@ int main(int argc, char** argv) {
     put("image_text_fuzzer", "seed-8000.txt", orvix::test::MakeTextImage(8000, 4));
     put("image_text_fuzzer", "seed-7900.txt", orvix::test::MakeTextImage(7900, 7));
     put("image_text_fuzzer", "seed-no-attenuator.txt", orvix::test::MakeTextImage(8000, -1));
+    const auto text = [](std::string_view csv) {
+        return std::vector<std::uint8_t>(csv.begin(), csv.end());
+    };
+    put("patch_text_fuzzer", "seed-applied.csv",
+        text("address,old,new\r\n0x00000010,0x70,0x88\r\n300,*,0\n"));
+    put("patch_text_fuzzer", "seed-refused.csv",
+        text("# note\n10,70,1\n11,99,2\n12,34\n0X1e,*,0x1ff\n"));
     return failures == 0 ? 0 : 1;
 }
