@@ -129,15 +129,13 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>&
             read.resize(read.size() + 65536);
         }
         const ssize_t got = ::read(fd, read.data() + done, read.size() - done);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
+        if (got < 0 && errno != EINTR) {
             refusal = std::generic_category().message(errno);
         } else if (got == 0) {
             break;
+        } else if (got > 0) {
+            done += static_cast<std::size_t>(got);
         }
-        done += got > 0 ? static_cast<std::size_t>(got) : 0;
     }
     ::close(fd);
     if (!refusal.empty()) {
@@ -183,21 +181,23 @@ bool WriteFileAtomically(const std::filesystem::path& path,
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    bool ok = ::fchmod(fd, mode) == 0 || errno == EPERM;
+    // Each step runs only while every one before it succeeded; the first failure's reason stays.
+    int code = ::fchmod(fd, mode) == 0 || errno == EPERM ? 0 : errno;
+    const auto step = [&](FileStep which, auto operation) {
+        if (code == 0 && !Run(which, target, operation)) {
+            code = errno;
+        }
+    };
     for (std::span<const std::uint8_t> part : parts) {
-        ok = ok && Run(FileStep::Write, target, [&] { return WriteAll(fd, part); });
+        step(FileStep::Write, [&] { return WriteAll(fd, part); });
     }
-    ok = ok && Run(FileStep::Flush, target, [&] { return ::fsync(fd) == 0; });
-    int code = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
+    step(FileStep::Flush, [&] { return ::fsync(fd) == 0; });
+    if (::close(fd) != 0 && code == 0) {
         code = errno;
     }
-    ok = ok && Run(FileStep::FolderFlush, target, [&] { return SyncFolder(target.parent_path()); });
-    ok = ok && Run(FileStep::Rename, target,
-                   [&] { return ::rename(temporary.c_str(), target.c_str()) == 0; });
-    if (!ok) {
-        code = code != 0 ? code : errno;
+    step(FileStep::FolderFlush, [&] { return SyncFolder(target.parent_path()); });
+    step(FileStep::Rename, [&] { return ::rename(temporary.c_str(), target.c_str()) == 0; });
+    if (code != 0) {
         ::unlink(temporary.c_str());
         return FailErrno(error, path, code);
     }
