@@ -37,51 +37,37 @@ inline bool WriteUnsignedLE(std::span<std::uint8_t> bytes, std::size_t offset, s
     return true;
 }
 
-inline std::optional<std::uint8_t> ReadU8(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    if (offset >= bytes.size()) {
-        return std::nullopt;
-    }
-    return bytes[offset];
-}
-
-inline std::optional<std::int8_t> ReadI8(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    const auto value = ReadU8(bytes, offset);
+// A value of width sizeof(T) read as T; nothing beyond the end.
+template <class T>
+std::optional<T> ReadLE(std::span<const std::uint8_t> bytes, std::size_t offset) {
+    const auto value = ReadUnsignedLE(bytes, offset, sizeof(T));
     if (!value) {
         return std::nullopt;
     }
-    return static_cast<std::int8_t>(*value);
+    return static_cast<T>(*value);
 }
 
+inline std::optional<std::uint8_t> ReadU8(std::span<const std::uint8_t> bytes, std::size_t offset) {
+    return ReadLE<std::uint8_t>(bytes, offset);
+}
+inline std::optional<std::int8_t> ReadI8(std::span<const std::uint8_t> bytes, std::size_t offset) {
+    return ReadLE<std::int8_t>(bytes, offset);
+}
 inline std::optional<std::uint16_t> ReadU16(std::span<const std::uint8_t> bytes,
                                             std::size_t offset) {
-    const auto value = ReadUnsignedLE(bytes, offset, 2);
-    if (!value) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint16_t>(*value);
+    return ReadLE<std::uint16_t>(bytes, offset);
 }
-
 inline std::optional<std::int16_t> ReadI16(std::span<const std::uint8_t> bytes,
                                            std::size_t offset) {
-    const auto value = ReadU16(bytes, offset);
-    if (!value) {
-        return std::nullopt;
-    }
-    return static_cast<std::int16_t>(*value);
+    return ReadLE<std::int16_t>(bytes, offset);
 }
-
 inline std::optional<std::uint32_t> ReadU32(std::span<const std::uint8_t> bytes,
                                             std::size_t offset) {
-    return ReadUnsignedLE(bytes, offset, 4);
+    return ReadLE<std::uint32_t>(bytes, offset);
 }
-
 inline std::optional<std::int32_t> ReadI32(std::span<const std::uint8_t> bytes,
                                            std::size_t offset) {
-    const auto value = ReadU32(bytes, offset);
-    if (!value) {
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(*value);
+    return ReadLE<std::int32_t>(bytes, offset);
 }
 
 inline bool WriteU8(std::span<std::uint8_t> bytes, std::size_t offset, std::uint8_t value) {
