@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orvix {
@@ -46,6 +47,12 @@ struct EditorDocument {
     // Whether a successful load remembers the path in the settings file (the editor does, the
     // command-line tool does not).
     bool rememberImagePath = true;
+    // Where the robot code files (SERVO.BIN, REMOTE.BIN, VOICE.BIN, REMOTEBLK.BIN) are read;
+    // empty for the folder of the settings file.
+    std::string codeFolder;
+    // The program bytes that the Bluetooth form of a remote tail made since the load replaced,
+    // as they were before, so that a switch to the remote connection form can put them back.
+    std::vector<std::pair<std::uint32_t, std::uint8_t>> bluetoothProgramBytes;
     // Whether the file on disk has been copied into the backups since it was loaded.
     bool backupTaken = false;
 

@@ -80,6 +80,7 @@ bool FailLoad(EditorDocument& document, ui::Prompter& prompter, int messageId,
     document.imagePath.clear();
     document.image.clear();
     document.imageTail.clear();
+    document.bluetoothProgramBytes.clear();
     return false;
 }
 
@@ -171,6 +172,7 @@ bool LoadImageFile(EditorDocument& document, ui::DialogModel& dialog, ui::Prompt
     document.buildVariant =
         bytes.size() > kBuildMarkerOffset && bytes[kBuildMarkerOffset] == kBuildMarkerLayoutB;
     document.imageTail.clear();
+    document.bluetoothProgramBytes.clear();
     document.isBinaryImage = IsBinaryPath(document.imagePath);
 
     bool carriesAttenuator = false;
@@ -248,8 +250,11 @@ bool SaveImageFile(ui::DialogModel& dialog, ui::Prompter& prompter, EditorDocume
                              &error)) {
         return failed(error);
     }
-    // The servo extension is written once; a remote extension stays for every later save.
+    // The image in memory is now what is on the card: a servo extension becomes part of it, so
+    // that its hook and its code stay together; a remote extension stays a tail.
     if (document.imageTail.size() == kServoExtensionSize) {
+        document.image.insert(document.image.end(), document.imageTail.begin(),
+                              document.imageTail.end());
         document.imageTail.clear();
     }
     prompter.Message(IDP_WRITE_PROGRAM_DONE);
@@ -362,6 +367,18 @@ void ClearValueFields(EditorDocument& document, ui::DialogModel& dialog) {
     }
     // Emptying the fields notified their changes; an empty dialog holds no edit.
     document.valuesChanged = false;
+}
+
+void ShowTableValues(const EditorDocument& document, ui::DialogModel& dialog) {
+    if (!document.isBinaryImage) {
+        return;
+    }
+    for (int k = 0; k < kServoCount; ++k) {
+        if (const auto value =
+                ReadI16(document.image, BinaryValueOffset(k, document.tableSelector))) {
+            dialog.SetInt(ServoField(k), *value);
+        }
+    }
 }
 
 void ApplySpinRanges(const EditorDocument& document, ui::DialogModel& dialog) {

@@ -45,6 +45,10 @@ void RestoreStandardValues(EditorDocument& document, ui::DialogModel& dialog,
 // that need an image; the emptied fields are no edit of the user's.
 void ClearValueFields(EditorDocument& document, ui::DialogModel& dialog);
 
+// Puts the selected table of a binary-form image into the twenty servo fields (after a patch
+// changed it in memory); a text-form image is left to its next load.
+void ShowTableValues(const EditorDocument& document, ui::DialogModel& dialog);
+
 // Sets the ranges of the twenty servo spins by the table and the range limit.
 void ApplySpinRanges(const EditorDocument& document, ui::DialogModel& dialog);
 

@@ -1,8 +1,13 @@
 #include "options/patch_file.h"
 
 #include <cctype>
+#include <cstdio>
 #include <optional>
+#include <string>
 #include <utility>
+
+#include "resources/string_table.h"
+#include "storage/file_io.h"
 
 namespace orvix {
 
@@ -107,6 +112,40 @@ PatchOutcome ApplyPatchText(std::span<std::uint8_t> image, std::string_view text
         }
     }
     return outcome;
+}
+
+PatchFileResult ChooseAndApplyPatchFile(EditorDocument& document, ui::Prompter& prompter) {
+    ui::OpenFileRequest request{"CSVﾌｧｲﾙ", "*.CSV", "CSV", {}, {}};
+    if (!document.imagePath.empty()) {
+        request.initialFolder = Utf8FromPath(PathFromUtf8(document.imagePath).parent_path());
+    }
+    const std::optional<std::string> chosen = prompter.ChooseOpenFile(request);
+    if (!chosen) {
+        return {};
+    }
+    std::vector<std::uint8_t> bytes;
+    FileError error;
+    if (!ReadWholeFile(PathFromUtf8(*chosen), bytes, &error)) {
+        prompter.Failure(IDP_PATCH_READ_FAILED, error.Describe());
+        return {};
+    }
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const PatchOutcome outcome = ApplyPatchText(document.image, text);
+    if (outcome.errors > 0) {
+        char address[16];
+        std::snprintf(address, sizeof address, "0x%08x", outcome.refusedAddress);
+        prompter.Message(IDP_PATCH_FAILED, ui::Buttons::Ok, ui::Icon::Error, address);
+        return {};
+    }
+    if (outcome.applied > 0) {
+        prompter.Message(IDP_PATCH_APPLIED, ui::Buttons::Ok, ui::Icon::Information,
+                         std::to_string(outcome.applied));
+        return PatchFileResult{true, outcome.touchesCalibration};
+    }
+    if (outcome.alreadyApplied > 0) {
+        prompter.Message(IDP_PATCH_ALREADY_APPLIED, ui::Buttons::Ok, ui::Icon::Error);
+    }
+    return {};
 }
 
 } // namespace orvix

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "calibration/editor_document.h"
+#include "ui/prompter.h"
+
 namespace orvix {
 
 // The calibration table: an entry applied inside it changes the main dialog's values.
@@ -31,5 +34,15 @@ struct PatchOutcome {
 // image, is refused and ends the reading. Whole or not at all: when any error was counted, every
 // byte the file changed is put back.
 PatchOutcome ApplyPatchText(std::span<std::uint8_t> image, std::string_view text);
+
+// What choosing and applying a patch file came to.
+struct PatchFileResult {
+    bool applied = false;            // message 162 was shown: the image holds the file's entries
+    bool touchesCalibration = false; // an applied entry lies in the calibration table
+};
+
+// Lets the user choose a patch file, applies it to the image and reports the outcome (messages
+// 161 to 164). Nothing is saved here.
+PatchFileResult ChooseAndApplyPatchFile(EditorDocument& document, ui::Prompter& prompter);
 
 } // namespace orvix

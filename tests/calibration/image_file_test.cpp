@@ -294,14 +294,19 @@ TEST_F(ImageFileTest, ARefusedFieldLeavesFileAndImageAlone) {
     EXPECT_FALSE(std::filesystem::exists(folder / kBackupFolderName));
 }
 
-TEST_F(ImageFileTest, TheServoExtensionIsWrittenOnceARemoteTailAlways) {
+// After a save the image in memory is what is on the card: a servo extension becomes part of the
+// image, so that a later save keeps its code with its hook; a remote extension stays a tail.
+TEST_F(ImageFileTest, TheServoExtensionJoinsTheImageARemoteTailStays) {
     LoadCard(test::MakeBinaryImage(kFullSize));
     document.imageTail.assign(3072, 0xAB);
     Save(IDP_WRITE_PROGRAM_DONE);
     EXPECT_EQ(std::filesystem::file_size(Card()), kFullSize + 3072);
     EXPECT_TRUE(document.imageTail.empty());
+    EXPECT_EQ(document.ImageSize(), kFullSize + 3072);
     Save(IDP_WRITE_PROGRAM_DONE);
-    EXPECT_EQ(std::filesystem::file_size(Card()), kFullSize);
+    EXPECT_EQ(std::filesystem::file_size(Card()), kFullSize + 3072);
+    EXPECT_EQ(test::ReadBytes(Card()).back(), 0xAB);
+    document.image.resize(kFullSize);
 
     document.imageTail.assign(429173, 0xCD);
     Save(IDP_WRITE_PROGRAM_DONE);

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include "calibration/image_file.h"
+#include "options/program_options.h"
+#include "program_document.h"
+#include "resources/main_dialog.h"
+#include "resources/string_table.h"
+#include "storage/file_io.h"
+#include "support/scripted_prompter.h"
+
+namespace orvix {
+namespace {
+
+using test::kSizeA;
+using test::kSizeServo;
+using test::ProgramDocument;
+
+// The stub documented for 0x41A3F0: call 0x41A400, then jump to 0x164C.
+const std::vector<std::uint8_t> kStub{0x82, 0x00, 0xA4, 0x41, 0x00, 0x81, 0x4C, 0x16, 0x00, 0x00};
+
+std::vector<std::uint8_t> ServoCode(std::size_t size) {
+    std::vector<std::uint8_t> code(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        code[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    }
+    return code;
+}
+
+ApplyResult ApplyServo(ProgramDocument& program, bool on, test::ScriptedPrompter& prompter) {
+    ProgramOptions options = ReadProgramOptions(program.document).options;
+    options.walkSteps = 3;
+    options.servoParameters = on;
+    return ApplyProgramOptions(program.document, options, prompter);
+}
+
+// Install, save, reload, remove: the hook and the servo code stay together all the way.
+TEST(ServoExtensionTest, LivesFromInstallToRemoval) {
+    ProgramDocument program(kSizeA);
+    program.Set(0xFDC, 0x164C, 4);
+    program.WriteCode("SERVO.BIN", ServoCode(2955));
+    test::ScriptedPrompter prompter;
+    EXPECT_FALSE(ReadProgramOptions(program.document).options.servoParameters);
+    ASSERT_EQ(ApplyServo(program, true, prompter), ApplyResult::Applied);
+    ASSERT_EQ(program.document.imageTail.size(), 3072u);
+    EXPECT_EQ(program.Get(0xFDC, 4), 0x41A3F0u);
+    EXPECT_EQ(std::vector<std::uint8_t>(program.document.imageTail.begin() + 101,
+                                        program.document.imageTail.begin() + 111),
+              kStub);
+    EXPECT_EQ(program.Bytes(0x41A400, 2955), ServoCode(2955));
+
+    // The save writes the tail after the program and keeps it as part of the image.
+    ui::DialogModel mainDialog(MainDialogTemplate());
+    ShowTableValues(program.document, mainDialog);
+    program.document.checkRange = false;
+    prompter.Expect(IDP_WRITE_PROGRAM_DONE);
+    ASSERT_TRUE(SaveImageFile(mainDialog, prompter, program.document));
+    EXPECT_EQ(test::ReadBytes(program.folder / "STARTUP.BIN").size(), kSizeServo);
+    EXPECT_EQ(program.document.ImageSize(), kSizeServo);
+    EXPECT_TRUE(program.document.imageTail.empty());
+    EXPECT_TRUE(ReadProgramOptions(program.document).options.servoParameters);
+
+    // Installed with the file: nothing to do.
+    const auto installed = program.document.image;
+    ASSERT_EQ(ApplyServo(program, true, prompter), ApplyResult::Applied);
+    EXPECT_TRUE(program.document.image == installed);
+
+    ASSERT_EQ(ApplyServo(program, false, prompter), ApplyResult::Applied);
+    EXPECT_EQ(program.document.ImageSize(), kSizeA);
+    EXPECT_EQ(program.Get(0xFDC, 4), 0x164Cu);
+}
+
+TEST(ServoExtensionTest, CodeThatCannotBeReadOrPlacedLeavesTheHook) {
+    struct Case {
+        const char* what;
+        std::size_t size;
+        std::size_t codeSize; // 0: no SERVO.BIN
+        int message;
+        std::size_t tail; // the tail afterwards
+    };
+    const Case cases[] = {
+        {"missing", kSizeA, 0, IDP_CODE_FILE_READ_FAILED, 0},
+        {"longer than the room of a servo tail", kSizeA, 2956, IDP_CODE_FILE_READ_FAILED, 0},
+        {"an image of no known size", kSizeA + 1000, 100, IDP_WRONG_PROGRAM, 0},
+    };
+    for (const Case& c : cases) {
+        ProgramDocument program(c.size);
+        program.Set(0xFDC, 0x164C, 4);
+        if (c.codeSize > 0) {
+            program.WriteCode("SERVO.BIN", ServoCode(c.codeSize));
+        }
+        test::ScriptedPrompter prompter;
+        prompter.Expect(c.message);
+        ASSERT_EQ(ApplyServo(program, true, prompter), ApplyResult::Applied) << c.what;
+        EXPECT_EQ(program.Get(0xFDC, 4), 0x164Cu) << c.what;
+        EXPECT_EQ(program.document.ImageSize(), c.size) << c.what;
+        EXPECT_EQ(program.document.imageTail.size(), c.tail) << c.what;
+        if (c.message == IDP_CODE_FILE_READ_FAILED) {
+            EXPECT_NE(prompter.Messages().back().detail.find("SERVO.BIN"), std::string::npos);
+        }
+    }
+}
+
+// An image of 4,304,779 bytes whose hook leads nowhere carries a stale extension: it is cut back
+// before a new one is made.
+TEST(ServoExtensionTest, StaleExtensionIsReplaced) {
+    ProgramDocument program(kSizeServo);
+    program.Set(0xFDC, 0x164C, 4);
+    program.Set(kSizeA + 5, 0xEE);
+    program.WriteCode("SERVO.BIN", ServoCode(10));
+    test::ScriptedPrompter prompter;
+    ASSERT_EQ(ApplyServo(program, true, prompter), ApplyResult::Applied);
+    EXPECT_EQ(program.document.ImageSize(), kSizeA);
+    ASSERT_EQ(program.document.imageTail.size(), 3072u);
+    EXPECT_EQ(program.document.imageTail[5], 0); // the stale bytes are gone
+    EXPECT_EQ(program.Bytes(0x41A3F0, 10), kStub);
+}
+
+} // namespace
+} // namespace orvix
