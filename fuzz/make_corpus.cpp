@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "calibration/image_fixtures.h"
+#include "options/remote_extension.h"
 
 namespace fs = std::filesystem;
 
@@ -49,5 +50,11 @@ int main(int argc, char** argv) {
         text("address,old,new\r\n0x00000010,0x70,0x88\r\n300,*,0\n"));
     put("patch_text_fuzzer", "seed-refused.csv",
         text("# note\n10,70,1\n11,99,2\n12,34\n0X1e,*,0x1ff\n"));
+    put("remote_blocks_fuzzer", "seed-synthetic.bin", orvix::SyntheticRemoteBlocks());
+    // Program options: a layout A image with remote support and the servo option chosen, and a
+    // layout B image whose torque byte and arm mark are set.
+    put("program_options_fuzzer", "seed-a.bin", {0x01, 0x45, 0x00, 0xD2, 0x0F, 0, 0, 1});
+    put("program_options_fuzzer", "seed-b.bin",
+        {0x0A, 0x9A, 0x10, 0x45, 0x0E, 0, 0, 0xDB, 0x0B, 0x1A, 0, 0, 0xD1});
     return failures == 0 ? 0 : 1;
 }
