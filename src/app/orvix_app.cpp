@@ -2,6 +2,7 @@
 
 #include "app/about_dlg.h"
 #include "calibration/orvix_dlg.h"
+#include "options/toruque_dialog.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
 
@@ -13,11 +14,18 @@ COrvixApp::COrvixApp(ui::UiServices& services, std::filesystem::path settingsFol
       initialImagePath_(std::move(initialImagePath)) {}
 
 bool COrvixApp::InitInstance() {
+    MainDialogHooks hooks;
+    hooks.showAbout = [this] {
+        CAboutDlg about;
+        services_.runner.RunModal(about);
+    };
+    // The main dialog goes on the same whichever way the program change dialog closed.
+    hooks.programChange = [this](EditorDocument& document, ui::DialogModel& mainDialog) {
+        CToruqueDialog programChange(services_, document, mainDialog);
+        services_.runner.RunModal(programChange);
+    };
     COrvixDlg dialog(services_, Utf8FromPath(settingsFolder_ / kSettingsFileName),
-                     initialImagePath_, [this] {
-                         CAboutDlg about;
-                         services_.runner.RunModal(about);
-                     });
+                     initialImagePath_, std::move(hooks));
     services_.runner.RunModal(dialog);
     return false;
 }

@@ -24,10 +24,10 @@ constexpr int kLastServoField = kServoRows.back().fieldId;
 } // namespace
 
 COrvixDlg::COrvixDlg(ui::UiServices& services, std::string iniPath, std::string initialImagePath,
-                     std::function<void()> showAbout)
+                     MainDialogHooks hooks)
     : ui::DialogController(MainDialogTemplate()), services_(services),
       document_(std::move(iniPath)), initialImagePath_(std::move(initialImagePath)),
-      showAbout_(std::move(showAbout)) {}
+      hooks_(std::move(hooks)) {}
 
 bool COrvixDlg::Dispatch(int id, Event event) {
     static constexpr ui::MessageEntry<COrvixDlg> map[] = {
@@ -92,9 +92,14 @@ void COrvixDlg::OnRestore(int) {
     RestoreStandardValues(document_, Model(), services_.prompter);
 }
 
-// The program change, settings data and user data dialogs come with their subsystems; until
-// then their buttons do nothing.
-void COrvixDlg::OnProgramChange(int) {}
+void COrvixDlg::OnProgramChange(int) {
+    if (hooks_.programChange) {
+        hooks_.programChange(document_, Model());
+    }
+}
+
+// The settings data and user data dialogs come with their subsystems; until then their buttons
+// do nothing.
 void COrvixDlg::OnSettingsData(int) {}
 void COrvixDlg::OnUserData(int) {}
 
@@ -151,8 +156,8 @@ void COrvixDlg::OnClose(int) {
 }
 
 void COrvixDlg::OnSysCommand(int) {
-    if (showAbout_) {
-        showAbout_();
+    if (hooks_.showAbout) {
+        hooks_.showAbout();
     }
 }
 

@@ -8,14 +8,21 @@
 
 namespace orvix {
 
+// What the main dialog opens but does not own: the about box belongs to the application, the
+// other editors to the subsystems built on this one. An empty hook leaves its command inert.
+struct MainDialogHooks {
+    std::function<void()> showAbout;
+    // The program change dialog, on the document and the main dialog's model.
+    std::function<void(EditorDocument&, ui::DialogModel&)> programChange;
+};
+
 // The main dialog: one calibration table of the loaded image as twenty value fields.
 class COrvixDlg : public ui::DialogController {
 public:
     // Makes the document, which reads the settings file. A non-empty initialImagePath is loaded
-    // on opening instead of the remembered file. showAbout opens the about box, which belongs to
-    // the application.
+    // on opening instead of the remembered file.
     COrvixDlg(ui::UiServices& services, std::string iniPath, std::string initialImagePath = {},
-              std::function<void()> showAbout = {});
+              MainDialogHooks hooks = {});
 
     void OnInitDialog() override;
     bool Dispatch(int id, ui::Event event) override;
@@ -38,7 +45,7 @@ private:
     ui::UiServices& services_;
     EditorDocument document_;
     std::string initialImagePath_;
-    std::function<void()> showAbout_;
+    MainDialogHooks hooks_;
 };
 
 } // namespace orvix

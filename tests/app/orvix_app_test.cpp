@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "resources/main_dialog.h"
+#include "resources/program_dialog.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
 #include "support/test_runner.h"
@@ -32,6 +33,22 @@ TEST(OrvixAppTest, RunsTheMainDialogWithItsAboutBox) {
     EXPECT_FALSE(app.InitInstance());
     EXPECT_TRUE(aboutShown);
     EXPECT_FALSE(std::filesystem::exists(folder / "Orvix2.ini"));
+}
+
+// The main dialog's program change button opens the program change dialog on the loaded image.
+TEST(OrvixAppTest, TheProgramChangeButtonOpensItsDialog) {
+    test::TempFolder folder;
+    test::WriteBytes(folder / "STARTUP.BIN", std::vector<std::uint8_t>(4301707));
+    test::ScriptedPrompter prompter;
+    test::TestRunner runner;
+    ui::UiServices services{prompter, runner};
+    runner.Expect(IDD_ORVIX_DIALOG, [&](ui::DialogModel& main) {
+        runner.Expect(IDD_PROGRAM_DIALOG, [](ui::DialogModel& program) { program.PressEscape(); });
+        main.Click(main_dlg::IDC_PROGRAM_CHANGE);
+        main.PressEscape();
+    });
+    COrvixApp app(services, folder.Path(), (folder / "STARTUP.BIN").string());
+    app.InitInstance();
 }
 
 } // namespace

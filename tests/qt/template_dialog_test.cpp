@@ -1,7 +1,9 @@
 // The templates rendered with the dialog font at 100% and 200%: every control a widget of its
-// kind in its place, and nothing overlapping or cut off.
+// kind in its place, and nothing overlapping or cut off. The renderings are kept as pictures for
+// a look at the layouts.
 
 #include "qt_test_support.h"
+#include "resources/program_dialog.h"
 
 namespace orvix::test {
 namespace {
@@ -59,12 +61,18 @@ std::tuple<QString, QSize, QRect> TextOf(QWidget* widget) {
                 label->contentsRect()};
     }
     if (auto* box = qobject_cast<QGroupBox*>(widget)) {
+        if (box->title().isEmpty()) {
+            return {}; // a bare frame
+        }
+        // The style sizes the title's place by the title's ink; the room is the box beside it.
         QStyleOptionGroupBox option;
         option.initFrom(box);
         option.text = box->title();
         option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        const QRect label =
+            style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
         return {box->title(), metrics.size(0, box->title()),
-                style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box)
+                QRect(label.left(), label.top(), box->width() - 2 * label.left(), label.height())
                     .intersected(box->rect())};
     }
     auto* edit = qobject_cast<QLineEdit*>(widget);
@@ -79,19 +87,34 @@ std::tuple<QString, QSize, QRect> TextOf(QWidget* widget) {
             style->subElementRect(QStyle::SE_LineEditContents, &option, edit)};
 }
 
+// Keeps the dialog as <id>.png and, drawn at twice the pixel density, as <id>@2x.png.
+void SaveScreenshots(QWidget& view, int id) {
+    const QDir folder(QStringLiteral(ORVIX2_SCREENSHOT_DIR));
+    ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));
+    EXPECT_TRUE(view.grab().save(folder.filePath(QStringLiteral("%1.png").arg(id))));
+    QPixmap twice(view.size() * 2);
+    twice.setDevicePixelRatio(2.0);
+    view.render(&twice);
+    EXPECT_TRUE(twice.save(folder.filePath(QStringLiteral("%1@2x.png").arg(id))));
+}
+
 // Hidden controls count too: they are shown in some states. Qt stacks children in the order of
 // the child list, the last on top.
 TEST(TemplateDialogTest, EveryControlIsAWidgetOfItsKindInItsPlaceAndNothingOverlapsOrIsCutOff) {
     for (const auto& [dialogTemplate, fontScale] :
          {std::pair(&MainDialogTemplate, 1.0), std::pair(&MainDialogTemplate, 2.0),
-          std::pair(&AboutDialogTemplate, 1.0), std::pair(&AboutDialogTemplate, 2.0)}) {
+          std::pair(&AboutDialogTemplate, 1.0), std::pair(&AboutDialogTemplate, 2.0),
+          std::pair(&ProgramDialogTemplate, 1.0), std::pair(&ProgramDialogTemplate, 2.0)}) {
         SCOPED_TRACE(std::string(dialogTemplate().title) + " at " + std::to_string(fontScale));
         RecordingDialog controller(dialogTemplate());
-        const RenderedDialog dialog(controller, fontScale);
+        RenderedDialog dialog(controller, fontScale);
         const std::vector<ControlTemplate>& controls = controller.Template().controls;
         const QObjectList stacking = dialog.view.children();
         const int titleHeight = QFontMetrics(dialog.view.font()).height();
         EXPECT_FALSE(dialog.view.windowIcon().isNull());
+        if (fontScale == 1.0) {
+            SaveScreenshots(dialog.view, controller.Template().resourceId);
+        }
         for (std::size_t i = 0; i < controls.size(); ++i) {
             const ControlTemplate& control = controls[i];
             QWidget* widget = dialog.view.WidgetAt(i);
@@ -119,7 +142,8 @@ TEST(TemplateDialogTest, EveryControlIsAWidgetOfItsKindInItsPlaceAndNothingOverl
                     continue;
                 }
                 EXPECT_TRUE(other.contains(rect)) << "crosses the frame of " << Name(controls[j]);
-                EXPECT_GE(rect.top(), other.top() + titleHeight)
+                const int title = controls[j].text.empty() ? 0 : titleHeight; // a bare frame
+                EXPECT_GE(rect.top(), other.top() + title)
                     << "in the title of " << Name(controls[j]);
                 EXPECT_LT(stacking.indexOf(dialog.view.WidgetAt(j)), stacking.indexOf(widget))
                     << "behind " << Name(controls[j]);
