@@ -8,6 +8,7 @@
 #include "calibration/image_file.h"
 #include "calibration/servo_table.h"
 #include "cli/exit_status.h"
+#include "cli/image_session.h"
 #include "resources/main_dialog.h"
 #include "storage/file_io.h"
 #include "ui/dialog_model.h"
@@ -29,33 +30,11 @@ std::optional<int> ServoByName(std::string_view name) {
     return std::nullopt;
 }
 
-// The document and a main dialog without a window, loaded the way the main dialog loads, except
-// that the tool never changes the file the editor remembers.
-class CalibrationSession {
+// The calibration commands' session: the table and the range limit of the command line.
+class CalibrationSession : public ImageSession {
 public:
     CalibrationSession(const CommandContext& context, const CalibrationArguments& arguments)
-        : context_(context), document_(Utf8FromPath(context.settingsFile)),
-          model_(MainDialogTemplate()) {
-        document_.rememberImagePath = false;
-        document_.checkRange = arguments.checkRange;
-        document_.tableSelector = arguments.table;
-        std::error_code error;
-        const std::filesystem::path path = PathFromUtf8(arguments.imagePath);
-        const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-        document_.imagePath = Utf8FromPath(error ? path : absolute);
-    }
-
-    bool Load() { return LoadImageFile(document_, model_, context_.prompter, false); }
-    bool Save() { return SaveImageFile(model_, context_.prompter, document_); }
-
-    EditorDocument& Document() { return document_; }
-    ui::DialogModel& Model() { return model_; }
-    bool AttenuatorShown() const { return model_.IsVisible(main_dlg::IDC_ATTENUATOR); }
-
-private:
-    const CommandContext& context_;
-    EditorDocument document_;
-    ui::DialogModel model_;
+        : ImageSession(context, arguments.imagePath, arguments.table, arguments.checkRange) {}
 };
 
 nlohmann::ordered_json FieldJson(const ui::DialogModel& model, int fieldId) {

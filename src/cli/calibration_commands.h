@@ -12,20 +12,12 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/prompter.h"
+#include "cli/image_session.h"
 
 namespace orvix::cli {
 
 // The names of the three tables on the command line, by tableSelector.
 inline constexpr std::array<std::string_view, 3> kTableNames{"origin", "lower", "upper"};
-
-// What a calibration command works with besides its arguments.
-struct CommandContext {
-    std::ostream& out;
-    std::ostream& err;
-    ui::Prompter& prompter;
-    std::filesystem::path settingsFile; // Orvix2.ini; its folder also holds the backups
-};
 
 struct CalibrationArguments {
     std::string imagePath;

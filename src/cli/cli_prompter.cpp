@@ -1,10 +1,13 @@
 #include "cli/cli_prompter.h"
 
+#include <algorithm>
+
 #include "resources/string_table.h"
 
 namespace orvix::cli {
 
 ui::Answer CliPrompter::ShowMessage(const ui::MessageRequest& request) {
+    shown_.push_back(request.messageId);
     err_ << MessageText(request) << '\n';
     if (!request.detail.empty()) {
         err_ << request.detail << '\n';
@@ -22,11 +25,15 @@ ui::Answer CliPrompter::ShowMessage(const ui::MessageRequest& request) {
 }
 
 std::optional<std::string> CliPrompter::ChooseOpenFile(const ui::OpenFileRequest&) {
-    return std::nullopt; // the path always comes from the command line
+    return chosenFile_;
 }
 
 std::optional<ui::Rgb> CliPrompter::ChooseColour(ui::Rgb) {
-    return std::nullopt;
+    return chosenColour_;
+}
+
+bool CliPrompter::Shown(int messageId) const {
+    return std::find(shown_.begin(), shown_.end(), messageId) != shown_.end();
 }
 
 } // namespace orvix::cli

@@ -7,6 +7,8 @@
 
 #include "calibration/editor_document.h"
 #include "calibration/servo_table.h"
+#include "options/code_files.h"
+#include "options/remote_extension.h"
 #include "storage/byte_order.h"
 #include "storage/file_io.h"
 
@@ -165,11 +167,42 @@ bool WriteDemoNote(const std::filesystem::path& folder, Layout layout, std::ostr
         "STARTUP.BIN has the size of layout " +
         layoutName +
         ", the standard origin corrections and the standard options; its other bytes are "
-        "filler.\n";
+        "filler.\n"
+        "\n"
+        "code/ の SERVO.BIN, REMOTE.BIN, VOICE.BIN, REMOTEBLK.BIN "
+        "も合成データで、ロボットのプログラム"
+        "ではありません。ロボットでは動きません。\n"
+        "The files in code/ (SERVO.BIN, REMOTE.BIN, VOICE.BIN, REMOTEBLK.BIN) are synthetic too: "
+        "they are not robot code and do not run on a robot.\n";
     const std::filesystem::path path = folder / kDemoNoteName;
     if (!WriteTextFileAtomically(path, text)) {
         err << "orvix2-cli: cannot write " << Utf8FromPath(path) << '\n';
         return false;
+    }
+    return true;
+}
+
+bool WriteDemoCode(const std::filesystem::path& folder, std::ostream& err) {
+    const std::filesystem::path code = folder / kDemoCodeFolderName;
+    std::error_code error;
+    std::filesystem::create_directories(code, error);
+    const auto text = [](std::string_view note) {
+        std::vector<std::uint8_t> bytes(note.begin(), note.end());
+        bytes.push_back(0);
+        return bytes;
+    };
+    const std::pair<std::string_view, std::vector<std::uint8_t>> files[] = {
+        {kServoCodeFile, text("Orvix2 demo: SERVO.BIN, not robot code")},
+        {kRemoteCodeFile, text("Orvix2 demo: REMOTE.BIN, not robot code")},
+        {kVoiceCodeFile, text("Orvix2 demo: VOICE.BIN, not robot code")},
+        {kRemoteBlocksFile, SyntheticRemoteBlocks()},
+    };
+    for (const auto& [name, bytes] : files) {
+        const std::filesystem::path path = code / std::string(name);
+        if (!WriteFileAtomically(path, {std::span<const std::uint8_t>(bytes)})) {
+            err << "orvix2-cli: cannot write " << Utf8FromPath(path) << '\n';
+            return false;
+        }
     }
     return true;
 }
@@ -181,7 +214,8 @@ bool MakeDemoCard(const std::filesystem::path& folder, Layout layout, std::ostre
         err << "orvix2-cli: cannot make the folder " << Utf8FromPath(folder) << '\n';
         return false;
     }
-    return WriteDemoImage(folder, layout, err) && WriteDemoNote(folder, layout, err);
+    return WriteDemoImage(folder, layout, err) && WriteDemoNote(folder, layout, err) &&
+           WriteDemoCode(folder, err);
 }
 
 } // namespace orvix::cli

@@ -15,6 +15,8 @@ namespace orvix::cli {
 
 inline constexpr const char* kDemoImageName = "STARTUP.BIN";
 inline constexpr const char* kDemoNoteName = "DEMO.txt";
+// The synthetic code files go here, for --code-dir or to be copied beside Orvix2.ini.
+inline constexpr const char* kDemoCodeFolderName = "code";
 
 // The step count the demo program walks; the robot's program defines no standard.
 inline constexpr std::int32_t kDemoWalkSteps = 4;
@@ -35,6 +37,10 @@ bool WriteDemoImage(const std::filesystem::path& folder, Layout layout, std::ost
 
 // Writes DEMO.txt, which says in Japanese and English that the card is synthetic.
 bool WriteDemoNote(const std::filesystem::path& folder, Layout layout, std::ostream& err);
+
+// Writes synthetic SERVO.BIN, REMOTE.BIN, VOICE.BIN and REMOTEBLK.BIN into code/: stand-ins that
+// pass the editor's checks, never robot code.
+bool WriteDemoCode(const std::filesystem::path& folder, std::ostream& err);
 
 // Makes the folder when needed, then every file of the demo card.
 bool MakeDemoCard(const std::filesystem::path& folder, Layout layout, std::ostream& err);

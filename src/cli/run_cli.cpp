@@ -9,6 +9,7 @@
 #include "cli/cli_prompter.h"
 #include "cli/demo_card.h"
 #include "cli/exit_status.h"
+#include "cli/options_commands.h"
 #include "resources/main_dialog.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
@@ -37,6 +38,11 @@ struct CommandLine {
     std::vector<std::string> assignments;
     std::string demoFolder;
     std::string layout = "A";
+    std::string codeFolder;
+    std::string colour;
+    bool energySaving = false;
+    bool noBlink = false;
+    std::string patchPath;
 };
 
 struct Commands {
@@ -45,6 +51,10 @@ struct Commands {
     CLI::App* restore = nullptr;
     CLI::App* demo = nullptr;
     CLI::Option* attenuator = nullptr;
+    CLI::App* optionsShow = nullptr;
+    CLI::App* optionsSet = nullptr;
+    CLI::App* eyeColour = nullptr;
+    CLI::App* patch = nullptr;
 };
 
 void AddImageAndTable(CLI::App& verb, CommandLine& line) {
@@ -52,6 +62,54 @@ void AddImageAndTable(CLI::App& verb, CommandLine& line) {
     verb.add_option("--table", line.table, "The calibration table")
         ->check(CLI::IsMember(std::vector<std::string>(kTableNames.begin(), kTableNames.end())))
         ->capture_default_str();
+}
+
+void AddImage(CLI::App& verb, CommandLine& line) {
+    verb.add_option("IMAGE", line.imagePath, "STARTUP.BIN")->required();
+}
+
+void AddCodeFolder(CLI::App& verb, CommandLine& line) {
+    verb.add_option("--code-dir", line.codeFolder,
+                    "The folder of SERVO.BIN, REMOTE.BIN, VOICE.BIN and REMOTEBLK.BIN "
+                    "(default: the folder of Orvix2.ini)");
+}
+
+void AddRangeLimit(CLI::App& verb, CommandLine& line) {
+    verb.add_flag("--no-range-limit", line.noRangeLimit,
+                  "Allow origin corrections beyond the standard value ±15° on save");
+}
+
+void DefineOptionCommands(CLI::App& app, CommandLine& line, Commands& commands) {
+    CLI::App* options =
+        app.add_subcommand("options", "The options of the robot's program in STARTUP.BIN");
+    options->require_subcommand(1, 1);
+
+    commands.optionsShow = options->add_subcommand("show", "Print the options of the program");
+    AddImage(*commands.optionsShow, line);
+    commands.optionsShow->add_flag("--json", line.json, "Print a JSON object");
+
+    commands.optionsSet =
+        options->add_subcommand("set", "Change options as the program change dialog does, then OK");
+    AddImage(*commands.optionsSet, line);
+    AddRangeLimit(*commands.optionsSet, line);
+    AddCodeFolder(*commands.optionsSet, line);
+    commands.optionsSet->add_option("ASSIGNMENTS", line.assignments,
+                                    "FIELD=on|off or FIELD=NUMBER, in order");
+
+    commands.eyeColour = options->add_subcommand("eye-colour", "Set the eye colour while idling");
+    AddImage(*commands.eyeColour, line);
+    commands.eyeColour->add_option("COLOUR", line.colour, "standard, or R,G,B (0 to 255 each)")
+        ->required();
+    commands.eyeColour->add_flag("--energy-saving", line.energySaving, "Reduced brightness");
+    commands.eyeColour->add_flag("--no-blink", line.noBlink, "The second colour as the first");
+    AddRangeLimit(*commands.eyeColour, line);
+
+    commands.patch = app.add_subcommand(
+        "patch", "Apply a CSV patch file, then the program's options, and write the file");
+    AddImage(*commands.patch, line);
+    commands.patch->add_option("FILE", line.patchPath, "The patch file (.CSV)")->required();
+    AddRangeLimit(*commands.patch, line);
+    AddCodeFolder(*commands.patch, line);
 }
 
 Commands DefineCommands(CLI::App& app, CommandLine& line) {
@@ -81,6 +139,8 @@ Commands DefineCommands(CLI::App& app, CommandLine& line) {
     commands.restore = calibration->add_subcommand(
         "restore", "Write the built-in values of one table, without asking");
     AddImageAndTable(*commands.restore, line);
+
+    DefineOptionCommands(app, line, commands);
 
     commands.demo = app.add_subcommand("demo", "Make a synthetic SD card in a folder");
     commands.demo->add_option("DIR", line.demoFolder, "The folder of the card")->required();
@@ -120,6 +180,29 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
 
     CliPrompter prompter(err, line.yes);
     const CommandContext context{out, err, prompter, SettingsFile(environment)};
+    OptionsArguments options;
+    options.imagePath = line.imagePath;
+    options.checkRange = !line.noRangeLimit;
+    options.json = line.json;
+    options.codeFolder = line.codeFolder;
+    options.assignments = line.assignments;
+    options.colour = line.colour;
+    options.energySaving = line.energySaving;
+    options.noBlink = line.noBlink;
+    options.patchPath = line.patchPath;
+    if (commands.optionsShow->parsed()) {
+        return ShowOptions(context, options);
+    }
+    if (commands.optionsSet->parsed()) {
+        return SetOptions(context, options);
+    }
+    if (commands.eyeColour->parsed()) {
+        return SetEyeColour(context, prompter, options);
+    }
+    if (commands.patch->parsed()) {
+        return ApplyPatch(context, prompter, options);
+    }
+
     CalibrationArguments arguments;
     arguments.imagePath = line.imagePath;
     arguments.table = TableByName(line.table).value_or(0); // CLI11 has checked the name
