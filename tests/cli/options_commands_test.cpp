@@ -115,7 +115,7 @@ TEST_F(OptionsCommandTest, EyeColourAndPatchFiles) {
         {"# nothing\n", 0, 0},
         {"4050,1,0\n", 0, IDP_PATCH_APPLIED},
         {"4050,1,0\n", 1, IDP_PATCH_ALREADY_APPLIED},
-        {"4051,0x44,0\n", 1, IDP_PATCH_FAILED},
+        {"4051,0x44,0\n", 1, IDP_PATCH_FAILED}, // names the address as [0x00000fd3]
     };
     for (const Patch& patch : patches) {
         WriteText(temp_ / "patch.csv", patch.text);
@@ -125,6 +125,9 @@ TEST_F(OptionsCommandTest, EyeColourAndPatchFiles) {
         if (patch.message != 0) {
             EXPECT_TRUE(Contains(result.err, LoadString(patch.message).substr(0, 30)))
                 << result.err;
+        }
+        if (patch.message == IDP_PATCH_FAILED) {
+            EXPECT_TRUE(Contains(result.err, "[0x00000fd3]")) << result.err;
         }
     }
     EXPECT_EQ(Show()["torqueOn"], false); // the patched option was not put back

@@ -168,6 +168,24 @@ TEST_F(ToruqueDialogTest, OkAppliesAndSavesFromTheMainDialog) {
     EXPECT_EQ(ReadI16(test::ReadBytes(Card()), test::DocumentedBinaryOffset(0, 0)), 30);
 }
 
+// A save that fails at any step leaves the card as it was and the dialog open.
+TEST_F(ToruqueDialogTest, AFailedSaveKeepsTheCardAndTheDialog) {
+    for (const FileStep step : {FileStep::Read, FileStep::OpenTemporary, FileStep::Write,
+                                FileStep::Flush, FileStep::FolderFlush, FileStep::Rename}) {
+        ui::DialogModel& dialog = Open(Program(kLayoutA));
+        const std::vector<std::uint8_t> before = test::ReadBytes(Card());
+        SetFileFaultInjector(
+            [&](FileStep now, const std::filesystem::path&) { return now == step; });
+        prompter.Expect(IDP_WRITE_PROGRAM_FAILED);
+        dialog.Click(1046);
+        dialog.Click(5);
+        SetFileFaultInjector(nullptr);
+        EXPECT_FALSE(dialog.Ended());
+        EXPECT_TRUE(test::ReadBytes(Card()) == before);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Card().parent_path()), {}), 1);
+    }
+}
+
 TEST_F(ToruqueDialogTest, ARefusedApplyUnchecksWhatWasRefusedOrCloses) {
     struct Case {
         std::size_t size;
