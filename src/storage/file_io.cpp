@@ -224,12 +224,46 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
+namespace {
+
+std::string Lowered(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+// The entry of folder named as written, else the one entry whose name differs only in letter
+// case; several such entries and no exact one, or none, give the name as written.
+std::filesystem::path FindEntry(const std::filesystem::path& folder, const std::string& name) {
+    const std::filesystem::path exact = folder / PathFromUtf8(name);
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(exact, error))) {
+        return exact;
+    }
+    const std::string wanted = Lowered(name);
+    std::filesystem::path found;
+    int matches = 0;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        if (Lowered(Utf8FromPath(it->path().filename())) == wanted) {
+            found = it->path();
+            ++matches;
+        }
+    }
+    return matches == 1 ? found : exact;
+}
+
+} // namespace
+
 std::filesystem::path CardFilePath(const std::filesystem::path& folder, const std::string& name) {
     std::filesystem::path result = folder;
     std::string::size_type start = 0;
     while (true) {
         const std::string::size_type slash = name.find('\\', start);
-        result /= PathFromUtf8(name.substr(start, slash - start));
+        result = FindEntry(result, name.substr(start, slash - start));
         if (slash == std::string::npos) {
             return result;
         }

@@ -58,7 +58,9 @@ std::filesystem::path PathFromUtf8(const std::string& text);
 std::string Utf8FromPath(const std::filesystem::path& path);
 
 // A card file name such as "servo\SV02_ON.BIN" below a folder, with the backslash taken as the
-// folder separator.
+// folder separator. Each part is found as the card's own file system finds it: the name as
+// written, else the one entry that differs from it only in letter case; a part found neither way
+// stays as written (a file to be made).
 std::filesystem::path CardFilePath(const std::filesystem::path& folder, const std::string& name);
 
 } // namespace orvix

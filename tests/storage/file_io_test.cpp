@@ -111,6 +111,21 @@ TEST(CardFileTest, CardNamesUseTheBackslashAsFolderSeparator) {
     EXPECT_EQ(Utf8FromPath(PathFromUtf8("/カード/STARTUP.BIN")), "/カード/STARTUP.BIN");
 }
 
+// A card mounted with lower-case short names, or copied to a case-sensitive disk: each part of a
+// name is found as written, else as the one entry that differs only in letter case.
+TEST(CardFileTest, CardNamesAreFoundInEitherLetterCase) {
+    test::TempFolder card;
+    test::WriteBytes(card / "Servo/sv02_on.bin", {1});
+    test::WriteBytes(card / "RND.BIN", {2});
+    test::WriteBytes(card / "rnd.bin", {3});
+    test::WriteBytes(card / "Volume.bin", {4});
+    test::WriteBytes(card / "volume.BIN", {5});
+    EXPECT_EQ(CardFilePath(card.Path(), "servo\\SV02_ON.BIN"), card / "Servo/sv02_on.bin");
+    EXPECT_EQ(CardFilePath(card.Path(), "RND.BIN"), card / "RND.BIN"); // the exact name first
+    EXPECT_EQ(CardFilePath(card.Path(), "servo\\SV03_ON.BIN"), card / "Servo/SV03_ON.BIN");
+    EXPECT_EQ(CardFilePath(card.Path(), "VOLUME.BIN"), card / "VOLUME.BIN"); // two: none of them
+}
+
 TEST(ByteOrderTest, LittleEndianWithinBoundsOnly) {
     Bytes bytes{0xEC, 0xFF, 0x34, 0x12, 0x78, 0x56};
     EXPECT_EQ(ReadI16(bytes, 0), -20);
