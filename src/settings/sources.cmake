@@ -1,1 +1,5 @@
-# The settings subsystem.
+target_sources(orvix2_core PRIVATE
+    settings/power_ups.cpp
+    settings/setting_files.cpp
+    settings/setting_store.cpp
+)
