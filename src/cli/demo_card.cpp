@@ -215,7 +215,7 @@ bool MakeDemoCard(const std::filesystem::path& folder, Layout layout, std::ostre
         return false;
     }
     return WriteDemoImage(folder, layout, err) && WriteDemoNote(folder, layout, err) &&
-           WriteDemoCode(folder, err);
+           WriteDemoCode(folder, err) && WriteDemoSettings(folder, err);
 }
 
 } // namespace orvix::cli

@@ -42,6 +42,15 @@ bool WriteDemoNote(const std::filesystem::path& folder, Layout layout, std::ostr
 // pass the editor's checks, never robot code.
 bool WriteDemoCode(const std::filesystem::path& folder, std::ostream& err);
 
+// The demo's volume and servo compliance parameters (margin, slope, punch, 0).
+inline constexpr std::uint8_t kDemoVolume = 5;
+inline const std::vector<std::uint8_t> kDemoServoParameters{1, 32, 16, 0};
+
+// Writes every setting file of the settings data dialog (standard values where there are some)
+// and the servo compliance files of the leg and arm servos.
+bool WriteDemoSettings(const std::filesystem::path& folder, std::ostream& err);
+
+
 // Makes the folder when needed, then every file of the demo card.
 bool MakeDemoCard(const std::filesystem::path& folder, Layout layout, std::ostream& err);
 

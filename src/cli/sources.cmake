@@ -2,6 +2,7 @@ target_sources(orvix2_cli_lib PRIVATE
     cli/calibration_commands.cpp
     cli/cli_prompter.cpp
     cli/demo_card.cpp
+    cli/demo_settings.cpp
     cli/image_session.cpp
     cli/options_commands.cpp
     cli/run_cli.cpp

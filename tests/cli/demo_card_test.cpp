@@ -86,6 +86,34 @@ TEST(DemoCardTest, MakesTheSameCardOfEachLayoutEveryTimeWithTheStandardValues) {
     }
 }
 
+// The setting files carry their documented standard values, little-endian, at their widths.
+TEST(DemoCardTest, WritesTheSettingFilesWithTheirStandardValues) {
+    TempFolder temp;
+    ASSERT_EQ(RunCommandLine(temp, {"demo", (temp / "card").string()}).status, 0);
+    using Bytes = std::vector<std::uint8_t>;
+    const std::pair<const char*, Bytes> files[] = {
+        {"INITPASSED.BIN", {1}},
+        {"ERRORCHKIGNORE.BIN", {0}},
+        {"OPENINGALERTIGNORE.BIN", {0}},
+        {"RND.BIN", {0xFF}},
+        {"IDLE_TIMEOUT_STAND.BIN", {0x30, 0x2A, 0, 0}}, // 10800
+        {"IDLE_TIMEOUT_SITDOWN.BIN", {0x30, 0x2A, 0, 0}},
+        {"IDLE_TIMEOUT_CHARGE.BIN", {0xC0, 0x4B, 3, 0}}, // 216000
+        {"VBATALART_INT.BIN", {0x4E, 0x07}},             // 1870
+        {"VBATALART_H.BIN", {0xFC, 0x08}},               // 2300
+        {"VBATALART_L.BIN", {0x89, 0x08}},               // 2185
+        {"VBATALART_AUTOPOWOFF.BIN", {0xD0, 0x07}},      // 2000
+        {"VOLUME.BIN", {5, 0}},
+        {"ENABLEINITML.BIN", {0}},
+        {"servo/SV21_off.BIN", {1, 32, 16, 0}},
+    };
+    for (const auto& [name, bytes] : files) {
+        EXPECT_EQ(ReadBytes(temp / "card" / name), bytes) << name;
+    }
+    EXPECT_EQ(ReadBytes(temp / "card/WAKEUP_DATETIME.BIN").size(), 7u);
+    EXPECT_FALSE(std::filesystem::exists(temp / "card/servo/SV12_ON.BIN"));
+}
+
 TEST(DemoCardTest, RefusesToReplaceAnExistingImage) {
     TempFolder temp;
     WriteBytes(temp / "card/STARTUP.BIN", {1, 2, 3});
