@@ -3,6 +3,7 @@
 #include <limits>
 #include <string_view>
 
+#include "calibration/card_folder.h"
 #include "calibration/servo_table.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
@@ -153,6 +154,8 @@ bool LoadImageFile(EditorDocument& document, ui::DialogModel& dialog, ui::Prompt
         ui::OpenFileRequest request{"ﾍﾟﾁ2実行ﾌｧｲﾙ", "STARTUP.BIN", "BIN", "STARTUP.BIN", {}};
         if (!document.imagePath.empty()) {
             request.initialFolder = Utf8FromPath(PathFromUtf8(document.imagePath).parent_path());
+        } else {
+            request.initialFolder = Utf8FromPath(ChooseCardFolder()); // the mounted card, if one
         }
         const std::optional<std::string> chosen = prompter.ChooseOpenFile(request);
         if (!chosen) {

@@ -1,4 +1,5 @@
 target_sources(orvix2_core PRIVATE
+    calibration/card_folder.cpp
     calibration/editor_document.cpp
     calibration/image_file.cpp
     calibration/orvix_dlg.cpp

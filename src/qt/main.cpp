@@ -7,15 +7,41 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/orvix_app.h"
 #include "qt/dialog_stack.h"
 #include "qt/qt_prompter.h"
 #include "qt/qt_runner.h"
 #include "qt/qt_setup.h"
+#include "resources/main_dialog.h"
 #include "storage/settings_file.h"
 
+namespace {
+
+constexpr const char* kUsage = "Usage: orvix2 [STARTUP.BIN]\n";
+constexpr const char* kHelp =
+    "Edits the SD card of the Pechi 2 robot: the servo calibration in STARTUP.BIN, the program's\n"
+    "options, the setting files and the users. Without STARTUP.BIN it opens the one loaded last.\n"
+    "\n"
+    "  -h, --help     Print this help and exit\n"
+    "  --version      Print the version and exit\n"
+    "\n"
+    "Qt's own options, such as -platform offscreen, are accepted too.\n";
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    // Answered before Qt starts, so that they need no display.
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("%s%s", kUsage, kHelp);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s\n", orvix::kVersionText);
+        return 0;
+    }
+
     QApplication application(argc, argv);
     orvix::qt::InstallJapaneseTranslation(application);
     orvix::qt::SetApplicationLook();
@@ -23,7 +49,7 @@ int main(int argc, char* argv[]) {
     // One optional argument: a STARTUP.BIN to load instead of the remembered one.
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() > 2) {
-        std::fputs("usage: orvix2 [STARTUP.BIN]\n", stderr);
+        std::fputs(kUsage, stderr);
         return 2;
     }
     std::string imagePath;

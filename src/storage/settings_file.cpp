@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <numeric>
 #include <optional>
+#include <pwd.h>
 #include <unistd.h>
 
 #include "storage/file_io.h"
@@ -67,6 +68,12 @@ std::optional<std::string> KeyOf(std::string_view line) {
         return std::nullopt;
     }
     return Trimmed(std::string_view(trimmed).substr(0, equals));
+}
+
+// /usr and the folders below it, where installed programs live.
+bool IsSystemFolder(const std::filesystem::path& folder) {
+    const std::filesystem::path below = folder.lexically_normal().lexically_relative("/usr");
+    return folder.is_absolute() && !below.empty() && *below.begin() != "..";
 }
 
 } // namespace
@@ -169,8 +176,16 @@ bool WriteProfileString(const std::string& iniPath, const char* section, const c
 std::filesystem::path ChooseSettingsFolder(const std::filesystem::path& executableFolder,
                                            const char* xdgConfigHome, const char* home) {
     std::error_code error;
-    const bool usable = std::filesystem::exists(executableFolder / kSettingsFileName, error) ||
-                        ::access(executableFolder.c_str(), W_OK) == 0;
+    // An installed program's folder belongs to the package manager, even when root may write to it.
+    const bool usable = !IsSystemFolder(executableFolder) &&
+                        (std::filesystem::exists(executableFolder / kSettingsFileName, error) ||
+                         ::access(executableFolder.c_str(), W_OK) == 0);
+    if (home == nullptr || home[0] == '\0') {
+        // Without $HOME (a program started by a service) the account's home still keeps the
+        // settings out of an installed program's folder.
+        const passwd* user = ::getpwuid(::getuid());
+        home = user != nullptr ? user->pw_dir : nullptr;
+    }
     std::filesystem::path folder =
         PickSettingsFolder(executableFolder, usable, xdgConfigHome, home);
     if (folder != executableFolder) {

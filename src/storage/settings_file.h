@@ -40,8 +40,9 @@ std::string SetProfileLine(const std::string& text, const char* section, const c
                            const std::string& value);
 
 // Where Orvix2.ini lives: the executable's folder when it already holds the file or can be
-// written to (a portable copy or the build tree); otherwise $XDG_CONFIG_HOME/Orvix2, by default
-// ~/.config/Orvix2. The code files SERVO.BIN, REMOTE.BIN and VOICE.BIN lie in the same folder.
+// written to (a portable copy or the build tree) and is not below /usr; otherwise
+// $XDG_CONFIG_HOME/Orvix2, by default ~/.config/Orvix2. The code files SERVO.BIN, REMOTE.BIN,
+// VOICE.BIN and REMOTEBLK.BIN lie in the same folder.
 std::filesystem::path ChooseSettingsFolder(const std::filesystem::path& executableFolder,
                                            const char* xdgConfigHome, const char* home);
 

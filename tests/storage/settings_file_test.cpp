@@ -101,5 +101,13 @@ TEST(SettingsFolderTest, AFolderHoldingTheFileIsChosen) {
               folder.Path());
 }
 
+TEST(SettingsFolderTest, AnInstalledProgramKeepsItsSettingsInTheUsersConfig) {
+    // Root may write to /usr/bin, yet the settings never go there.
+    test::TempFolder config;
+    EXPECT_EQ(ChooseSettingsFolder("/usr/bin", config.Path().c_str(), "/nonexistent-home"),
+              config / "Orvix2");
+    EXPECT_TRUE(std::filesystem::is_directory(config / "Orvix2"));
+}
+
 } // namespace
 } // namespace orvix

@@ -1,0 +1,67 @@
+#include "calibration/card_folder.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include "support/temp_folder.h"
+
+namespace orvix {
+namespace {
+
+// A temporary folder stands in for /media/USER, with one sub-folder per mounted medium.
+class CardFolderTest : public ::testing::Test {
+protected:
+    std::filesystem::path Mount(const std::string& name, const std::string& topFile = {}) {
+        const std::filesystem::path mount = media / name;
+        std::filesystem::create_directories(mount);
+        if (!topFile.empty()) {
+            test::WriteText(mount / topFile, "");
+        }
+        return mount;
+    }
+    std::filesystem::path Choose() const {
+        return ChooseCardFolder({media.Path(), media / "absent-root"}, home);
+    }
+
+    test::TempFolder media;
+    const std::filesystem::path home = "/home/someone";
+};
+
+TEST_F(CardFolderTest, TheOneMountWithTheProgramAtItsTop) {
+    EXPECT_EQ(Choose(), home); // nothing mounted
+    Mount("USB-STICK", "notes.txt");
+    test::WriteText(Mount("BACKUP") / "old" / "STARTUP.BIN", ""); // not at the top
+    Mount("FOLDER-ONLY");
+    std::filesystem::create_directories(media / "FOLDER-ONLY" / "STARTUP.BIN");
+    EXPECT_EQ(Choose(), home);
+
+    const std::filesystem::path card = Mount("PECHI2", "startup.bin"); // short names in lower case
+    EXPECT_EQ(Choose(), card);
+
+    Mount("SPARE", "STARTUP.BIN");
+    EXPECT_EQ(Choose(), home); // which of two cards is not ours to guess
+}
+
+TEST_F(CardFolderTest, AMountSeenBelowTwoRootsCountsOnce) {
+    const std::filesystem::path card = Mount("PECHI2", "STARTUP.BIN");
+    const std::filesystem::path otherRoot = media / "run-media";
+    std::filesystem::create_directories(otherRoot);
+    std::filesystem::create_directory_symlink(card, otherRoot / "PECHI2");
+    EXPECT_EQ(ChooseCardFolder({media.Path(), otherRoot}, home), card);
+}
+
+TEST(MountRootsTest, TheUsersFoldersBelowMediaAndRunMedia) {
+    const char* user = std::getenv("USER");
+    const std::string saved = user != nullptr ? user : "";
+    ::setenv("USER", "robotfan", 1);
+    const std::vector<std::filesystem::path> expected = {"/media/robotfan", "/run/media/robotfan"};
+    EXPECT_EQ(MountRoots(), expected);
+    if (user != nullptr) {
+        ::setenv("USER", saved.c_str(), 1);
+    } else {
+        ::unsetenv("USER");
+    }
+}
+
+} // namespace
+} // namespace orvix
