@@ -126,7 +126,7 @@ PatchFileResult ChooseAndApplyPatchFile(EditorDocument& document, ui::Prompter& 
     std::vector<std::uint8_t> bytes;
     FileError error;
     if (!ReadWholeFile(PathFromUtf8(*chosen), bytes, &error)) {
-        prompter.Failure(IDP_PATCH_READ_FAILED, error.Describe());
+        prompter.Failure(IDP_PATCH_READ_FAILED, error.Describe(), {}, ui::Icon::Error);
         return {};
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());

@@ -291,7 +291,7 @@ std::optional<std::vector<std::uint8_t>> CodeFileOrMessage(const EditorDocument&
     std::string detail;
     std::optional<std::vector<std::uint8_t>> code = ReadCodeFile(document, name, maxSize, detail);
     if (!code) {
-        prompter.Failure(IDP_CODE_FILE_READ_FAILED, detail);
+        prompter.Failure(IDP_CODE_FILE_READ_FAILED, detail, {}, ui::Icon::Error);
     }
     return code;
 }
@@ -399,7 +399,7 @@ ApplyResult ApplyProgramOptions(EditorDocument& document, ProgramOptions& option
         blocks = LoadRemoteBlocks(document, detail);
         if (!blocks) {
             // Hooking the program into code that is not there would stop the robot starting.
-            prompter.Failure(IDP_CODE_FILE_READ_FAILED, detail);
+            prompter.Failure(IDP_CODE_FILE_READ_FAILED, detail, {}, ui::Icon::Error);
             if (options.remoteSupportFixed) {
                 return ApplyResult::Cancelled; // the extension stays as it is
             }

@@ -18,7 +18,7 @@ bool ReadBinaryFile(EditorDocument& document, ui::Prompter& prompter, const std:
     FileError error;
     if (!ReadWholeFile(CardFilePath(CardFolder(document), name), bytes, &error)) {
         if (reportFailure) {
-            prompter.Failure(IDP_BINARY_READ_FAILED, error.Describe(), name);
+            prompter.Failure(IDP_BINARY_READ_FAILED, error.Describe(), name, ui::Icon::Error);
         }
         return false;
     }
@@ -33,11 +33,41 @@ bool ReadBinaryFile(EditorDocument& document, ui::Prompter& prompter, const std:
 
 namespace {
 
+// Whether the folder holds the file only in other letter cases (several of them, or the lookup
+// would have found it): writing the name as given would add one more spelling.
+bool OtherSpellingsExist(const std::filesystem::path& path) {
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(path, error))) {
+        return false;
+    }
+    const auto lowered = [](std::string text) {
+        for (char& c : text) {
+            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+        return text;
+    };
+    const std::string wanted = lowered(Utf8FromPath(path.filename()));
+    for (std::filesystem::directory_iterator it(path.parent_path(), error), end;
+         !error && it != end; it.increment(error)) {
+        if (lowered(Utf8FromPath(it->path().filename())) == wanted) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool Replace(const std::filesystem::path& path, ui::Prompter& prompter, const std::string& name,
              std::span<const std::uint8_t> bytes) {
+    if (OtherSpellingsExist(path)) {
+        prompter.Failure(
+            IDP_BINARY_WRITE_FAILED,
+            FileError{path, "several files differ from this name only in letter case"}.Describe(),
+            name, ui::Icon::Error);
+        return false;
+    }
     FileError error;
     if (!WriteFileAtomically(path, {bytes}, &error)) {
-        prompter.Failure(IDP_BINARY_WRITE_FAILED, error.Describe(), name);
+        prompter.Failure(IDP_BINARY_WRITE_FAILED, error.Describe(), name, ui::Icon::Error);
         return false;
     }
     return true;
@@ -58,7 +88,7 @@ bool WriteBinaryFile(EditorDocument& document, ui::Prompter& prompter, const std
     if (std::filesystem::exists(std::filesystem::symlink_status(path, missing))) {
         FileError error;
         if (!ReadWholeFile(path, bytes, &error)) {
-            prompter.Failure(IDP_BINARY_WRITE_FAILED, error.Describe(), name);
+            prompter.Failure(IDP_BINARY_WRITE_FAILED, error.Describe(), name, ui::Icon::Error);
             return false;
         }
     }

@@ -22,24 +22,22 @@ bool IsButtonKind(ControlKind kind) {
 
 } // namespace
 
-std::optional<int> ParseDialogInt(std::string_view text) {
+std::optional<long long> ParseDialogWholeNumber(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && IsBlank(text[i])) {
         ++i;
     }
-    bool negative = false;
-    if (i < text.size() && text[i] == '-') {
-        negative = true;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (negative) {
         ++i;
     }
     const std::size_t digitsStart = i;
+    // Counted towards the negative limit, which is one further than the positive one.
+    constexpr long long kLow = std::numeric_limits<long long>::min();
     long long value = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        value = value * 10 + (text[i] - '0');
-        if (value > 2147483648LL) {
-            return std::nullopt;
-        }
-        ++i;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        const int digit = text[i] - '0';
+        value = value < (kLow + digit) / 10 ? kLow : value * 10 - digit;
     }
     if (i == digitsStart) {
         return std::nullopt;
@@ -51,12 +49,18 @@ std::optional<int> ParseDialogInt(std::string_view text) {
         return std::nullopt;
     }
     if (negative) {
-        value = -value;
+        return value;
     }
-    if (value > std::numeric_limits<int>::max() || value < std::numeric_limits<int>::min()) {
+    return value == kLow ? std::numeric_limits<long long>::max() : -value;
+}
+
+std::optional<int> ParseDialogInt(std::string_view text) {
+    const std::optional<long long> value = ParseDialogWholeNumber(text);
+    if (!value || *value > std::numeric_limits<int>::max() ||
+        *value < std::numeric_limits<int>::min()) {
         return std::nullopt;
     }
-    return static_cast<int>(value);
+    return static_cast<int>(*value);
 }
 
 DialogModel::DialogModel(const DialogTemplate& dialogTemplate) : template_(dialogTemplate) {
@@ -192,6 +196,13 @@ void DialogModel::ClearItems(int id) {
 
 void DialogModel::AddItem(int id, std::string_view text) {
     Get(id).items.emplace_back(text);
+    Changed(id);
+}
+
+void DialogModel::AddItems(int id, std::vector<std::string> texts) {
+    std::vector<std::string>& items = Get(id).items;
+    items.insert(items.end(), std::make_move_iterator(texts.begin()),
+                 std::make_move_iterator(texts.end()));
     Changed(id);
 }
 

@@ -43,6 +43,9 @@ struct SystemMenuEntry {
 // Reads a number as the platform's dialog-item conversion does: leading blanks and one minus
 // sign, then decimal digits; anything else, or a value beyond the signed 32-bit range, is none.
 std::optional<int> ParseDialogInt(std::string_view text);
+// The same number read whole, so that a range check can refuse what 32 bits would not hold; a
+// number beyond 64 bits reads as the nearest 64-bit limit.
+std::optional<long long> ParseDialogWholeNumber(std::string_view text);
 
 // The state of every control of one dialog, with a program face for controllers and a user
 // face for the view and the tests.
@@ -74,6 +77,8 @@ public:
 
     void ClearItems(int id);
     void AddItem(int id, std::string_view text);
+    // Many items with one change notification, so that a view rebuilds its list once.
+    void AddItems(int id, std::vector<std::string> texts);
     int ItemCount(int id) const;
     std::string ItemText(int id, int index) const;
     void SelectItem(int id, int index); // an index that is no item leaves no selection

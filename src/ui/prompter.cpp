@@ -8,8 +8,8 @@ Answer Prompter::Message(int messageId, Buttons buttons, Icon icon, std::string 
         MessageRequest{messageId, std::move(argument), buttons, icon, defaultAnswer});
 }
 
-Answer Prompter::Failure(int messageId, std::string detail, std::string argument) {
-    MessageRequest request{messageId, std::move(argument)};
+Answer Prompter::Failure(int messageId, std::string detail, std::string argument, Icon icon) {
+    MessageRequest request{messageId, std::move(argument), Buttons::Ok, icon};
     request.detail = std::move(detail);
     return ShowMessage(request);
 }

@@ -46,7 +46,8 @@ public:
     Answer Message(int messageId, Buttons buttons = Buttons::Ok, Icon icon = Icon::Auto,
                    std::string argument = {}, Answer defaultAnswer = Answer::None);
     // A failure's message (OK only) with the system's reason below it, "PATH: Permission denied".
-    Answer Failure(int messageId, std::string detail, std::string argument = {});
+    Answer Failure(int messageId, std::string detail, std::string argument = {},
+                   Icon icon = Icon::Auto);
 };
 
 // The icon shown: an explicit one, or the one that goes with the buttons.

@@ -155,5 +155,19 @@ TEST(ParseDialogIntTest, TakesLeadingBlanksAndOneMinusWithinTheSigned32BitRange)
                                                        no, no, no, no, no}));
 }
 
+// Whole, so that 2^32 is refused by a range check rather than read as 0; beyond 64 bits, the limit.
+TEST(ParseDialogIntTest, AWholeNumberKeepsWhatThirtyTwoBitsWouldLose) {
+    std::vector<std::optional<long long>> parsed;
+    for (const char* text :
+         {" 4294967296", "-2147483649", "9223372036854775807", "-9223372036854775808",
+          "9223372036854775808", "-99999999999999999999", "", "- 1", "7x"}) {
+        parsed.push_back(ParseDialogWholeNumber(text));
+    }
+    const std::optional<long long> no;
+    EXPECT_EQ(parsed,
+              (std::vector<std::optional<long long>>{4294967296, -2147483649, INT64_MAX, INT64_MIN,
+                                                     INT64_MAX, INT64_MIN, no, no, no}));
+}
+
 } // namespace
 } // namespace orvix::ui

@@ -1,0 +1,361 @@
+#include "cli/settings_commands.h"
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string_view>
+
+#include "cli/exit_status.h"
+#include "resources/settings_dialog.h"
+#include "settings/binary_dialog.h"
+#include "settings/power_ups.h"
+#include "ui/dialog_model.h"
+
+namespace orvix::cli {
+
+namespace {
+
+using namespace settings_dlg;
+
+// A key of the command line and the controls it stands for.
+enum class KeyKind { Flag, Number, Birthday, Random, TvMaker, Servo, PowerUps, ReadOnly };
+
+struct Key {
+    std::string_view name;
+    KeyKind kind;
+    int control = 0; // the first control
+};
+
+constexpr std::array kKeys{
+    Key{"initialised", KeyKind::Flag, IDC_INITIALISED},
+    Key{"birthday", KeyKind::Birthday, IDC_BIRTH_MONTH},
+    Key{"ignoreBoardError", KeyKind::Flag, IDC_IGNORE_BOARD_ERROR},
+    Key{"ignoreUserWarning", KeyKind::Flag, IDC_IGNORE_USER_WARNING},
+    Key{"random", KeyKind::Random, IDC_RANDOM_VALUE},
+    Key{"volume", KeyKind::Number, IDC_VOLUME},
+    Key{"tvMaker", KeyKind::TvMaker, IDC_TV_FIRST},
+    Key{"headSwitch", KeyKind::Flag, IDC_HEAD_SWITCH},
+    Key{"timeoutStand", KeyKind::Number, IDC_TIMEOUT_STAND},
+    Key{"timeoutSit", KeyKind::Number, IDC_TIMEOUT_SIT},
+    Key{"timeoutCharge", KeyKind::Number, IDC_TIMEOUT_CHARGE},
+    Key{"vbatFirmware", KeyKind::Number, IDC_VBAT_FIRMWARE},
+    Key{"vbatHigh", KeyKind::Number, IDC_VBAT_HIGH},
+    Key{"vbatLow", KeyKind::Number, IDC_VBAT_LOW},
+    Key{"vbatStop", KeyKind::Number, IDC_VBAT_STOP},
+    Key{"wakeUp", KeyKind::ReadOnly, IDC_WAKE_UP},
+    Key{"servoLegs", KeyKind::Servo, IDC_LEG_MARGIN},
+    Key{"servoArms", KeyKind::Servo, IDC_ARM_MARGIN},
+    Key{"servoWalking", KeyKind::Flag, IDC_SERVO_WALKING},
+    Key{"powerUps", KeyKind::PowerUps, kFirstPowerUpBox},
+    Key{"powerUpFlags", KeyKind::ReadOnly, 0},
+};
+
+const Key* FindKey(std::string_view name) {
+    for (const Key& key : kKeys) {
+        if (key.name == name) {
+            return &key;
+        }
+    }
+    return nullptr;
+}
+
+// "A,B,C" split at the commas.
+std::vector<std::string> Split(const std::string& text) {
+    std::vector<std::string> parts;
+    std::string::size_type start = 0;
+    while (true) {
+        const std::string::size_type comma = text.find(',', start);
+        parts.push_back(text.substr(start, comma - start));
+        if (comma == std::string::npos) {
+            return parts;
+        }
+        start = comma + 1;
+    }
+}
+
+class NoChildDialogs : public ui::DialogRunner {
+public:
+    int RunModal(ui::DialogController&) override { return ui::kIdCancel; }
+};
+
+// The settings data dialog without a window, on the card of an image.
+class SettingsSession {
+public:
+    SettingsSession(const CommandContext& context, const std::string& imagePath)
+        : context_(context), image_(context, imagePath), model_(SettingsDialogTemplate()) {}
+
+    // Loads the image and opens the dialog; false when either fails (the message is shown).
+    bool Open() {
+        if (!image_.Load()) {
+            return false;
+        }
+        dialog_ = std::make_unique<CBinaryDialog>(services_, image_.Document());
+        dialog_->Attach(model_);
+        dialog_->OnInitDialog();
+        model_.ProcessPosted();
+        return !model_.Ended();
+    }
+
+    ui::DialogModel& Model() { return model_; }
+    EditorDocument& Document() { return image_.Document(); }
+
+    void Click(int id) {
+        model_.Click(id);
+        model_.ProcessPosted();
+    }
+    // Clicks a check box or radio button unless it is in that state already; false when the
+    // dialog then does not show it so (a question was answered No).
+    bool ClickTo(int id, bool checked) {
+        if (model_.IsChecked(id) != checked) {
+            Click(id);
+        }
+        return model_.IsChecked(id) == checked;
+    }
+
+    // Acts on the controls for one KEY=VALUE; kExitSuccess, or the exit status of the fault.
+    int Assign(const std::string& assignment) {
+        const std::string::size_type equals = assignment.find('=');
+        const Key* key =
+            equals == std::string::npos ? nullptr : FindKey(assignment.substr(0, equals));
+        if (key == nullptr) {
+            return Usage("'" + assignment + "' is not of the form KEY=VALUE with a setting key");
+        }
+        const std::string name(key->name);
+        const std::string value = assignment.substr(equals + 1);
+        switch (key->kind) {
+        case KeyKind::ReadOnly:
+            return Usage(name + " is read from the card and cannot be set");
+        case KeyKind::Flag:
+            if (value != "on" && value != "off") {
+                return Usage(name + " takes on or off, not '" + value + "'");
+            }
+            if (!Reachable(name, key->control)) {
+                return kExitUsage;
+            }
+            return ClickTo(key->control, value == "on") ? kExitSuccess : kExitFailure;
+        case KeyKind::Number:
+            return Type(name, key->control, value);
+        case KeyKind::Birthday: {
+            const std::string::size_type slash = value.find('/');
+            if (slash == std::string::npos) {
+                return Usage("birthday takes M/D, not '" + value + "'");
+            }
+            const int status = Type(name, IDC_BIRTH_MONTH, value.substr(0, slash));
+            return status != kExitSuccess ? status
+                                          : Type(name, IDC_BIRTH_DAY, value.substr(slash + 1));
+        }
+        case KeyKind::Random:
+            if (value == "variable") {
+                return ClickTo(IDC_RANDOM_VARIABLE, true) ? kExitSuccess : kExitFailure;
+            }
+            ClickTo(IDC_RANDOM_FIXED, true);
+            return Type(name, IDC_RANDOM_VALUE, value);
+        case KeyKind::TvMaker: {
+            if (value.size() != 1 || value[0] < '0' || value[0] > '7') {
+                return Usage("tvMaker takes 0 to 7, not '" + value + "'");
+            }
+            const int button = IDC_TV_FIRST + (value[0] - '0');
+            return Reachable(name, button) && ClickTo(button, true) ? kExitSuccess : kExitUsage;
+        }
+        case KeyKind::Servo: {
+            const std::vector<std::string> parts = Split(value);
+            if (parts.size() != 3) {
+                return Usage(name + " takes MARGIN,SLOPE,PUNCH, not '" + value + "'");
+            }
+            for (int i = 0; i < 3; ++i) {
+                const int status = Type(name, key->control + i, parts[static_cast<std::size_t>(i)]);
+                if (status != kExitSuccess) {
+                    return status;
+                }
+            }
+            return kExitSuccess;
+        }
+        case KeyKind::PowerUps:
+            return AssignPowerUps(value);
+        }
+        return kExitUsage;
+    }
+
+private:
+    int Usage(const std::string& why) {
+        context_.err << "orvix2-cli: " << why << '\n';
+        return kExitUsage;
+    }
+
+    bool Reachable(const std::string& name, int id) {
+        if (model_.IsEnabled(id) && model_.IsVisible(id)) {
+            return true;
+        }
+        context_.err << "orvix2-cli: " << name << " cannot be changed on this card now\n";
+        return false;
+    }
+
+    int Type(const std::string& name, int id, const std::string& text) {
+        if (!Reachable(name, id)) {
+            return kExitUsage;
+        }
+        model_.Type(id, text);
+        model_.ProcessPosted();
+        return kExitSuccess;
+    }
+
+    // "all", "none", or "+N,-N,…" for single instalments 1 to 41.
+    int AssignPowerUps(const std::string& value) {
+        if (value == "all" || value == "none") {
+            return ClickTo(kAllPowerUpsBox, value == "all") ? kExitSuccess : kExitFailure;
+        }
+        std::vector<std::pair<int, bool>> boxes;
+        for (const std::string& part : Split(value)) {
+            int instalment = 0;
+            const bool sign = !part.empty() && (part[0] == '+' || part[0] == '-');
+            bool digits = sign && part.size() > 1 && part.size() <= 3;
+            for (std::size_t i = 1; digits && i < part.size(); ++i) {
+                digits = part[i] >= '0' && part[i] <= '9';
+                instalment = instalment * 10 + (part[i] - '0');
+            }
+            if (!digits || instalment < 1 || instalment > static_cast<int>(kPowerUpTable.size())) {
+                return Usage("powerUps takes all, none or +N,-N with N from 1 to 41, not '" +
+                             value + "'");
+            }
+            boxes.emplace_back(kFirstPowerUpBox + instalment - 1, part[0] == '+');
+        }
+        for (const auto& [box, checked] : boxes) {
+            ClickTo(box, checked);
+        }
+        return kExitSuccess;
+    }
+
+    const CommandContext& context_;
+    ImageSession image_;
+    NoChildDialogs runner_;
+    ui::UiServices services_{context_.prompter, runner_};
+    ui::DialogModel model_;
+    std::unique_ptr<CBinaryDialog> dialog_;
+};
+
+nlohmann::ordered_json ServoJson(const ui::DialogModel& model, int first) {
+    if (!model.IsEnabled(first)) {
+        return nullptr; // the card has no such servo file
+    }
+    return nlohmann::ordered_json::array(
+        {model.GetIntOrZero(first), model.GetIntOrZero(first + 1), model.GetIntOrZero(first + 2)});
+}
+
+nlohmann::ordered_json SettingsJson(SettingsSession& session) {
+    const ui::DialogModel& m = session.Model();
+    nlohmann::ordered_json j;
+    j["initialised"] = m.IsChecked(IDC_INITIALISED);
+    j["birthday"] = {{"month", m.GetIntOrZero(IDC_BIRTH_MONTH)},
+                     {"day", m.GetIntOrZero(IDC_BIRTH_DAY)}};
+    j["ignoreBoardError"] = m.IsChecked(IDC_IGNORE_BOARD_ERROR);
+    j["ignoreUserWarning"] = m.IsChecked(IDC_IGNORE_USER_WARNING);
+    j["random"] = m.IsChecked(IDC_RANDOM_FIXED)
+                      ? nlohmann::ordered_json(m.GetIntOrZero(IDC_RANDOM_VALUE))
+                      : nlohmann::ordered_json("variable");
+    j["volume"] = m.GetIntOrZero(IDC_VOLUME);
+    nlohmann::ordered_json maker = nullptr;
+    for (int id = IDC_TV_FIRST; id <= IDC_TV_LAST; ++id) {
+        if (m.IsChecked(id)) {
+            maker = id - IDC_TV_FIRST;
+        }
+    }
+    j["tvMaker"] = maker;
+    j["headSwitch"] = m.IsChecked(IDC_HEAD_SWITCH);
+    const std::pair<const char*, int> numbers[] = {{"timeoutStand", IDC_TIMEOUT_STAND},
+                                                   {"timeoutSit", IDC_TIMEOUT_SIT},
+                                                   {"timeoutCharge", IDC_TIMEOUT_CHARGE},
+                                                   {"vbatFirmware", IDC_VBAT_FIRMWARE},
+                                                   {"vbatHigh", IDC_VBAT_HIGH},
+                                                   {"vbatLow", IDC_VBAT_LOW},
+                                                   {"vbatStop", IDC_VBAT_STOP}};
+    for (const auto& [name, id] : numbers) {
+        j[name] = m.GetIntOrZero(id);
+    }
+    j["wakeUp"] = m.GetText(IDC_WAKE_UP);
+    j["servoLegs"] = ServoJson(m, IDC_LEG_MARGIN);
+    j["servoArms"] = ServoJson(m, IDC_ARM_MARGIN);
+    nlohmann::ordered_json powerUps = nlohmann::ordered_json::array();
+    for (std::size_t row = 0; row < kPowerUpTable.size(); ++row) {
+        if (m.IsChecked(kFirstPowerUpBox + static_cast<int>(row))) {
+            powerUps.push_back(row + 1);
+        }
+    }
+    j["powerUps"] = std::move(powerUps);
+    char flags[24];
+    std::snprintf(flags, sizeof flags, "0x%016llx",
+                  static_cast<unsigned long long>(session.Document().powerUpFlags));
+    j["powerUpFlags"] = flags;
+    return j;
+}
+
+} // namespace
+
+int ShowSettings(const CommandContext& context, const SettingsArguments& arguments) {
+    SettingsSession session(context, arguments.imagePath);
+    if (!session.Open()) {
+        return kExitFailure;
+    }
+    const nlohmann::ordered_json json = SettingsJson(session);
+    if (arguments.json) {
+        context.out << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+                    << '\n';
+        return kExitSuccess;
+    }
+    for (const auto& [key, value] : json.items()) {
+        context.out << key << '\t'
+                    << (value.is_string()
+                            ? value.get<std::string>()
+                            : value.dump(-1, ' ', false,
+                                         nlohmann::ordered_json::error_handler_t::replace))
+                    << '\n';
+    }
+    return kExitSuccess;
+}
+
+int SetSettings(const CommandContext& context, const SettingsArguments& arguments) {
+    if (arguments.assignments.empty()) {
+        context.err << "orvix2-cli: nothing to set; give KEY=VALUE ...\n";
+        return kExitUsage;
+    }
+    for (const std::string& assignment : arguments.assignments) {
+        const std::string::size_type equals = assignment.find('=');
+        if (equals == std::string::npos || FindKey(assignment.substr(0, equals)) == nullptr) {
+            context.err << "orvix2-cli: '" << assignment
+                        << "' is not of the form KEY=VALUE with a setting key\n";
+            return kExitUsage;
+        }
+    }
+    SettingsSession session(context, arguments.imagePath);
+    if (!session.Open()) {
+        return kExitFailure;
+    }
+    int status = kExitSuccess;
+    for (const std::string& assignment : arguments.assignments) {
+        const int result = session.Assign(assignment);
+        if (result == kExitUsage) {
+            return kExitUsage;
+        }
+        status = status == kExitSuccess ? result : status;
+    }
+    if (status != kExitSuccess) {
+        return status; // a question undid what a key asked for: nothing is written
+    }
+    session.Click(IDC_OK);
+    return session.Model().Ended() && session.Model().Result() == ui::kIdOk ? kExitSuccess
+                                                                            : kExitFailure;
+}
+
+int RestoreSettings(const CommandContext& context, const SettingsArguments& arguments) {
+    SettingsSession session(context, arguments.imagePath);
+    if (!session.Open()) {
+        return kExitFailure;
+    }
+    session.Click(IDC_RESTORE);
+    session.Click(IDC_OK);
+    return session.Model().Ended() && session.Model().Result() == ui::kIdOk ? kExitSuccess
+                                                                            : kExitFailure;
+}
+
+} // namespace orvix::cli

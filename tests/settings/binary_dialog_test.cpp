@@ -1,0 +1,319 @@
+#include "settings/binary_dialog.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+#include <sstream>
+
+#include "resources/string_table.h"
+#include "storage/file_io.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_folder.h"
+#include "support/test_runner.h"
+
+namespace orvix {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Files = std::map<std::string, Bytes>; // by the name below the card, "servo/SV02_ON.BIN"
+using ui::Answer;
+
+// Files from "NAME=HEX" words: "VOLUME.BIN=0500" is the bytes 05 00; "-NAME" is no file.
+Files Hex(const std::string& text) {
+    Files files;
+    std::istringstream in(text);
+    std::string word;
+    while (in >> word) {
+        const auto equals = std::min(word.find('='), word.size());
+        Bytes& bytes = files[word.substr(0, equals)];
+        for (std::size_t i = equals + 1; i + 1 < word.size(); i += 2) {
+            bytes.push_back(static_cast<std::uint8_t>(std::stoi(word.substr(i, 2), nullptr, 16)));
+        }
+    }
+    return files;
+}
+
+// A card with every setting away from its standard value, then the changes. It woke up at
+// 25/07/14 09:05:03, the random value is fixed at -5, the maker シャープ, the head switch off.
+Files Card(const std::string& changes = "") {
+    Files files = Hex(
+        "STARTUP.BIN=00 INITPASSED.BIN=00 WAKEUP_DATETIME.BIN=030509000E0719 MYBIRTHDAY.BIN=0C1F "
+        "ERRORCHKIGNORE.BIN=01 OPENINGALERTIGNORE.BIN=01 RND.BIN=FB "
+        "IDLE_TIMEOUT_STAND.BIN=64000000 "
+        "IDLE_TIMEOUT_SITDOWN.BIN=C8000000 IDLE_TIMEOUT_CHARGE.BIN=2C010000 VBATALART_INT.BIN=0100 "
+        "VBATALART_H.BIN=0200 VBATALART_L.BIN=0300 VBATALART_AUTOPOWOFF.BIN=0400 VOLUME.BIN=0500 "
+        "TV_SETTING.BIN=2300 QRCODE_FLAGBIT.BIN=0000000000000000 ENABLEINITML.BIN=02 "
+        "servo/SV02_ON.BIN=0A14E200 servo/SV16_ON.BIN=01020300");
+    for (const auto& [name, bytes] : Hex(changes)) {
+        if (name.starts_with('-')) {
+            files.erase(name.substr(1));
+        } else {
+            files[name] = bytes;
+        }
+    }
+    return files;
+}
+
+// The servo files of a kind ("ON", "off"): legs 02 to 11, and arms 16 to 21 unless empty.
+Files Servo(const char* kind, const Bytes& legs, const Bytes& arms = {}, Files files = {}) {
+    for (int number = 2; number <= 21; ++number) {
+        char name[32];
+        std::snprintf(name, sizeof name, "servo/SV%02d_%s.BIN", number, kind);
+        if (number <= 11 || (number >= 16 && !arms.empty())) {
+            files[name] = number <= 11 ? legs : arms;
+        }
+    }
+    return files;
+}
+
+// Checks "ID=text" for a text, and "ID xe" for checked ("x" or "-") and enabled ("e" or "d").
+void ExpectControls(const ui::DialogModel& dialog, const std::string& expected) {
+    std::istringstream in(expected);
+    std::string token;
+    while (in >> token) {
+        const int id = std::stoi(token);
+        if (const auto equals = token.find('='); equals != std::string::npos) {
+            EXPECT_EQ(dialog.GetText(id), token.substr(equals + 1)) << "control " << id;
+        } else if (in >> token) {
+            EXPECT_EQ(std::string(dialog.IsChecked(id) ? "x" : "-") +
+                          (dialog.IsEnabled(id) ? "e" : "d"),
+                      token)
+                << "control " << id;
+        }
+    }
+}
+
+class BinaryDialogTest : public ::testing::Test {
+protected:
+    // Every file replaced is recorded (also one written with the bytes it had); one can fail.
+    BinaryDialogTest() {
+        SetFileFaultInjector([this](FileStep step, const std::filesystem::path& file) {
+            const std::string name = file.lexically_relative(folder / "card").generic_string();
+            if (step != FileStep::Rename || name == failing) {
+                return step == FileStep::Rename;
+            }
+            replaced.push_back(name);
+            return false;
+        });
+    }
+    ~BinaryDialogTest() override { SetFileFaultInjector(nullptr); }
+
+    ui::DialogModel& Open(const Files& files, bool buildVariant = false) {
+        std::filesystem::remove_all(folder / "card");
+        for (const auto& [name, bytes] : files) {
+            test::WriteBytes(folder / "card" / name, bytes);
+        }
+        before = Snapshot();
+        replaced.clear();
+        document = std::make_unique<EditorDocument>(Utf8FromPath(folder / "Orvix2.ini"));
+        document->imagePath = Utf8FromPath(folder / "card" / "STARTUP.BIN");
+        document->buildVariant = buildVariant;
+        document->settingsChanged = 0xFFFFFFFF; // cleared on opening
+        dialog = std::make_unique<CBinaryDialog>(services, *document);
+        open = std::make_unique<test::OpenDialog>(*dialog);
+        return open->Model();
+    }
+
+    // The user's acts: "ID" a click, "ID=text" typing, "ID:172ok" a click answering the
+    // message it asks (ok, cancel, yes or no).
+    void Do(const std::string& acts) {
+        std::istringstream in(acts);
+        std::string act;
+        while (in >> act) {
+            const int id = std::stoi(act);
+            const auto mark = act.find_first_of("=:");
+            if (mark != std::string::npos && act[mark] == '=') {
+                open->Model().Type(id, act.substr(mark + 1));
+                continue;
+            }
+            if (mark != std::string::npos) {
+                std::size_t digits = 0;
+                const int message = std::stoi(act.substr(mark + 1), &digits);
+                const std::string answer = act.substr(mark + 1 + digits);
+                prompter.Expect(message, answer == "ok"    ? Answer::Ok
+                                         : answer == "yes" ? Answer::Yes
+                                         : answer == "no"  ? Answer::No
+                                                           : Answer::Cancel);
+            }
+            open->Model().Click(id);
+        }
+    }
+
+    Files Snapshot() const {
+        Files files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder / "card")) {
+            if (entry.is_regular_file()) {
+                files[entry.path().lexically_relative(folder / "card").generic_string()] =
+                    test::ReadBytes(entry.path());
+            }
+        }
+        return files;
+    }
+
+    // The files written since the card was opened, as they are now.
+    Files Written() const {
+        Files written;
+        for (const auto& [name, bytes] : Snapshot()) {
+            if (!before.contains(name) || before.at(name) != bytes ||
+                std::ranges::count(replaced, name) != 0) {
+                written[name] = bytes;
+            }
+        }
+        return written;
+    }
+
+    test::TempFolder folder;
+    test::ScriptedPrompter prompter;
+    test::TestRunner runner;
+    ui::UiServices services{prompter, runner};
+    Files before;
+    std::vector<std::string> replaced;
+    std::string failing; // the file whose write fails
+    std::unique_ptr<EditorDocument> document;
+    std::unique_ptr<CBinaryDialog> dialog;
+    std::unique_ptr<test::OpenDialog> open;
+};
+
+TEST_F(BinaryDialogTest, OpeningShowsEveryFileAndMarksNothing) {
+    const struct {
+        const char* card;
+        bool buildVariant;
+        const char* controls;
+    } cases[] = {
+        {"", false,
+         "1083=12 1084=31 1089=-5 1090=100 1092=300 1093=1 1096=4 1099=5 1118=10 1120=-30 1135=3 "
+         "1081 -e 1085 xe 1086 xe 1087 -e 1088 xe 1089 -e 1104 xe 1122 -e 1121 -d 1133 -e 1181 -e"},
+        // No maker named (20 would be the walking box); the walking box in layout B.
+        {"RND.BIN=FF TV_SETTING.BIN=3400 ENABLEINITML.BIN=03", true,
+         "1089= 1087 xe 1089 -d 1101 -e 1104 -e 1108 -e 1121 -e 1122 xe"},
+        {"-servo/SV02_ON.BIN", true, "1118= 1133= 1118 -d 1133 -d 1121 -d"},
+        {"-servo/SV16_ON.BIN", false, "1133= 1118 -e 1133 -d"},
+        // A short file's missing bytes are zero, not what the file before it left.
+        {"MYBIRTHDAY.BIN=07", false, "1083=7 1084=0"},
+        {"QRCODE_FLAGBIT.BIN=7BAFFFFF8FFF0000", false, "1140 xe 1177 xe 1181 xe"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.controls);
+        const ui::DialogModel& dialog = Open(Card(c.card), c.buildVariant);
+        ExpectControls(dialog, c.controls);
+        EXPECT_EQ(dialog.GetText(1082), "25/07/14 09:05:03");
+        EXPECT_EQ(document->settingsChanged, 0u);
+        EXPECT_FALSE(dialog.Ended());
+    }
+}
+
+TEST_F(BinaryDialogTest, AMissingSettingFileClosesTheDialogNamingIt) {
+    for (const char* name :
+         {"INITPASSED.BIN", "WAKEUP_DATETIME.BIN", "RND.BIN", "IDLE_TIMEOUT_CHARGE.BIN",
+          "VBATALART_AUTOPOWOFF.BIN", "VOLUME.BIN", "QRCODE_FLAGBIT.BIN", "ENABLEINITML.BIN"}) {
+        prompter.Expect(IDP_BINARY_READ_FAILED);
+        const ui::DialogModel& dialog = Open(Card("-" + std::string(name)));
+        EXPECT_EQ(prompter.Messages().back().argument, name);
+        EXPECT_EQ(dialog.Result(), ui::kIdCancel);
+        EXPECT_TRUE(Written().empty());
+    }
+}
+
+// OK writes the files of what the user changed, with the values' bytes, and no other.
+TEST_F(BinaryDialogTest, OkWritesExactlyTheChangedFiles) {
+    const Bytes arms{1, 2, 3, 0};
+    const struct {
+        const char* card;
+        const char* acts;
+        Files written;
+        const char* controls = "";
+        bool buildVariant = false;
+    } cases[] = {
+        {"", "1094=2400", Hex("VBATALART_H.BIN=6009")},
+        {"", "1081 1083=1 1085 1089=-128 1102 1090=-2147483648 1096=65535",
+         Hex("INITPASSED.BIN=01 MYBIRTHDAY.BIN=011F ERRORCHKIGNORE.BIN=00 RND.BIN=80 "
+             "TV_SETTING.BIN=2100 IDLE_TIMEOUT_STAND.BIN=00000080 VBATALART_AUTOPOWOFF.BIN=FFFF")},
+        // One-byte files stay one byte.
+        {"TV_SETTING.BIN=23 VOLUME.BIN=05", "1101 1099=8 1089=254",
+         Hex("TV_SETTING.BIN=20 VOLUME.BIN=08 RND.BIN=FE")},
+        {"", "1089=999 1087", Hex("RND.BIN=FF"), "1089 -d"}, // variable: the edit is not read
+        {"", "1122:172ok", Hex("ENABLEINITML.BIN=01")},
+        {"", "1122:172ok 1122", {}},
+        {"", "1122:172cancel", {}, "1122 -e"},
+        {"", "1118=-1", Servo("ON", {0xFF, 20, 0xE2, 0}, arms)},
+        {"-servo/SV16_ON.BIN", "1120=5", Servo("ON", {10, 20, 5, 0})},
+        {"", "1121", Servo("off", {10, 20, 0xE2, 0}, arms, Servo("ON", {10, 20, 0xE2, 0}, arms)),
+         "", true},
+        // The QR boxes: bits of no box kept; the random value of a power-up on request.
+        {"QRCODE_FLAGBIT.BIN=7FAFFFFF8FFF0000 RND.BIN=FF", "1140",
+         Hex("QRCODE_FLAGBIT.BIN=77AFFFFF8FFF0000"), "1141 xe 1181 -e"},
+        {"QRCODE_FLAGBIT.BIN=7BAFFFFF8FFF0000", "1140", Hex("QRCODE_FLAGBIT.BIN=73AFFFFF8FFF0000"),
+         "1181 xe"},
+        {"RND.BIN=FF", "1177", Hex("QRCODE_FLAGBIT.BIN=0100000000000000")},
+        {"", "1148:167yes", Hex("RND.BIN=15 QRCODE_FLAGBIT.BIN=0000000004000000")},
+        {"", "1148:167no", Hex("QRCODE_FLAGBIT.BIN=0000000004000000")},
+        {"", "1181:170yes", Hex("QRCODE_FLAGBIT.BIN=7BAFFFFF8FFF0000"), "1140 xe 1180 xe 1181 xe"},
+        {"", "1181:170no", {}, "1140 -e 1181 -e"},
+        {"QRCODE_FLAGBIT.BIN=7BAFFFFF8FFF0000", "1181:171no", {}, "1140 xe 1181 -e"},
+        {"QRCODE_FLAGBIT.BIN=FFFFFFFFFFFFFFFF", "1181:170yes 1181:171yes",
+         Hex("QRCODE_FLAGBIT.BIN=845000007000FFFF")},
+        // Restore marks all it puts back.
+        {"", "3:159yes",
+         Hex("INITPASSED.BIN=01 ERRORCHKIGNORE.BIN=00 OPENINGALERTIGNORE.BIN=00 RND.BIN=FF "
+             "IDLE_TIMEOUT_STAND.BIN=302A0000 IDLE_TIMEOUT_SITDOWN.BIN=302A0000 "
+             "IDLE_TIMEOUT_CHARGE.BIN=C04B0300 VBATALART_INT.BIN=4E07 VBATALART_H.BIN=FC08 "
+             "VBATALART_L.BIN=8908 VBATALART_AUTOPOWOFF.BIN=D007"),
+         "1081 xe 1085 -e 1086 -e 1087 xe 1088 -e 1089 -d 1089="},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.acts);
+        ui::DialogModel& dialog = Open(Card(c.card), c.buildVariant);
+        Do(c.acts);
+        ExpectControls(dialog, c.controls);
+        dialog.PressEnter();
+        EXPECT_EQ(dialog.Result(), ui::kIdOk);
+        EXPECT_EQ(Written(), c.written);
+    }
+}
+
+// Every value is checked before the first write: a refused one leaves the card as it was. The
+// initialised box goes first, its file the first to be written; a birthday is checked before a
+// volume typed before it.
+TEST_F(BinaryDialogTest, EveryCheckRefusesWithTheFocusAndWritesNothing) {
+    for (const char* acts :
+         {"1083=0", "1083=257", "1083=abc", "1084=32", "1099=9 1084=0", "1089=255", "1089=-1",
+          "1089=-129", "1099=-1", "1099=65536", "1118=128", "1135=-129", "1090=2147483648",
+          "1092=4294967296", "1093=-32769", "1096=65536"}) {
+        SCOPED_TRACE(acts);
+        ui::DialogModel& dialog = Open(Card());
+        Do(std::string("1081 ") + acts + " 1:155ok");
+        const std::string text = acts;
+        EXPECT_EQ(dialog.Focus(), std::stoi(text.substr(text.rfind(' ') + 1))); // the last typed
+        EXPECT_FALSE(dialog.Ended());
+        EXPECT_TRUE(Written().empty());
+    }
+}
+
+// The files go in a fixed order; a failed write stops there, and OK again starts from the first.
+TEST_F(BinaryDialogTest, FilesAreWrittenInTheirOrderAndAFailedWriteStopsThere) {
+    ui::DialogModel& dialog = Open(Card());
+    Do("3:159yes 1122:172ok 1140 1102 1133=7 1099=3 1084=1");
+    failing = "QRCODE_FLAGBIT.BIN";
+    Do("1:154ok");
+    EXPECT_FALSE(dialog.Ended());
+    std::vector<std::string> expected{
+        "INITPASSED.BIN", "MYBIRTHDAY.BIN", "ERRORCHKIGNORE.BIN", "OPENINGALERTIGNORE.BIN",
+        "RND.BIN",        "VOLUME.BIN",     "TV_SETTING.BIN"};
+    for (const auto& [name, bytes] : Servo("ON", {0}, {0})) {
+        expected.push_back(name);
+    }
+    EXPECT_EQ(replaced, expected);
+    replaced.clear();
+    failing.clear();
+    dialog.Click(1);
+    EXPECT_EQ(dialog.Result(), ui::kIdOk);
+    expected.insert(expected.end(),
+                    {"QRCODE_FLAGBIT.BIN", "IDLE_TIMEOUT_STAND.BIN", "IDLE_TIMEOUT_SITDOWN.BIN",
+                     "IDLE_TIMEOUT_CHARGE.BIN", "VBATALART_INT.BIN", "VBATALART_H.BIN",
+                     "VBATALART_L.BIN", "VBATALART_AUTOPOWOFF.BIN", "ENABLEINITML.BIN"});
+    EXPECT_EQ(replaced, expected);
+}
+
+} // namespace
+} // namespace orvix
