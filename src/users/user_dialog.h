@@ -1,0 +1,31 @@
+#pragma once
+
+#include "calibration/editor_document.h"
+#include "ui/dialog_controller.h"
+#include "users/user_record.h"
+
+namespace orvix {
+
+// The user list dialog: the ten slots of the user register, one row each; a row's edit button
+// opens the user data dialog, the new-user button makes a user in the first free slot.
+class CUserDialog : public ui::DialogController, private UserListReceiver {
+public:
+    CUserDialog(ui::UiServices& services, EditorDocument& document);
+
+    void OnInitDialog() override;
+    bool Dispatch(int id, ui::Event event) override;
+
+private:
+    void OnEdit(int id);
+    void OnNewUser(int id);
+
+    void AddUser(const UserListRow& row) override;
+    void AddFreeSlot(int slot) override;
+    // The first row whose edit button is disabled, or -1.
+    int FreeSlot() const;
+
+    ui::UiServices& services_;
+    EditorDocument& document_;
+};
+
+} // namespace orvix
