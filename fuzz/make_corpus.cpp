@@ -56,5 +56,55 @@ int main(int argc, char** argv) {
     put("program_options_fuzzer", "seed-a.bin", {0x01, 0x45, 0x00, 0xD2, 0x0F, 0, 0, 1});
     put("program_options_fuzzer", "seed-b.bin",
         {0x0A, 0x9A, 0x10, 0x45, 0x0E, 0, 0, 0xDB, 0x0B, 0x1A, 0, 0, 0xD1});
+    // The settings data dialog: each setting file as its length and its bytes, in the order the
+    // dialog reads them, then a few acts (the initialised box, a time-out typed, the first
+    // power-up); and the same card without RND.BIN (its length 0xFF).
+    const std::vector<std::vector<std::uint8_t>> files{{1},
+                                                       {3, 5, 9, 0, 14, 7, 25},
+                                                       {12, 31},
+                                                       {0},
+                                                       {0},
+                                                       {0xFF},
+                                                       {0x30, 0x2A, 0, 0},
+                                                       {0x30, 0x2A, 0, 0},
+                                                       {0xC0, 0x4B, 3, 0},
+                                                       {0x4E, 7},
+                                                       {0xFC, 8},
+                                                       {0x89, 8},
+                                                       {0xD0, 7},
+                                                       {5, 0},
+                                                       {0x23, 0},
+                                                       {0x7B, 0xAF, 0xFF, 0xFF, 0x8F, 0xFF, 0, 0},
+                                                       {0},
+                                                       {10, 20, 0xE2, 0},
+                                                       {1, 2, 3, 0}};
+    const auto card = [&](std::size_t absent) {
+        std::vector<std::uint8_t> bytes;
+        for (std::size_t k = 0; k < files.size(); ++k) {
+            bytes.push_back(k == absent ? 0xFF : static_cast<std::uint8_t>(files[k].size()));
+            if (k != absent) {
+                bytes.insert(bytes.end(), files[k].begin(), files[k].end());
+            }
+        }
+        bytes.insert(bytes.end(), {1, 0, 9, 3, 28, 0});
+        return bytes;
+    };
+    put("settings_open_fuzzer", "card.bin", card(files.size()));
+    put("settings_open_fuzzer", "no-random.bin", card(5));
+    // The user list: a flag byte, the ten user files (a length byte, then the bytes), then the
+    // start of a name table: entry 0 empty, entry 1 たろうくん, entry 2 with codes without text.
+    std::vector<std::uint8_t> users{0, 12, 1, 1, 0, 3, 15, 0, 0, 0, 0, 0x41, 0x02, 0, 3, 7, 2, 0};
+    for (int slot = 2; slot < 9; ++slot) {
+        users.push_back(0); // an empty file: a free slot
+    }
+    users.push_back(16); // a longer file: only its first bytes count
+    users.insert(users.end(),
+                 {2, 5, 0, 1, 1, 0, 0, 0, 0, 0x7F, 0xFF, 0xFF, 0xEE, 0xEE, 0xEE, 0xEE});
+    users.insert(users.end(), {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0});
+    users.insert(users.end(), {16, 43, 3, 48, 0xFF, 12, 0, 0});
+    users.insert(users.end(), {144, 200, 0, 50, 254, 0xF9, 0xFF, 0});
+    put("user_list_fuzzer", "user-card.bin", users);
+    users[0] = 1; // no name table
+    put("user_list_fuzzer", "user-card-no-name-table.bin", users);
     return failures == 0 ? 0 : 1;
 }

@@ -3,8 +3,10 @@
 #include "app/about_dlg.h"
 #include "calibration/orvix_dlg.h"
 #include "options/toruque_dialog.h"
+#include "settings/binary_dialog.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
+#include "users/user_dialog.h"
 
 namespace orvix {
 
@@ -23,6 +25,14 @@ bool COrvixApp::InitInstance() {
     hooks.programChange = [this](EditorDocument& document, ui::DialogModel& mainDialog) {
         CToruqueDialog programChange(services_, document, mainDialog);
         services_.runner.RunModal(programChange);
+    };
+    hooks.settingsData = [this](EditorDocument& document, ui::DialogModel&) {
+        CBinaryDialog settingsData(services_, document);
+        services_.runner.RunModal(settingsData);
+    };
+    hooks.userData = [this](EditorDocument& document, ui::DialogModel&) {
+        CUserDialog userData(services_, document);
+        services_.runner.RunModal(userData);
     };
     COrvixDlg dialog(services_, Utf8FromPath(settingsFolder_ / kSettingsFileName),
                      initialImagePath_, std::move(hooks));

@@ -98,10 +98,17 @@ void COrvixDlg::OnProgramChange(int) {
     }
 }
 
-// The settings data and user data dialogs come with their subsystems; until then their buttons
-// do nothing.
-void COrvixDlg::OnSettingsData(int) {}
-void COrvixDlg::OnUserData(int) {}
+void COrvixDlg::OnSettingsData(int) {
+    if (hooks_.settingsData) {
+        hooks_.settingsData(document_, Model());
+    }
+}
+
+void COrvixDlg::OnUserData(int) {
+    if (hooks_.userData) {
+        hooks_.userData(document_, Model());
+    }
+}
 
 void COrvixDlg::OnCheckRange(int) {
     ui::DialogModel& dialog = Model();

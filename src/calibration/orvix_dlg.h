@@ -14,6 +14,10 @@ struct MainDialogHooks {
     std::function<void()> showAbout;
     // The program change dialog, on the document and the main dialog's model.
     std::function<void(EditorDocument&, ui::DialogModel&)> programChange;
+    // The settings data dialog, on the same.
+    std::function<void(EditorDocument&, ui::DialogModel&)> settingsData;
+    // The user list dialog, on the same.
+    std::function<void(EditorDocument&, ui::DialogModel&)> userData;
 };
 
 // The main dialog: one calibration table of the loaded image as twenty value fields.

@@ -173,7 +173,12 @@ bool WriteDemoNote(const std::filesystem::path& folder, Layout layout, std::ostr
         "も合成データで、ロボットのプログラム"
         "ではありません。ロボットでは動きません。\n"
         "The files in code/ (SERVO.BIN, REMOTE.BIN, VOICE.BIN, REMOTEBLK.BIN) are synthetic too: "
-        "they are not robot code and do not run on a robot.\n";
+        "they are not robot code and do not run on a robot.\n"
+        "\n"
+        "NAMETBL.BIN は合成の名前表で、ロボットの名前表ではありません。user/ "
+        "の10個のユーザファイル(2人登録済み)も合成データです。\n"
+        "NAMETBL.BIN is a made-up name table, not the robot's list of names; the ten user files "
+        "in user/ (two users registered) are synthetic too.\n";
     const std::filesystem::path path = folder / kDemoNoteName;
     if (!WriteTextFileAtomically(path, text)) {
         err << "orvix2-cli: cannot write " << Utf8FromPath(path) << '\n';
@@ -215,7 +220,8 @@ bool MakeDemoCard(const std::filesystem::path& folder, Layout layout, std::ostre
         return false;
     }
     return WriteDemoImage(folder, layout, err) && WriteDemoNote(folder, layout, err) &&
-           WriteDemoCode(folder, err) && WriteDemoSettings(folder, err);
+           WriteDemoCode(folder, err) && WriteDemoSettings(folder, err) &&
+           WriteDemoUsers(folder, err);
 }
 
 } // namespace orvix::cli

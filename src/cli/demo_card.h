@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "options/option_sites.h"
+#include "users/user_record.h"
 
 namespace orvix::cli {
 
@@ -50,6 +51,13 @@ inline const std::vector<std::uint8_t> kDemoServoParameters{1, 32, 16, 0};
 // and the servo compliance files of the leg and arm servos.
 bool WriteDemoSettings(const std::filesystem::path& folder, std::ostream& err);
 
+// The demo's user register: a made-up NAMETBL.BIN of 2326 entries spelt from the syllable table
+// and numbered by their index, たろうくん at kDemoTaroEntry, and the ten user files, slots 0 and 1
+// in use (DemoUsers).
+inline constexpr std::int16_t kDemoTaroEntry = 1;
+std::vector<std::uint8_t> MakeDemoNameTable();
+std::array<UserRecord, 2> DemoUsers();
+bool WriteDemoUsers(const std::filesystem::path& folder, std::ostream& err);
 
 // Makes the folder when needed, then every file of the demo card.
 bool MakeDemoCard(const std::filesystem::path& folder, Layout layout, std::ostream& err);

@@ -10,6 +10,8 @@
 #include "cli/demo_card.h"
 #include "cli/exit_status.h"
 #include "cli/options_commands.h"
+#include "cli/settings_commands.h"
+#include "cli/users_commands.h"
 #include "resources/main_dialog.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
@@ -55,6 +57,9 @@ struct Commands {
     CLI::App* optionsSet = nullptr;
     CLI::App* eyeColour = nullptr;
     CLI::App* patch = nullptr;
+    CLI::App* settingsShow = nullptr;
+    CLI::App* settingsSet = nullptr;
+    CLI::App* settingsRestore = nullptr;
 };
 
 void AddImageAndTable(CLI::App& verb, CommandLine& line) {
@@ -112,6 +117,22 @@ void DefineOptionCommands(CLI::App& app, CommandLine& line, Commands& commands) 
     AddCodeFolder(*commands.patch, line);
 }
 
+void DefineSettingsCommands(CLI::App& app, CommandLine& line, Commands& commands) {
+    CLI::App* settings = app.add_subcommand("settings", "The setting files of the card");
+    settings->require_subcommand(1, 1);
+    commands.settingsShow = settings->add_subcommand(
+        "show", "Print the settings as the settings data dialog shows them");
+    AddImage(*commands.settingsShow, line);
+    commands.settingsShow->add_flag("--json", line.json, "Print a JSON object");
+    commands.settingsSet = settings->add_subcommand(
+        "set", "Change settings as the settings data dialog does, then OK");
+    AddImage(*commands.settingsSet, line);
+    commands.settingsSet->add_option("ASSIGNMENTS", line.assignments, "KEY=VALUE, in order");
+    commands.settingsRestore = settings->add_subcommand(
+        "restore", "Put the standard values back, without asking, then OK");
+    AddImage(*commands.settingsRestore, line);
+}
+
 Commands DefineCommands(CLI::App& app, CommandLine& line) {
     app.set_version_flag("--version", kVersionText);
     app.require_subcommand(1, 1);
@@ -141,6 +162,7 @@ Commands DefineCommands(CLI::App& app, CommandLine& line) {
     AddImageAndTable(*commands.restore, line);
 
     DefineOptionCommands(app, line, commands);
+    DefineSettingsCommands(app, line, commands);
 
     commands.demo = app.add_subcommand("demo", "Make a synthetic SD card in a folder");
     commands.demo->add_option("DIR", line.demoFolder, "The folder of the card")->required();
@@ -167,6 +189,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     CLI::App app{"Edits the files of the robot's SD card from the command line.", "orvix2-cli"};
     CommandLine line;
     const Commands commands = DefineCommands(app, line);
+    UserCommands users;
+    DefineUserCommands(app, users);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -180,6 +204,9 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
 
     CliPrompter prompter(err, line.yes);
     const CommandContext context{out, err, prompter, SettingsFile(environment)};
+    if (const std::optional<int> status = RunUserCommands(users, context)) {
+        return *status;
+    }
     OptionsArguments options;
     options.imagePath = line.imagePath;
     options.checkRange = !line.noRangeLimit;
@@ -190,6 +217,17 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     options.energySaving = line.energySaving;
     options.noBlink = line.noBlink;
     options.patchPath = line.patchPath;
+    SettingsArguments settings{line.imagePath, line.json, line.assignments};
+    if (commands.settingsShow->parsed()) {
+        return ShowSettings(context, settings);
+    }
+    if (commands.settingsSet->parsed()) {
+        return SetSettings(context, settings);
+    }
+    if (commands.settingsRestore->parsed()) {
+        CliPrompter yes(err, true); // restore is asked for on the command line
+        return RestoreSettings(CommandContext{out, err, yes, context.settingsFile}, settings);
+    }
     if (commands.optionsShow->parsed()) {
         return ShowOptions(context, options);
     }

@@ -3,7 +3,10 @@ target_sources(orvix2_cli_lib PRIVATE
     cli/cli_prompter.cpp
     cli/demo_card.cpp
     cli/demo_settings.cpp
+    cli/demo_users.cpp
     cli/image_session.cpp
     cli/options_commands.cpp
     cli/run_cli.cpp
+    cli/settings_commands.cpp
+    cli/users_commands.cpp
 )

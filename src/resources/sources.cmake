@@ -3,4 +3,6 @@ target_sources(orvix2_core PRIVATE
     resources/main_dialog.cpp
     resources/about_dialog.cpp
     resources/program_dialog.cpp
+    resources/user_dialogs.cpp
+    resources/settings_dialog.cpp
 )

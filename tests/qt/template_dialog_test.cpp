@@ -4,6 +4,8 @@
 
 #include "qt_test_support.h"
 #include "resources/program_dialog.h"
+#include "resources/settings_dialog.h"
+#include "resources/user_dialogs.h"
 
 namespace orvix::test {
 namespace {
@@ -104,7 +106,10 @@ TEST(TemplateDialogTest, EveryControlIsAWidgetOfItsKindInItsPlaceAndNothingOverl
     for (const auto& [dialogTemplate, fontScale] :
          {std::pair(&MainDialogTemplate, 1.0), std::pair(&MainDialogTemplate, 2.0),
           std::pair(&AboutDialogTemplate, 1.0), std::pair(&AboutDialogTemplate, 2.0),
-          std::pair(&ProgramDialogTemplate, 1.0), std::pair(&ProgramDialogTemplate, 2.0)}) {
+          std::pair(&ProgramDialogTemplate, 1.0), std::pair(&ProgramDialogTemplate, 2.0),
+          std::pair(&SettingsDialogTemplate, 1.0), std::pair(&SettingsDialogTemplate, 2.0),
+          std::pair(&UserDialogTemplate, 1.0), std::pair(&UserDialogTemplate, 2.0),
+          std::pair(&DateDialogTemplate, 1.0), std::pair(&DateDialogTemplate, 2.0)}) {
         SCOPED_TRACE(std::string(dialogTemplate().title) + " at " + std::to_string(fontScale));
         RecordingDialog controller(dialogTemplate());
         RenderedDialog dialog(controller, fontScale);
