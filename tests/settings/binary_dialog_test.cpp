@@ -208,7 +208,8 @@ TEST_F(BinaryDialogTest, AMissingSettingFileClosesTheDialogNamingIt) {
          {"INITPASSED.BIN", "WAKEUP_DATETIME.BIN", "RND.BIN", "IDLE_TIMEOUT_CHARGE.BIN",
           "VBATALART_AUTOPOWOFF.BIN", "VOLUME.BIN", "QRCODE_FLAGBIT.BIN", "ENABLEINITML.BIN"}) {
         prompter.Expect(IDP_BINARY_READ_FAILED);
-        const ui::DialogModel& dialog = Open(Card("-" + std::string(name)));
+        // Built by appending: GCC 12 takes "text" + std::string(...) for an overlapping copy.
+        const ui::DialogModel& dialog = Open(Card(std::string("-").append(name)));
         EXPECT_EQ(prompter.Messages().back().argument, name);
         EXPECT_EQ(dialog.Result(), ui::kIdCancel);
         EXPECT_TRUE(Written().empty());
