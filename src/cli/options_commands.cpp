@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "cli/exit_status.h"
+#include "cli/headless_dialog.h"
 #include "options/program_options.h"
 #include "options/toruque_dialog.h"
 #include "resources/program_dialog.h"
@@ -64,52 +65,40 @@ const FieldControl* FindField(std::string_view name) {
     return nullptr;
 }
 
-// A child dialog has none of its own here.
-class NoChildDialogs : public ui::DialogRunner {
-public:
-    int RunModal(ui::DialogController&) override { return ui::kIdCancel; }
-};
-
 // The program change dialog without a window, on the image of a session.
 class ProgramDialogSession {
 public:
     ProgramDialogSession(const CommandContext& context, const OptionsArguments& arguments)
         : context_(context), image_(context, arguments.imagePath, 0, arguments.checkRange),
-          model_(ProgramDialogTemplate()) {
+          dialog_(ProgramDialogTemplate(), context.err) {
         image_.Document().codeFolder = arguments.codeFolder;
     }
 
     bool Load() { return image_.Load(); }
     // Opens the dialog on the loaded image; false when the image was refused (message 117).
     bool Open() {
-        dialog_ = std::make_unique<CToruqueDialog>(services_, image_.Document(), image_.Model());
-        dialog_->Attach(model_);
-        dialog_->OnInitDialog();
-        return model_.IsEnabled(IDC_OK);
+        dialog_.Open(
+            std::make_unique<CToruqueDialog>(services_, image_.Document(), image_.Model()));
+        return dialog_.Model().IsEnabled(IDC_OK);
     }
-    ui::DialogModel& Model() { return model_; }
-    CToruqueDialog& Dialog() { return *dialog_; }
+    HeadlessDialog& Dialog() { return dialog_; }
     ImageSession& Image() { return image_; }
 
-    // Acts on the controls as a user would; a usage error says why on err.
+    // Acts on the controls as a user would for a FIELD=VALUE whose field exists; a usage error
+    // says why on err.
     bool Assign(const std::string& assignment) {
         const std::string::size_type equals = assignment.find('=');
         const std::string name = assignment.substr(0, equals);
-        const FieldControl* field = FindField(name);
-        if (equals == std::string::npos || field == nullptr) {
-            context_.err << "orvix2-cli: '" << assignment
-                         << "' is not of the form FIELD=VALUE with a field of the options\n";
-            return false;
-        }
+        const FieldControl& field = *FindField(name);
         const std::string value = assignment.substr(equals + 1);
-        if (field->number != 0) {
-            if (!Reachable(name, field->number)) {
+        if (field.number != 0) {
+            if (!dialog_.Reachable(name, field.number)) {
                 return false;
             }
-            model_.Type(field->number, value);
+            dialog_.Type(field.number, value);
             return true;
         }
-        if (field->on == 0) {
+        if (field.on == 0) {
             context_.err << "orvix2-cli: " << name << " is read from the image and cannot be set\n";
             return false;
         }
@@ -118,45 +107,22 @@ public:
             return false;
         }
         const bool on = value == "on";
-        if (field->off != 0) { // a radio pair
-            const int button = on ? field->on : field->off;
-            if (!Reachable(name, button)) {
-                return false;
-            }
-            if (!model_.IsChecked(button)) {
-                Act([&] { model_.Click(button); });
-            }
-            return true;
-        }
-        if (!Reachable(name, field->on)) {
+        // A radio pair is set by clicking the button of the state; a check box by toggling.
+        const int button = field.off != 0 && !on ? field.off : field.on;
+        const bool checked = field.off != 0 || on;
+        if (!dialog_.Reachable(name, button)) {
             return false;
         }
-        if (model_.IsChecked(field->on) != on) {
-            Act([&] { model_.Click(field->on); });
-        }
+        dialog_.ClickTo(button, checked);
         return true;
     }
 
-    template <class Action> void Act(Action action) {
-        action();
-        model_.ProcessPosted();
-    }
-
 private:
-    bool Reachable(const std::string& name, int id) {
-        if (model_.IsEnabled(id) && model_.IsVisible(id)) {
-            return true;
-        }
-        context_.err << "orvix2-cli: " << name << " cannot be changed on this image now\n";
-        return false;
-    }
-
     const CommandContext& context_;
     ImageSession image_;
     NoChildDialogs runner_;
     ui::UiServices services_{context_.prompter, runner_};
-    ui::DialogModel model_;
-    std::unique_ptr<CToruqueDialog> dialog_;
+    HeadlessDialog dialog_;
 };
 
 nlohmann::ordered_json ColourJson(EyeColour colour) {
@@ -268,9 +234,8 @@ int SetOptions(const CommandContext& context, const OptionsArguments& arguments)
             return kExitUsage;
         }
     }
-    session.Act([&] { session.Model().Click(IDC_OK); });
-    return session.Model().Ended() && session.Model().Result() == ui::kIdOk ? kExitSuccess
-                                                                            : kExitFailure;
+    session.Dialog().Click(IDC_OK);
+    return session.Dialog().EndedWithOk() ? kExitSuccess : kExitFailure;
 }
 
 int SetEyeColour(const CommandContext& context, CliPrompter& prompter,
@@ -309,7 +274,7 @@ int ApplyPatch(const CommandContext& context, CliPrompter& prompter,
         return kExitFailure;
     }
     session.Open(); // an image refused here is patched and saved without its options
-    session.Act([&] { session.Model().Click(IDC_BINARY_PATCH); });
+    session.Dialog().Click(IDC_BINARY_PATCH);
     for (int failure : {IDP_PATCH_READ_FAILED, IDP_PATCH_FAILED, IDP_PATCH_ALREADY_APPLIED}) {
         if (prompter.Shown(failure)) {
             return kExitFailure;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "cli/exit_status.h"
+#include "cli/headless_dialog.h"
 #include "resources/settings_dialog.h"
 #include "settings/binary_dialog.h"
 #include "settings/power_ups.h"
@@ -75,53 +76,28 @@ std::vector<std::string> Split(const std::string& text) {
     }
 }
 
-class NoChildDialogs : public ui::DialogRunner {
-public:
-    int RunModal(ui::DialogController&) override { return ui::kIdCancel; }
-};
-
 // The settings data dialog without a window, on the card of an image.
 class SettingsSession {
 public:
     SettingsSession(const CommandContext& context, const std::string& imagePath)
-        : context_(context), image_(context, imagePath), model_(SettingsDialogTemplate()) {}
+        : context_(context), image_(context, imagePath),
+          dialog_(SettingsDialogTemplate(), context.err) {}
 
     // Loads the image and opens the dialog; false when either fails (the message is shown).
     bool Open() {
-        if (!image_.Load()) {
-            return false;
-        }
-        dialog_ = std::make_unique<CBinaryDialog>(services_, image_.Document());
-        dialog_->Attach(model_);
-        dialog_->OnInitDialog();
-        model_.ProcessPosted();
-        return !model_.Ended();
+        return image_.Load() &&
+               dialog_.Open(std::make_unique<CBinaryDialog>(services_, image_.Document()));
     }
 
-    ui::DialogModel& Model() { return model_; }
+    ui::DialogModel& Model() { return dialog_.Model(); }
+    HeadlessDialog& Dialog() { return dialog_; }
     EditorDocument& Document() { return image_.Document(); }
 
-    void Click(int id) {
-        model_.Click(id);
-        model_.ProcessPosted();
-    }
-    // Clicks a check box or radio button unless it is in that state already; false when the
-    // dialog then does not show it so (a question was answered No).
-    bool ClickTo(int id, bool checked) {
-        if (model_.IsChecked(id) != checked) {
-            Click(id);
-        }
-        return model_.IsChecked(id) == checked;
-    }
-
-    // Acts on the controls for one KEY=VALUE; kExitSuccess, or the exit status of the fault.
+    // Acts on the controls for one KEY=VALUE whose key exists; kExitSuccess, or the exit status of
+    // the fault.
     int Assign(const std::string& assignment) {
         const std::string::size_type equals = assignment.find('=');
-        const Key* key =
-            equals == std::string::npos ? nullptr : FindKey(assignment.substr(0, equals));
-        if (key == nullptr) {
-            return Usage("'" + assignment + "' is not of the form KEY=VALUE with a setting key");
-        }
+        const Key* key = FindKey(assignment.substr(0, equals)); // checked before opening
         const std::string name(key->name);
         const std::string value = assignment.substr(equals + 1);
         switch (key->kind) {
@@ -131,10 +107,10 @@ public:
             if (value != "on" && value != "off") {
                 return Usage(name + " takes on or off, not '" + value + "'");
             }
-            if (!Reachable(name, key->control)) {
+            if (!dialog_.Reachable(name, key->control)) {
                 return kExitUsage;
             }
-            return ClickTo(key->control, value == "on") ? kExitSuccess : kExitFailure;
+            return dialog_.ClickTo(key->control, value == "on") ? kExitSuccess : kExitFailure;
         case KeyKind::Number:
             return Type(name, key->control, value);
         case KeyKind::Birthday: {
@@ -148,16 +124,17 @@ public:
         }
         case KeyKind::Random:
             if (value == "variable") {
-                return ClickTo(IDC_RANDOM_VARIABLE, true) ? kExitSuccess : kExitFailure;
+                return dialog_.ClickTo(IDC_RANDOM_VARIABLE, true) ? kExitSuccess : kExitFailure;
             }
-            ClickTo(IDC_RANDOM_FIXED, true);
+            dialog_.ClickTo(IDC_RANDOM_FIXED, true);
             return Type(name, IDC_RANDOM_VALUE, value);
         case KeyKind::TvMaker: {
             if (value.size() != 1 || value[0] < '0' || value[0] > '7') {
                 return Usage("tvMaker takes 0 to 7, not '" + value + "'");
             }
             const int button = IDC_TV_FIRST + (value[0] - '0');
-            return Reachable(name, button) && ClickTo(button, true) ? kExitSuccess : kExitUsage;
+            return dialog_.Reachable(name, button) && dialog_.ClickTo(button, true) ? kExitSuccess
+                                                                                    : kExitUsage;
         }
         case KeyKind::Servo: {
             const std::vector<std::string> parts = Split(value);
@@ -184,27 +161,18 @@ private:
         return kExitUsage;
     }
 
-    bool Reachable(const std::string& name, int id) {
-        if (model_.IsEnabled(id) && model_.IsVisible(id)) {
-            return true;
-        }
-        context_.err << "orvix2-cli: " << name << " cannot be changed on this card now\n";
-        return false;
-    }
-
     int Type(const std::string& name, int id, const std::string& text) {
-        if (!Reachable(name, id)) {
+        if (!dialog_.Reachable(name, id)) {
             return kExitUsage;
         }
-        model_.Type(id, text);
-        model_.ProcessPosted();
+        dialog_.Type(id, text);
         return kExitSuccess;
     }
 
     // "all", "none", or "+N,-N,…" for single instalments 1 to 41.
     int AssignPowerUps(const std::string& value) {
         if (value == "all" || value == "none") {
-            return ClickTo(kAllPowerUpsBox, value == "all") ? kExitSuccess : kExitFailure;
+            return dialog_.ClickTo(kAllPowerUpsBox, value == "all") ? kExitSuccess : kExitFailure;
         }
         std::vector<std::pair<int, bool>> boxes;
         for (const std::string& part : Split(value)) {
@@ -222,7 +190,7 @@ private:
             boxes.emplace_back(kFirstPowerUpBox + instalment - 1, part[0] == '+');
         }
         for (const auto& [box, checked] : boxes) {
-            ClickTo(box, checked);
+            dialog_.ClickTo(box, checked);
         }
         return kExitSuccess;
     }
@@ -231,8 +199,7 @@ private:
     ImageSession image_;
     NoChildDialogs runner_;
     ui::UiServices services_{context_.prompter, runner_};
-    ui::DialogModel model_;
-    std::unique_ptr<CBinaryDialog> dialog_;
+    HeadlessDialog dialog_;
 };
 
 nlohmann::ordered_json ServoJson(const ui::DialogModel& model, int first) {
@@ -342,9 +309,8 @@ int SetSettings(const CommandContext& context, const SettingsArguments& argument
     if (status != kExitSuccess) {
         return status; // a question undid what a key asked for: nothing is written
     }
-    session.Click(IDC_OK);
-    return session.Model().Ended() && session.Model().Result() == ui::kIdOk ? kExitSuccess
-                                                                            : kExitFailure;
+    session.Dialog().Click(IDC_OK);
+    return session.Dialog().EndedWithOk() ? kExitSuccess : kExitFailure;
 }
 
 int RestoreSettings(const CommandContext& context, const SettingsArguments& arguments) {
@@ -352,10 +318,9 @@ int RestoreSettings(const CommandContext& context, const SettingsArguments& argu
     if (!session.Open()) {
         return kExitFailure;
     }
-    session.Click(IDC_RESTORE);
-    session.Click(IDC_OK);
-    return session.Model().Ended() && session.Model().Result() == ui::kIdOk ? kExitSuccess
-                                                                            : kExitFailure;
+    session.Dialog().Click(IDC_RESTORE);
+    session.Dialog().Click(IDC_OK);
+    return session.Dialog().EndedWithOk() ? kExitSuccess : kExitFailure;
 }
 
 } // namespace orvix::cli

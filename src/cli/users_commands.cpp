@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "cli/exit_status.h"
+#include "cli/headless_dialog.h"
 #include "resources/user_dialogs.h"
 #include "users/user_dialog.h"
 #include "users/user_record.h"
@@ -53,28 +54,22 @@ public:
                     ScriptRunner::Script dataDialog = {})
         : image_(context, imagePath),
           runner_(std::move(dataDialog)), services_{context.prompter, runner_},
-          model_(UserDialogTemplate()) {}
+          dialog_(UserDialogTemplate(), context.err) {}
 
     // False when the image or the list cannot be loaded (the messages have been shown).
     bool Open() {
-        if (!image_.Load()) {
-            return false;
-        }
-        dialog_ = std::make_unique<CUserDialog>(services_, image_.Document());
-        dialog_->Attach(model_);
-        dialog_->OnInitDialog();
-        model_.ProcessPosted();
-        return !model_.Ended();
+        return image_.Load() &&
+               dialog_.Open(std::make_unique<CUserDialog>(services_, image_.Document()));
     }
-    ui::DialogModel& Model() { return model_; }
+    ui::DialogModel& Model() { return dialog_.Model(); }
+    HeadlessDialog& Dialog() { return dialog_; }
     bool DataAccepted() const { return runner_.Accepted(); }
 
 private:
     ImageSession image_;
     ScriptRunner runner_;
     ui::UiServices services_;
-    ui::DialogModel model_;
-    std::unique_ptr<CUserDialog> dialog_;
+    HeadlessDialog dialog_;
 };
 
 // The slots as the list reads them.
@@ -239,7 +234,7 @@ int SetUser(const CommandContext& context, const UserCommands& commands) {
                     << " is not registered; its slot is free\n";
         return kExitFailure;
     }
-    session.Model().Click(edit);
+    session.Dialog().Click(edit);
     return session.DataAccepted() ? kExitSuccess : kExitFailure;
 }
 

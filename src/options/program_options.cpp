@@ -467,19 +467,16 @@ bool ChooseEyeColour(EditorDocument& document, ui::Prompter& prompter, bool ener
     const auto channel = [](int value) {
         return static_cast<std::int16_t>(std::clamp(value, 0, 255));
     };
+    const auto halved = [](EyeColour c) {
+        return EyeColour{static_cast<std::int16_t>(c.red / 2),
+                         static_cast<std::int16_t>(c.green / 2),
+                         static_cast<std::int16_t>(c.blue / 2)};
+    };
     EyeColour first{channel(chosen->red), channel(chosen->green), channel(chosen->blue)};
     if (energySaving) {
-        first = EyeColour{static_cast<std::int16_t>(first.red / 2),
-                          static_cast<std::int16_t>(first.green / 2),
-                          static_cast<std::int16_t>(first.blue / 2)};
+        first = halved(first);
     }
-    EyeColour second = first;
-    if (!noBlink) {
-        second = EyeColour{static_cast<std::int16_t>(first.red / 2),
-                           static_cast<std::int16_t>(first.green / 2),
-                           static_cast<std::int16_t>(first.blue / 2)};
-    }
-    WriteColours(document, first, second);
+    WriteColours(document, first, noBlink ? first : halved(first));
     return true;
 }
 

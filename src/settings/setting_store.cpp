@@ -33,32 +33,11 @@ bool ReadBinaryFile(EditorDocument& document, ui::Prompter& prompter, const std:
 
 namespace {
 
-// Whether the folder holds the file only in other letter cases (several of them, or the lookup
-// would have found it): writing the name as given would add one more spelling.
-bool OtherSpellingsExist(const std::filesystem::path& path) {
-    std::error_code error;
-    if (std::filesystem::exists(std::filesystem::symlink_status(path, error))) {
-        return false;
-    }
-    const auto lowered = [](std::string text) {
-        for (char& c : text) {
-            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        }
-        return text;
-    };
-    const std::string wanted = lowered(Utf8FromPath(path.filename()));
-    for (std::filesystem::directory_iterator it(path.parent_path(), error), end;
-         !error && it != end; it.increment(error)) {
-        if (lowered(Utf8FromPath(it->path().filename())) == wanted) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool Replace(const std::filesystem::path& path, ui::Prompter& prompter, const std::string& name,
-             std::span<const std::uint8_t> bytes) {
-    if (OtherSpellingsExist(path)) {
+// Replaces the file; a name that several files spell in other letter cases is refused, since
+// writing it would add one spelling more.
+bool Replace(const std::filesystem::path& path, bool ambiguous, ui::Prompter& prompter,
+             const std::string& name, std::span<const std::uint8_t> bytes) {
+    if (ambiguous) {
         prompter.Failure(
             IDP_BINARY_WRITE_FAILED,
             FileError{path, "several files differ from this name only in letter case"}.Describe(),
@@ -77,12 +56,15 @@ bool Replace(const std::filesystem::path& path, ui::Prompter& prompter, const st
 
 bool WriteWholeBinaryFile(EditorDocument& document, ui::Prompter& prompter, const std::string& name,
                           std::span<const std::uint8_t> bytes) {
-    return Replace(CardFilePath(CardFolder(document), name), prompter, name, bytes);
+    bool ambiguous = false;
+    const std::filesystem::path path = CardFilePath(CardFolder(document), name, &ambiguous);
+    return Replace(path, ambiguous, prompter, name, bytes);
 }
 
 bool WriteBinaryFile(EditorDocument& document, ui::Prompter& prompter, const std::string& name,
                      std::span<const std::uint8_t> value) {
-    const std::filesystem::path path = CardFilePath(CardFolder(document), name);
+    bool ambiguous = false;
+    const std::filesystem::path path = CardFilePath(CardFolder(document), name, &ambiguous);
     std::vector<std::uint8_t> bytes;
     std::error_code missing;
     if (std::filesystem::exists(std::filesystem::symlink_status(path, missing))) {
@@ -96,7 +78,7 @@ bool WriteBinaryFile(EditorDocument& document, ui::Prompter& prompter, const std
         bytes.resize(value.size(), 0);
     }
     std::copy(value.begin(), value.end(), bytes.begin());
-    return Replace(path, prompter, name, bytes);
+    return Replace(path, ambiguous, prompter, name, bytes);
 }
 
 } // namespace orvix

@@ -236,8 +236,10 @@ std::string Lowered(std::string text) {
 }
 
 // The entry of folder named as written, else the one entry whose name differs only in letter
-// case; several such entries and no exact one, or none, give the name as written.
-std::filesystem::path FindEntry(const std::filesystem::path& folder, const std::string& name) {
+// case; several such entries and no exact one (ambiguous), or none, give the name as written.
+std::filesystem::path FindEntry(const std::filesystem::path& folder, const std::string& name,
+                                bool& ambiguous) {
+    ambiguous = false;
     const std::filesystem::path exact = folder / PathFromUtf8(name);
     std::error_code error;
     if (std::filesystem::exists(std::filesystem::symlink_status(exact, error))) {
@@ -253,18 +255,24 @@ std::filesystem::path FindEntry(const std::filesystem::path& folder, const std::
             ++matches;
         }
     }
+    ambiguous = matches > 1;
     return matches == 1 ? found : exact;
 }
 
 } // namespace
 
-std::filesystem::path CardFilePath(const std::filesystem::path& folder, const std::string& name) {
+std::filesystem::path CardFilePath(const std::filesystem::path& folder, const std::string& name,
+                                   bool* ambiguous) {
     std::filesystem::path result = folder;
+    bool several = false;
     std::string::size_type start = 0;
     while (true) {
         const std::string::size_type slash = name.find('\\', start);
-        result = FindEntry(result, name.substr(start, slash - start));
+        result = FindEntry(result, name.substr(start, slash - start), several);
         if (slash == std::string::npos) {
+            if (ambiguous != nullptr) {
+                *ambiguous = several;
+            }
             return result;
         }
         start = slash + 1;

@@ -60,7 +60,9 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 // A card file name such as "servo\SV02_ON.BIN" below a folder, with the backslash taken as the
 // folder separator. Each part is found as the card's own file system finds it: the name as
 // written, else the one entry that differs from it only in letter case; a part found neither way
-// stays as written (a file to be made).
-std::filesystem::path CardFilePath(const std::filesystem::path& folder, const std::string& name);
+// stays as written (a file to be made). ambiguous, when given, tells whether the file's name stays
+// as written because several entries differ from it only in letter case.
+std::filesystem::path CardFilePath(const std::filesystem::path& folder, const std::string& name,
+                                   bool* ambiguous = nullptr);
 
 } // namespace orvix
