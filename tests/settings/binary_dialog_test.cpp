@@ -5,8 +5,10 @@
 #include <map>
 #include <memory>
 #include <sstream>
+#include <tuple>
 
 #include "resources/string_table.h"
+#include "settings/setting_store.h"
 #include "storage/file_io.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
@@ -19,14 +21,18 @@ using Bytes = std::vector<std::uint8_t>;
 using Files = std::map<std::string, Bytes>; // by the name below the card, "servo/SV02_ON.BIN"
 using ui::Answer;
 
-// Files from "NAME=HEX" words: "VOLUME.BIN=0500" is the bytes 05 00; "-NAME" is no file.
+// Files from "NAME=HEX" words, a later word replacing an earlier: "VOLUME.BIN=0500" is the
+// bytes 05 00; "-NAME" removes the file.
 Files Hex(const std::string& text) {
     Files files;
     std::istringstream in(text);
-    std::string word;
-    while (in >> word) {
+    for (std::string word; in >> word;) {
         const auto equals = std::min(word.find('='), word.size());
-        Bytes& bytes = files[word.substr(0, equals)];
+        if (word.starts_with('-')) {
+            files.erase(word.substr(1));
+            continue;
+        }
+        Bytes& bytes = files[word.substr(0, equals)] = {};
         for (std::size_t i = equals + 1; i + 1 < word.size(); i += 2) {
             bytes.push_back(static_cast<std::uint8_t>(std::stoi(word.substr(i, 2), nullptr, 16)));
         }
@@ -37,31 +43,22 @@ Files Hex(const std::string& text) {
 // A card with every setting away from its standard value, then the changes. It woke up at
 // 25/07/14 09:05:03, the random value is fixed at -5, the maker シャープ, the head switch off.
 Files Card(const std::string& changes = "") {
-    Files files = Hex(
-        "STARTUP.BIN=00 INITPASSED.BIN=00 WAKEUP_DATETIME.BIN=030509000E0719 MYBIRTHDAY.BIN=0C1F "
-        "ERRORCHKIGNORE.BIN=01 OPENINGALERTIGNORE.BIN=01 RND.BIN=FB "
-        "IDLE_TIMEOUT_STAND.BIN=64000000 "
-        "IDLE_TIMEOUT_SITDOWN.BIN=C8000000 IDLE_TIMEOUT_CHARGE.BIN=2C010000 VBATALART_INT.BIN=0100 "
-        "VBATALART_H.BIN=0200 VBATALART_L.BIN=0300 VBATALART_AUTOPOWOFF.BIN=0400 VOLUME.BIN=0500 "
-        "TV_SETTING.BIN=2300 QRCODE_FLAGBIT.BIN=0000000000000000 ENABLEINITML.BIN=02 "
-        "servo/SV02_ON.BIN=0A14E200 servo/SV16_ON.BIN=01020300");
-    for (const auto& [name, bytes] : Hex(changes)) {
-        if (name.starts_with('-')) {
-            files.erase(name.substr(1));
-        } else {
-            files[name] = bytes;
-        }
-    }
-    return files;
+    return Hex("STARTUP.BIN=00 INITPASSED.BIN=00 WAKEUP_DATETIME.BIN=030509000E0719 "
+               "MYBIRTHDAY.BIN=0C1F ERRORCHKIGNORE.BIN=01 OPENINGALERTIGNORE.BIN=01 RND.BIN=FB "
+               "IDLE_TIMEOUT_STAND.BIN=64000000 IDLE_TIMEOUT_SITDOWN.BIN=C8000000 "
+               "IDLE_TIMEOUT_CHARGE.BIN=2C010000 VBATALART_INT.BIN=0100 VBATALART_H.BIN=0200 "
+               "VBATALART_L.BIN=0300 VBATALART_AUTOPOWOFF.BIN=0400 VOLUME.BIN=0500 "
+               "TV_SETTING.BIN=2300 QRCODE_FLAGBIT.BIN=0000000000000000 ENABLEINITML.BIN=02 "
+               "servo/SV02_ON.BIN=0A14E200 servo/SV16_ON.BIN=01020300 " +
+               changes);
 }
 
 // The servo files of a kind ("ON", "off"): legs 02 to 11, and arms 16 to 21 unless empty.
-Files Servo(const char* kind, const Bytes& legs, const Bytes& arms = {}, Files files = {}) {
-    for (int number = 2; number <= 21; ++number) {
-        char name[32];
-        std::snprintf(name, sizeof name, "servo/SV%02d_%s.BIN", number, kind);
-        if (number <= 11 || (number >= 16 && !arms.empty())) {
-            files[name] = number <= 11 ? legs : arms;
+Files Servo(const std::string& kind, const Bytes& legs, const Bytes& arms = {}, Files files = {}) {
+    for (int n = 2; n <= 21; ++n) {
+        if (n <= 11 || (n >= 16 && !arms.empty())) {
+            files["servo/SV" + std::string(n < 10 ? "0" : "") + std::to_string(n) + "_" + kind +
+                  ".BIN"] = n <= 11 ? legs : arms;
         }
     }
     return files;
@@ -70,31 +67,28 @@ Files Servo(const char* kind, const Bytes& legs, const Bytes& arms = {}, Files f
 // Checks "ID=text" for a text, and "ID xe" for checked ("x" or "-") and enabled ("e" or "d").
 void ExpectControls(const ui::DialogModel& dialog, const std::string& expected) {
     std::istringstream in(expected);
-    std::string token;
-    while (in >> token) {
+    for (std::string token; in >> token;) {
         const int id = std::stoi(token);
         if (const auto equals = token.find('='); equals != std::string::npos) {
             EXPECT_EQ(dialog.GetText(id), token.substr(equals + 1)) << "control " << id;
         } else if (in >> token) {
-            EXPECT_EQ(std::string(dialog.IsChecked(id) ? "x" : "-") +
-                          (dialog.IsEnabled(id) ? "e" : "d"),
-                      token)
-                << "control " << id;
+            const std::string state{dialog.IsChecked(id) ? 'x' : '-',
+                                    dialog.IsEnabled(id) ? 'e' : 'd'};
+            EXPECT_EQ(state, token) << "control " << id;
         }
     }
 }
 
 class BinaryDialogTest : public ::testing::Test {
 protected:
-    // Every file replaced is recorded (also one written with the bytes it had); one can fail.
+    // Every file replaced is recorded, also one written with the bytes it had; `failing` fails.
     BinaryDialogTest() {
         SetFileFaultInjector([this](FileStep step, const std::filesystem::path& file) {
             const std::string name = file.lexically_relative(folder / "card").generic_string();
-            if (step != FileStep::Rename || name == failing) {
-                return step == FileStep::Rename;
+            if (step == FileStep::Rename && name != failing) {
+                replaced.push_back(name);
             }
-            replaced.push_back(name);
-            return false;
+            return step == FileStep::Rename && name == failing;
         });
     }
     ~BinaryDialogTest() override { SetFileFaultInjector(nullptr); }
@@ -104,7 +98,6 @@ protected:
         for (const auto& [name, bytes] : files) {
             test::WriteBytes(folder / "card" / name, bytes);
         }
-        before = Snapshot();
         replaced.clear();
         document = std::make_unique<EditorDocument>(Utf8FromPath(folder / "Orvix2.ini"));
         document->imagePath = Utf8FromPath(folder / "card" / "STARTUP.BIN");
@@ -118,47 +111,37 @@ protected:
     // The user's acts: "ID" a click, "ID=text" typing, "ID:172ok" a click answering the
     // message it asks (ok, cancel, yes or no).
     void Do(const std::string& acts) {
+        static const std::map<std::string, Answer> answers{{"ok", Answer::Ok},
+                                                           {"cancel", Answer::Cancel},
+                                                           {"yes", Answer::Yes},
+                                                           {"no", Answer::No}};
         std::istringstream in(acts);
-        std::string act;
-        while (in >> act) {
+        for (std::string act; in >> act;) {
             const int id = std::stoi(act);
-            const auto mark = act.find_first_of("=:");
-            if (mark != std::string::npos && act[mark] == '=') {
+            const auto mark = std::min(act.find_first_of("=:"), act.size());
+            if (mark < act.size() && act[mark] == '=') {
                 open->Model().Type(id, act.substr(mark + 1));
                 continue;
             }
-            if (mark != std::string::npos) {
-                std::size_t digits = 0;
-                const int message = std::stoi(act.substr(mark + 1), &digits);
-                const std::string answer = act.substr(mark + 1 + digits);
-                prompter.Expect(message, answer == "ok"    ? Answer::Ok
-                                         : answer == "yes" ? Answer::Yes
-                                         : answer == "no"  ? Answer::No
-                                                           : Answer::Cancel);
+            if (mark < act.size()) {
+                prompter.Expect(std::stoi(act.substr(mark + 1)), answers.at(act.substr(mark + 4)));
             }
             open->Model().Click(id);
         }
     }
 
-    Files Snapshot() const {
-        Files files;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder / "card")) {
-            if (entry.is_regular_file()) {
-                files[entry.path().lexically_relative(folder / "card").generic_string()] =
-                    test::ReadBytes(entry.path());
-            }
-        }
-        return files;
+    bool Read(const std::string& name, int slot, bool report = true) {
+        return ReadBinaryFile(*document, prompter, name, slot, report);
+    }
+    bool Write(const std::string& name, const Bytes& value) {
+        return WriteBinaryFile(*document, prompter, name, value);
     }
 
-    // The files written since the card was opened, as they are now.
+    // The files replaced since the card was opened, as they are now.
     Files Written() const {
         Files written;
-        for (const auto& [name, bytes] : Snapshot()) {
-            if (!before.contains(name) || before.at(name) != bytes ||
-                std::ranges::count(replaced, name) != 0) {
-                written[name] = bytes;
-            }
+        for (const std::string& name : replaced) {
+            written[name] = test::ReadBytes(folder / "card" / name);
         }
         return written;
     }
@@ -167,7 +150,6 @@ protected:
     test::ScriptedPrompter prompter;
     test::TestRunner runner;
     ui::UiServices services{prompter, runner};
-    Files before;
     std::vector<std::string> replaced;
     std::string failing; // the file whose write fails
     std::unique_ptr<EditorDocument> document;
@@ -175,7 +157,7 @@ protected:
     std::unique_ptr<test::OpenDialog> open;
 };
 
-TEST_F(BinaryDialogTest, OpeningShowsEveryFileAndMarksNothing) {
+TEST_F(BinaryDialogTest, OpeningShowsEveryFileMarksNothingAndStopsAtAMissingOne) {
     const struct {
         const char* card;
         bool buildVariant;
@@ -201,9 +183,7 @@ TEST_F(BinaryDialogTest, OpeningShowsEveryFileAndMarksNothing) {
         EXPECT_EQ(document->settingsChanged, 0u);
         EXPECT_FALSE(dialog.Ended());
     }
-}
-
-TEST_F(BinaryDialogTest, AMissingSettingFileClosesTheDialogNamingIt) {
+    // A missing setting file closes the dialog naming it.
     for (const char* name :
          {"INITPASSED.BIN", "WAKEUP_DATETIME.BIN", "RND.BIN", "IDLE_TIMEOUT_CHARGE.BIN",
           "VBATALART_AUTOPOWOFF.BIN", "VOLUME.BIN", "QRCODE_FLAGBIT.BIN", "ENABLEINITML.BIN"}) {
@@ -226,7 +206,6 @@ TEST_F(BinaryDialogTest, OkWritesExactlyTheChangedFiles) {
         const char* controls = "";
         bool buildVariant = false;
     } cases[] = {
-        {"", "1094=2400", Hex("VBATALART_H.BIN=6009")},
         {"", "1081 1083=1 1085 1089=-128 1102 1090=-2147483648 1096=65535",
          Hex("INITPASSED.BIN=01 MYBIRTHDAY.BIN=011F ERRORCHKIGNORE.BIN=00 RND.BIN=80 "
              "TV_SETTING.BIN=2100 IDLE_TIMEOUT_STAND.BIN=00000080 VBATALART_AUTOPOWOFF.BIN=FFFF")},
@@ -235,7 +214,6 @@ TEST_F(BinaryDialogTest, OkWritesExactlyTheChangedFiles) {
          Hex("TV_SETTING.BIN=20 VOLUME.BIN=08 RND.BIN=FE")},
         {"", "1089=999 1087", Hex("RND.BIN=FF"), "1089 -d"}, // variable: the edit is not read
         {"", "1122:172ok", Hex("ENABLEINITML.BIN=01")},
-        {"", "1122:172ok 1122", {}},
         {"", "1122:172cancel", {}, "1122 -e"},
         {"", "1118=-1", Servo("ON", {0xFF, 20, 0xE2, 0}, arms)},
         {"-servo/SV16_ON.BIN", "1120=5", Servo("ON", {10, 20, 5, 0})},
@@ -244,14 +222,11 @@ TEST_F(BinaryDialogTest, OkWritesExactlyTheChangedFiles) {
         // The QR boxes: bits of no box kept; the random value of a power-up on request.
         {"QRCODE_FLAGBIT.BIN=7FAFFFFF8FFF0000 RND.BIN=FF", "1140",
          Hex("QRCODE_FLAGBIT.BIN=77AFFFFF8FFF0000"), "1141 xe 1181 -e"},
-        {"QRCODE_FLAGBIT.BIN=7BAFFFFF8FFF0000", "1140", Hex("QRCODE_FLAGBIT.BIN=73AFFFFF8FFF0000"),
-         "1181 xe"},
         {"RND.BIN=FF", "1177", Hex("QRCODE_FLAGBIT.BIN=0100000000000000")},
         {"", "1148:167yes", Hex("RND.BIN=15 QRCODE_FLAGBIT.BIN=0000000004000000")},
         {"", "1148:167no", Hex("QRCODE_FLAGBIT.BIN=0000000004000000")},
         {"", "1181:170yes", Hex("QRCODE_FLAGBIT.BIN=7BAFFFFF8FFF0000"), "1140 xe 1180 xe 1181 xe"},
         {"", "1181:170no", {}, "1140 -e 1181 -e"},
-        {"QRCODE_FLAGBIT.BIN=7BAFFFFF8FFF0000", "1181:171no", {}, "1140 xe 1181 -e"},
         {"QRCODE_FLAGBIT.BIN=FFFFFFFFFFFFFFFF", "1181:170yes 1181:171yes",
          Hex("QRCODE_FLAGBIT.BIN=845000007000FFFF")},
         // Restore marks all it puts back.
@@ -277,15 +252,14 @@ TEST_F(BinaryDialogTest, OkWritesExactlyTheChangedFiles) {
 // initialised box goes first, its file the first to be written; a birthday is checked before a
 // volume typed before it.
 TEST_F(BinaryDialogTest, EveryCheckRefusesWithTheFocusAndWritesNothing) {
-    for (const char* acts :
+    for (const std::string acts :
          {"1083=0", "1083=257", "1083=abc", "1084=32", "1099=9 1084=0", "1089=255", "1089=-1",
           "1089=-129", "1099=-1", "1099=65536", "1118=128", "1135=-129", "1090=2147483648",
           "1092=4294967296", "1093=-32769", "1096=65536"}) {
         SCOPED_TRACE(acts);
         ui::DialogModel& dialog = Open(Card());
-        Do(std::string("1081 ") + acts + " 1:155ok");
-        const std::string text = acts;
-        EXPECT_EQ(dialog.Focus(), std::stoi(text.substr(text.rfind(' ') + 1))); // the last typed
+        Do("1081 " + acts + " 1:155ok");
+        EXPECT_EQ(dialog.Focus(), std::stoi(acts.substr(acts.rfind(' ') + 1))); // the last typed
         EXPECT_FALSE(dialog.Ended());
         EXPECT_TRUE(Written().empty());
     }
@@ -314,6 +288,62 @@ TEST_F(BinaryDialogTest, FilesAreWrittenInTheirOrderAndAFailedWriteStopsThere) {
                      "IDLE_TIMEOUT_CHARGE.BIN", "VBATALART_INT.BIN", "VBATALART_H.BIN",
                      "VBATALART_L.BIN", "VBATALART_AUTOPOWOFF.BIN", "ENABLEINITML.BIN"});
     EXPECT_EQ(replaced, expected);
+}
+
+// The setting file store below the dialog. Names are found as the card's own file system finds
+// them: exact, else the one spelling that differs in letter case. A read takes at most 16 bytes
+// and records the count in its slot.
+TEST_F(BinaryDialogTest, CardNamesAreFoundInEitherLetterCaseAndRewrittenInPlace) {
+    Open(Card("-servo/SV02_ON.BIN -servo/SV16_ON.BIN Servo/sv02_on.bin=" + std::string(40, 'E')));
+    ASSERT_TRUE(Read("servo\\SV02_ON.BIN", 7));
+    EXPECT_EQ(std::tuple(document->settingBuffer, document->settingSizes[7]),
+              std::tuple(Bytes(16, 0xEE), 16));
+    // A write puts the value over the first bytes: the file keeps its length and other bytes,
+    // and grows to the value's width.
+    Bytes written20(20, 0xEE);
+    std::fill_n(written20.begin(), 2, 0xAA);
+    const struct {
+        Bytes before;
+        Bytes value;
+        Bytes after;
+    } cases[] = {
+        {Bytes(20, 0xEE), {0xAA, 0xAA}, written20},
+        {{3}, {8}, {8}},
+        {{}, {1, 0}, {1, 0}}, // an empty file is not rewritten empty
+    };
+    for (const auto& c : cases) {
+        test::WriteBytes(folder / "card/Servo/sv02_on.bin", c.before);
+        ASSERT_TRUE(Write("servo\\SV02_ON.BIN", c.value));
+        EXPECT_EQ(test::ReadBytes(folder / "card/Servo/sv02_on.bin"), c.after);
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "card/servo"));
+    // Two spellings and no exact one: not found, shown only when asked for, and not written.
+    test::WriteBytes(folder / "card/Volume.bin", {1});
+    std::filesystem::rename(folder / "card/VOLUME.BIN", folder / "card/volume.BIN");
+    EXPECT_FALSE(Read("VOLUME.BIN", 5, false));
+    prompter.Expect(IDP_BINARY_READ_FAILED).Expect(IDP_BINARY_WRITE_FAILED);
+    EXPECT_FALSE(Read("VOLUME.BIN", 5));
+    EXPECT_FALSE(Write("VOLUME.BIN", {3}));
+    for (const ui::MessageRequest& message : prompter.Messages()) {
+        EXPECT_EQ(std::tuple(message.argument, message.icon),
+                  std::tuple("VOLUME.BIN", ui::Icon::Error));
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "card/VOLUME.BIN"));
+}
+
+TEST_F(BinaryDialogTest, AWriteFailingAtAnyStepLeavesTheCardAsItWas) {
+    Open(Card("RND.BIN=0506"));
+    for (const FileStep step : {FileStep::Read, FileStep::OpenTemporary, FileStep::Write,
+                                FileStep::Flush, FileStep::FolderFlush, FileStep::Rename}) {
+        SetFileFaultInjector(
+            [&](FileStep now, const std::filesystem::path&) { return now == step; });
+        prompter.Expect(IDP_BINARY_WRITE_FAILED);
+        EXPECT_FALSE(Write("RND.BIN", {0xFF}));
+        SetFileFaultInjector(nullptr);
+        EXPECT_EQ(prompter.Messages().back().argument, "RND.BIN");
+        EXPECT_EQ(test::ReadBytes(folder / "card/RND.BIN"), (Bytes{5, 6}));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "card"), {}), 19);
+    }
 }
 
 } // namespace

@@ -1,24 +1,85 @@
 #include "users/user_dialog.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <memory>
+#include <tuple>
 
-#include "app/orvix_app.h"
-#include "resources/main_dialog.h"
 #include "resources/string_table.h"
+#include "storage/file_io.h"
 #include "support/scripted_prompter.h"
+#include "support/temp_folder.h"
 #include "support/test_runner.h"
-#include "user_card.h"
+#include "users/user_record.h"
 
 namespace orvix::test {
 namespace {
 
+using Bytes = std::vector<std::uint8_t>;
 using ui::Answer;
+const Bytes kFree(12, 0);
+
+// NAMETBL.BIN as documented: 2326 entries of 8 bytes, five syllable codes, then the name number
+// as a little-endian int16.
+struct Entry {
+    std::size_t index;
+    std::array<std::uint8_t, 5> codes;
+    std::int16_t number;
+};
+
+Bytes NameTableBytes(const std::vector<Entry>& entries) {
+    Bytes bytes(18608, 0);
+    for (const auto& [index, codes, number] : entries) {
+        std::copy(codes.begin(), codes.end(), bytes.begin() + static_cast<long>(8 * index));
+        bytes[8 * index + 5] = static_cast<std::uint8_t>(number);
+        bytes[8 * index + 6] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(number) >> 8);
+    }
+    return bytes;
+}
+
+// The documented syllable table, code 0 to 143, each text followed by "|".
+constexpr const char* kDocumentedSyllables =
+    "|あ|い|う|え|お|か|き|く|け|こ|さ|し|す|せ|そ|た|ち|つ|て|と|な|に|ぬ|ね|の|は|ひ|ふ|へ|"
+    "ほ|ま|み|む|め|も|や|ゆ|よ|ら|り|る|れ|ろ|わ|を|ん|ちゃん|くん|さん|"
+    "||ー||||||っ||||が|ぎ|ぐ|げ|ご|ざ|じ|ず|ぜ|ぞ|だ|ぢ|づ|で|ど|ば|び|ぶ|"
+    "べ|ぼ|ぱ|ぴ|ぷ|ぺ|ぽ|きゃ|きゅ|きょ|しゃ|しゅ|しょ|ちゃ|ちゅ|ちょ|ひゅ|にゃ|にゅ|にょ|"
+    "ひゃ|ひゅ|ひょ|きゅ|みゃ|みゅ|みょ|びゃ|びゅ|びょ|ぎゃ|ぎゅ|ぎょ|じゃ|じゅ|じょ|じゃ|じゅ|"
+    "じょ|びゅ|"
+    "びゃ|びゅ|びょ|ぴゃ|ぴゅ|ぴょ|ふぃ|べぇ|ぼぉ|しぇ|ちぇ|てぃ|どぅ|ふぁ|ふぃ|ふぇ|ふぉ|じぇ|"
+    "びぃ|どぅ|"
+    "ばぁ|びぃ|べぇ|ぼぉ|";
+
+TEST(UserRecordTest, EachSyllableCodeHasItsDocumentedText) {
+    std::string texts;
+    for (int code = 0; code < 144; ++code) {
+        texts += std::string(SyllableText(static_cast<std::uint8_t>(code))) + "|";
+    }
+    EXPECT_EQ(texts, kDocumentedSyllables);
+}
+
+// The whole text is read: the month from its start and the day from after the first slash, as
+// strtol reads them (blanks and a sign first, up to the first other character).
+TEST(UserRecordTest, DateTextsAreReadWhole) {
+    const std::pair<const char*, std::optional<UserDate>> cases[] = {
+        {"", UserDate{0, 0}},          {"12/25", UserDate{12, 25}},
+        {" 1/ 1", UserDate{1, 1}},     {"2/31", UserDate{2, 31}},
+        {"3/4/5", UserDate{3, 4}},     {"           12/31", UserDate{12, 31}},
+        {"+4x/31日", UserDate{4, 31}}, {"0/5", std::nullopt},
+        {"13/1", std::nullopt},        {"3/0", std::nullopt},
+        {"3/32", std::nullopt},        {"3-4", std::nullopt},
+        {"/5", std::nullopt},          {"12/", std::nullopt},
+        {"３/４", std::nullopt},       {"4294967297/1", std::nullopt},
+        {"-1/5", std::nullopt},        {" ", std::nullopt},
+    };
+    for (const auto& [text, date] : cases) {
+        EXPECT_EQ(ParseDateText(text), date) << '"' << text << '"';
+    }
+}
 
 // Slot 0: entry 1, born 3/15, lessons on Sunday and Saturday, garbage on Friday; a file of 16.
 const Bytes kTaro{1, 1, 0, 3, 15, 0, 0, 0, 0, 0x41, 0x02, 0, 0xAA, 0xBB, 0xCC, 0xDD};
-// Slot 1: entry 2, special day 1/1, wedding anniversary 12/24.
-const Bytes kLong{2, 2, 0, 0, 0, 12, 24, 1, 1, 0, 0, 0};
+// Slot 1: entry 2, special day 1/1, wedding anniversary 12/24; its reserved byte set.
+const Bytes kLong{2, 2, 0, 0, 0, 12, 24, 1, 1, 0, 0, 0x5A};
 
 // Weekday boxes as a set: box first + i stands for day i, mask 0x40 >> i.
 int Days(const ui::DialogModel& dialog, int first) {
@@ -31,18 +92,28 @@ int Days(const ui::DialogModel& dialog, int first) {
 
 class UserDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { MakeCard({kTaro, kLong}); }
+    UserDialogTest() {
+        document.imagePath = Utf8FromPath(File("STARTUP.BIN"));
+        MakeCard({kTaro, kLong});
+    }
 
+    std::filesystem::path File(const std::string& name) const { return folder / "card" / name; }
+    std::filesystem::path UserFile(int slot) const {
+        return File("user/user0" + std::to_string(slot) + ".log");
+    }
+    // The name table, and the ten user files: the given ones first, the rest free.
     void MakeCard(const std::vector<Bytes>& users) {
-        WriteBytes(card.File("NAMETBL.BIN"), NameTableBytes({{1, {16, 43, 3, 48, 0xFF}, 12},
-                                                             {2, {47, 90, 143, 52, 58}, 0},
-                                                             {3, {6, 0xFF, 0xFF, 0xFF, 0xFF}, -7},
-                                                             {2324, {10, 10, 0xFF, 0, 0}, 2324},
-                                                             {2325, {11, 0, 0, 0, 0}, 2325}}));
-        card.PutUsers(users);
+        WriteBytes(File("NAMETBL.BIN"), NameTableBytes({{1, {16, 43, 3, 48, 0xFF}, 12},
+                                                        {2, {47, 90, 143, 52, 58}, 0},
+                                                        {3, {6, 0xFF, 0xFF, 0xFF, 0xFF}, -7},
+                                                        {2324, {10, 10, 0xFF, 0, 0}, 2324},
+                                                        {2325, {11, 0, 0, 0, 0}, 2325}}));
+        for (std::size_t slot = 0; slot < 10; ++slot) {
+            WriteBytes(UserFile(static_cast<int>(slot)), slot < users.size() ? users[slot] : kFree);
+        }
     }
     ui::DialogModel& Open() {
-        list = std::make_unique<CUserDialog>(services, card.document);
+        list = std::make_unique<CUserDialog>(services, document);
         open = std::make_unique<OpenDialog>(*list);
         return open->Model();
     }
@@ -52,7 +123,8 @@ protected:
         open->Model().Click(1121 + slot);
     }
 
-    UserCard card;
+    TempFolder folder;
+    EditorDocument document{""};
     ScriptedPrompter prompter;
     TestRunner runner;
     ui::UiServices services{prompter, runner};
@@ -60,11 +132,38 @@ protected:
     std::unique_ptr<OpenDialog> open;
 };
 
+// Names are whole however many bytes they take; a code without a text shows as "？". A short
+// table, found in either letter case, reads its missing bytes as zero.
+TEST_F(UserDialogTest, ANameIsItsSyllablesRead) {
+    const std::pair<std::array<std::uint8_t, 5>, const char*> cases[] = {
+        {{16, 43, 3, 48, 0xFF}, "たろうくん"},
+        {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, ""},
+        {{0, 16, 0xFF, 50, 0}, "た"},
+        {{144, 16, 254, 0xFF, 0xFF}, "？た？"},
+        {{47, 90, 143, 52, 58}, "ちゃんしゃぼぉーっ"},
+    };
+    std::vector<Entry> entries;
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        entries.push_back({k + 1, cases[k].first, 0});
+    }
+    Bytes table = NameTableBytes(entries);
+    table.resize(45); // up to the codes of the last entry
+    std::filesystem::remove(File("NAMETBL.BIN"));
+    WriteBytes(File("nametbl.bin"), table);
+    ASSERT_TRUE(LoadNameTable(document, prompter));
+    table.resize(18608, 0);
+    EXPECT_TRUE(document.nameTable == table);
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        EXPECT_EQ(NameText(NameTable(document.nameTable), static_cast<int>(k) + 1),
+                  cases[k].second);
+    }
+}
+
 TEST_F(UserDialogTest, TheListShowsTheUsersAndOffersTheFreeSlots) {
-    WriteBytes(card.UserFile(2), {7, 0x15, 0x09}); // short: in use, entry 2325
-    WriteBytes(card.UserFile(3), {0, 0x30, 0x30, 3, 4});
-    WriteBytes(card.UserFile(4), {5, 3, 0});
-    const ui::DialogModel& dialog = Open();
+    WriteBytes(UserFile(2), {7, 0x15, 0x09}); // short: in use, entry 2325
+    WriteBytes(UserFile(3), {0, 0x30, 0x30, 3, 4});
+    WriteBytes(UserFile(4), {5, 3, 0});
+    ui::DialogModel& dialog = Open();
     const char* rows[][2] = {
         {"12", "たろうくん"}, {"", "ちゃんしゃぼぉーっ"}, {"2325", "さ"}, {"", ""}, {"", "か"}};
     for (int slot = 0; slot < 5; ++slot) {
@@ -73,32 +172,36 @@ TEST_F(UserDialogTest, TheListShowsTheUsersAndOffersTheFreeSlots) {
         EXPECT_EQ(dialog.IsEnabled(1121 + slot), slot != 3) << slot;
     }
     EXPECT_TRUE(dialog.IsEnabled(3));
+    // The user file is read afresh by the edit button; one gone since the list opened is reported.
+    std::filesystem::remove(UserFile(1));
+    prompter.Expect(IDP_BINARY_READ_FAILED);
+    dialog.Click(1122);
+    EXPECT_EQ(prompter.Messages().back().argument, "user\\user01.log");
+    Edit(2, [](ui::DialogModel& data) { data.Click(1); }); // no name chosen: the row stays
+    EXPECT_EQ(dialog.GetText(1113), "さ");
     MakeCard(std::vector<Bytes>(10, kLong));
     EXPECT_FALSE(Open().IsEnabled(3));
 }
 
+// A file that cannot be read, or a user whose name index addresses no entry, is named by its
+// message.
 TEST_F(UserDialogTest, AListThatCannotBeLoadedClosesAfterItsMessage) {
-    const struct {
-        const char* file;
-        Bytes bytes; // none: the file is missing
-        int message;
-        const char* argument;
-    } cases[] = {
-        {"NAMETBL.BIN", {}, IDP_BINARY_READ_FAILED, "NAMETBL.BIN"},
-        {"user/user05.log", {}, IDP_BINARY_READ_FAILED, "user\\user05.log"},
-        {"user/user06.log", {1, 0x16, 0x09}, IDP_USER_DATA_WRONG, "user\\user06.log"},
-        {"user/user06.log", {1, 0xFF, 0xFF}, IDP_USER_DATA_WRONG, "user\\user06.log"},
+    const std::pair<const char*, Bytes> cases[] = {
+        // no bytes: the file is missing
+        {"NAMETBL.BIN", {}},
+        {"user\\user05.log", {}},
+        {"user\\user06.log", {1, 0x16, 0x09}},
+        {"user\\user06.log", {1, 0xFF, 0xFF}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, bytes] : cases) {
         MakeCard({kTaro});
-        c.bytes.empty() ? void(std::filesystem::remove(card.File(c.file)))
-                        : WriteBytes(card.File(c.file), c.bytes);
-        prompter.Expect(c.message);
+        const std::string file = name[0] == 'u' ? "user/" + std::string(name + 5) : name;
+        bytes.empty() ? void(std::filesystem::remove(File(file))) : WriteBytes(File(file), bytes);
+        prompter.Expect(bytes.empty() ? IDP_BINARY_READ_FAILED : IDP_USER_DATA_WRONG);
         const ui::DialogModel& dialog = Open();
-        EXPECT_EQ(prompter.Messages().back().argument, c.argument);
-        EXPECT_EQ(prompter.Messages().back().detail.empty(), c.message == IDP_USER_DATA_WRONG);
-        EXPECT_TRUE(dialog.Ended() && dialog.Result() == ui::kIdCancel) << c.argument;
-        EXPECT_EQ(prompter.Messages().back().icon, ui::Icon::Error);
+        const ui::MessageRequest& shown = prompter.Messages().back();
+        EXPECT_EQ(std::tuple(shown.argument, shown.detail.empty(), shown.icon, dialog.Result()),
+                  std::tuple(name, !bytes.empty(), ui::Icon::Error, ui::kIdCancel));
     }
 }
 
@@ -108,13 +211,13 @@ TEST_F(UserDialogTest, NewUsersFillTheFreeSlotsUntilNoneIsLeft) {
     ui::DialogModel& dialog = Open();
     prompter.Expect(IDP_CREATE_USER, Answer::No);
     dialog.Click(3);
-    EXPECT_TRUE(ReadBytes(card.UserFile(4)) == kFree);
+    EXPECT_TRUE(ReadBytes(UserFile(4)) == kFree);
     for (const auto& [slot, created] : {std::pair(4, Bytes{5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
                                         std::pair(9, Bytes{10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})}) {
         prompter.Expect(IDP_CREATE_USER, Answer::Yes).Expect(IDP_USER_ADDED);
         dialog.Click(3);
         const ui::MessageRequest& added = prompter.Messages().back();
-        EXPECT_EQ(std::tuple(added.argument, added.icon, ReadBytes(card.UserFile(slot)) == created,
+        EXPECT_EQ(std::tuple(added.argument, added.icon, ReadBytes(UserFile(slot)) == created,
                              dialog.IsEnabled(1121 + slot), dialog.IsEnabled(3)),
                   std::tuple(std::to_string(slot + 1), ui::Icon::None, true, true, slot == 4));
     }
@@ -136,10 +239,10 @@ TEST_F(UserDialogTest, TheDataDialogShowsTheRecordOfItsSlot) {
     for (const auto& c : cases) {
         MakeCard({c.user});
         Open();
-        card.document.chosenNameIndex = 9;
+        document.chosenNameIndex = 9;
         Edit(0, [&](ui::DialogModel& data) {
-            EXPECT_EQ(std::tuple(card.document.chosenNameIndex, data.GetText(1119),
-                                 data.Selection(1120), Days(data, 1105), Days(data, 1112)),
+            EXPECT_EQ(std::tuple(document.chosenNameIndex, data.GetText(1119), data.Selection(1120),
+                                 Days(data, 1105), Days(data, 1112)),
                       std::tuple(0, c.number, c.selection, c.lessons, c.garbage));
             for (int i = 0; i < 3; ++i) {
                 EXPECT_EQ(data.GetText(1102 + i), c.dates[i]);
@@ -148,13 +251,13 @@ TEST_F(UserDialogTest, TheDataDialogShowsTheRecordOfItsSlot) {
                 std::tuple(data.ItemCount(1120), data.ItemText(1120, 0), data.ItemText(1120, 2323)),
                 std::tuple(2324, "たろうくん", "ここ"));
             data.ChooseItem(1120, 2); // entry 3: its number whatever it is
-            EXPECT_EQ(std::tuple(data.GetText(1119), card.document.chosenNameIndex),
+            EXPECT_EQ(std::tuple(data.GetText(1119), document.chosenNameIndex),
                       std::tuple("-7", 3));
             data.Type(1103, "5/5");
             data.PressEscape(); // writes nothing
         });
-        EXPECT_EQ(card.document.currentUserSlot, 0);
-        EXPECT_TRUE(ReadBytes(card.UserFile(0)) == c.user);
+        EXPECT_EQ(document.currentUserSlot, 0);
+        EXPECT_TRUE(ReadBytes(UserFile(0)) == c.user);
         EXPECT_EQ(open->Model().GetText(1101), c.number);
     }
 }
@@ -173,45 +276,28 @@ TEST_F(UserDialogTest, OkWritesTheRecordAndTheChosenNameIntoItsRow) {
         data.Click(1);
         EXPECT_EQ(data.Result(), ui::kIdOk);
     });
-    EXPECT_TRUE(ReadBytes(card.UserFile(0)) == Bytes({1, 2, 0, 4, 31, 0, 0, 12, 25, 0x60, 0, 0}));
+    EXPECT_TRUE(ReadBytes(UserFile(0)) == Bytes({1, 2, 0, 4, 31, 0, 0, 12, 25, 0x60, 0, 0}));
     EXPECT_EQ(open->Model().GetText(1101), "0");
     EXPECT_EQ(open->Model().GetText(1111), "ちゃんしゃぼぉーっ");
 
-    Edit(1, [](ui::DialogModel& data) { // no name chosen: the row stays
+    // A wrong date keeps the dialog open with the focus in its box, and writes nothing.
+    Edit(1, [&](ui::DialogModel& data) { // no name chosen: the row stays
+        for (const int box : {1102, 1103, 1104}) {
+            data.Type(box, "13/1");
+            prompter.Expect(IDP_DATE_WRONG);
+            data.Click(1);
+            EXPECT_EQ(std::tuple(prompter.Messages().back().icon, data.Focus(), data.Ended()),
+                      std::tuple(ui::Icon::Error, box, false));
+            EXPECT_TRUE(ReadBytes(UserFile(1)) == kLong);
+            data.Type(box, "2/29");
+        }
         data.Click(1105);
         data.Click(1111);
         data.Click(1);
     });
-    EXPECT_TRUE(ReadBytes(card.UserFile(1)) == Bytes({2, 2, 0, 0, 0, 12, 24, 1, 1, 0x41, 0, 0}));
+    EXPECT_TRUE(ReadBytes(UserFile(1)) == Bytes({2, 2, 0, 2, 29, 2, 29, 2, 29, 0x41, 0, 0}));
     EXPECT_EQ(open->Model().GetText(1102), "");
     EXPECT_EQ(open->Model().GetText(1112), "ちゃんしゃぼぉーっ");
-}
-
-TEST_F(UserDialogTest, AWrongDateKeepsTheDialogOpenWithTheFocusInItsBox) {
-    Open();
-    for (const int box : {1102, 1103, 1104}) {
-        Edit(1, [&](ui::DialogModel& data) {
-            const Bytes before = ReadBytes(card.UserFile(1));
-            data.Type(box, "13/1");
-            prompter.Expect(IDP_DATE_WRONG);
-            data.Click(1);
-            EXPECT_EQ(prompter.Messages().back().icon, ui::Icon::Error);
-            EXPECT_EQ(data.Focus(), box);
-            EXPECT_TRUE(ReadBytes(card.UserFile(1)) == before);
-            data.Type(box, "2/29");
-            data.Click(1);
-        });
-        EXPECT_EQ(ReadBytes(card.UserFile(1)).at(3 + 2 * static_cast<std::size_t>(box - 1102)), 2);
-    }
-}
-
-// The user file is read afresh by the edit button; one gone since the list opened is reported.
-TEST_F(UserDialogTest, AnEditButtonWhoseFileIsGoneOpensNothing) {
-    Open();
-    std::filesystem::remove(card.UserFile(1));
-    prompter.Expect(IDP_BINARY_READ_FAILED);
-    open->Model().Click(1122);
-    EXPECT_EQ(prompter.Messages().back().argument, "user\\user01.log");
 }
 
 // A write failing at any step leaves the card as it was and the dialog open.
@@ -232,25 +318,10 @@ TEST_F(UserDialogTest, AWriteFailingAtAnyStepChangesNothing) {
             data.PressEscape();
         });
         SetFileFaultInjector(nullptr);
-        EXPECT_TRUE(ReadBytes(card.UserFile(0)) == kTaro && ReadBytes(card.UserFile(2)) == kFree);
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(card.File("user")), {}), 10);
+        EXPECT_TRUE(ReadBytes(UserFile(0)) == kTaro && ReadBytes(UserFile(2)) == kFree);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(File("user")), {}), 10);
         EXPECT_EQ(dialog.GetText(1111), "たろうくん");
     }
-}
-
-// Button 10 of the main dialog opens the list on the loaded image's card.
-TEST_F(UserDialogTest, TheUserDataButtonOpensTheList) {
-    WriteBytes(card.File("STARTUP.BIN"), Bytes(4301707));
-    runner.Expect(IDD_ORVIX_DIALOG, [&](ui::DialogModel& main) {
-        runner.Expect(132, [](ui::DialogModel& users) {
-            EXPECT_EQ(users.GetText(1111), "たろうくん");
-            users.Click(2);
-        });
-        main.Click(main_dlg::IDC_USER_DATA);
-        main.PressEscape();
-    });
-    COrvixApp app(services, card.folder.Path(), card.document.imagePath);
-    app.InitInstance();
 }
 
 } // namespace
