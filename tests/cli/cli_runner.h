@@ -4,6 +4,8 @@
 // test's own.
 
 #include <filesystem>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,5 +37,39 @@ inline CliResult RunCommandLine(const TempFolder& temp, std::vector<std::string>
     result.err = err.str();
     return result;
 }
+
+inline bool Contains(const std::string& text, std::string_view part) {
+    return text.find(part) != std::string::npos;
+}
+
+// Commands on a demo card of the tool's own, card/STARTUP.BIN in a folder of the test's own.
+class CardTest : public ::testing::Test {
+protected:
+    void MakeCard(const char* layout = "A") {
+        const CliResult made =
+            RunCommandLine(temp_, {"demo", (temp_ / "card").string(), "--layout", layout});
+        ASSERT_EQ(made.status, 0) << made.err;
+    }
+    CliResult Run(std::vector<std::string> arguments) { return RunCommandLine(temp_, arguments); }
+    // "VERB SUB IMAGE REST...", the image being the card's.
+    CliResult On(std::string verb, std::string sub, std::vector<std::string> rest = {}) {
+        rest.insert(rest.begin(), {verb, sub, path_});
+        return Run(rest);
+    }
+    // The same with --json, which must succeed.
+    nlohmann::json Json(std::string verb, std::string sub, std::vector<std::string> rest = {}) {
+        rest.push_back("--json");
+        const CliResult result = On(verb, sub, rest);
+        EXPECT_EQ(result.status, 0) << result.err;
+        return nlohmann::json::parse(result.out);
+    }
+    std::vector<std::uint8_t> Card(const std::string& name = "STARTUP.BIN") const {
+        return ReadBytes(temp_ / "card" / name);
+    }
+
+    TempFolder temp_;
+    std::filesystem::path image_ = temp_ / "card" / "STARTUP.BIN";
+    std::string path_ = image_.string();
+};
 
 } // namespace orvix::test

@@ -34,30 +34,22 @@ Bytes BlockFile() {
 TEST(RemoteBlocksTest, FileIsCheckedBeforeUse) {
     std::string problem;
     ASSERT_TRUE(ParseRemoteBlocks(BlockFile(), problem)) << problem;
-    // Each changes one byte the checks look at: the telling bytes, the start code places, the
-    // 0x88 before each delay and the delay itself. SIZE_MAX cuts the file one byte short.
-    const std::size_t faults[] = {SIZE_MAX,
-                                  kRemoteAt[0],
-                                  kRemoteAt[4] + 15,
-                                  kRemoteAt[5],
-                                  kBluetoothAt[0],
-                                  kBluetoothAt[5],
-                                  kBluetoothAt[2] + 0x62,
-                                  kBluetoothAt[5] + 0x79,
-                                  kBluetoothAt[5] + 0x93,
-                                  kBluetoothAt[5] + 0x94,
-                                  kRemoteAt[5] + 0xD1,
-                                  kRemoteAt[5] + 0xD2};
-    for (const std::size_t at : faults) {
+    Bytes shorter = BlockFile();
+    shorter.pop_back();
+    EXPECT_FALSE(ParseRemoteBlocks(shorter, problem));
+    // Each changes one byte the checks look at, as (block start, offset): the telling bytes, the
+    // start code places, the 0x88 before each delay and the delay itself.
+    const std::pair<std::size_t, std::size_t> faults[] = {
+        {kRemoteAt[0], 0},       {kRemoteAt[4], 15},      {kRemoteAt[5], 0},
+        {kRemoteAt[5], 0xD1},    {kRemoteAt[5], 0xD2},    {kBluetoothAt[0], 0},
+        {kBluetoothAt[5], 0},    {kBluetoothAt[2], 0x62}, {kBluetoothAt[5], 0x79},
+        {kBluetoothAt[5], 0x93}, {kBluetoothAt[5], 0x94}};
+    for (const auto& [block, offset] : faults) {
         Bytes bytes = BlockFile();
-        if (at == SIZE_MAX) {
-            bytes.pop_back();
-        } else {
-            bytes[at] ^= 0x01;
-        }
+        bytes[block + offset] ^= 0x01;
         problem.clear();
-        EXPECT_FALSE(ParseRemoteBlocks(bytes, problem)) << at;
-        EXPECT_FALSE(problem.empty()) << at;
+        EXPECT_FALSE(ParseRemoteBlocks(bytes, problem)) << block << "+" << offset;
+        EXPECT_FALSE(problem.empty()) << block << "+" << offset;
     }
 }
 
@@ -70,8 +62,8 @@ struct Build {
 };
 
 // Chooses remote support as the dialog does; the questions are answered Yes.
-ApplyResult Choose(ProgramDocument& program, const Build& build, std::vector<int> messages,
-                   test::ScriptedPrompter& prompter) {
+ApplyResult Choose(ProgramDocument& program, const Build& build, test::ScriptedPrompter& prompter,
+                   std::vector<int> messages = {IDP_ENABLE_REMOTE}) {
     for (int id : messages) {
         prompter.Expect(id, id == IDP_CODE_FILE_READ_FAILED ? Answer::Ok : Answer::Yes);
     }
@@ -87,17 +79,13 @@ ApplyResult Choose(ProgramDocument& program, const Build& build, std::vector<int
     return ApplyProgramOptions(program.document, options, prompter);
 }
 
-ApplyResult Choose(ProgramDocument& program, const Build& build,
-                   std::vector<int> messages = {IDP_ENABLE_REMOTE}) {
-    test::ScriptedPrompter prompter;
-    return Choose(program, build, std::move(messages), prompter);
-}
-
 TEST(RemoteExtensionTest, BluetoothFormInLayoutA) {
     ProgramDocument program(kSizeA);
     program.WriteCode("REMOTEBLK.BIN", BlockFile());
     program.WriteCode("VOICE.BIN", {0x11, 0x22});
-    ASSERT_EQ(Choose(program, Build{.startCode = 2000, .delay = 300}), ApplyResult::Applied);
+    test::ScriptedPrompter prompter;
+    ASSERT_EQ(Choose(program, Build{.startCode = 2000, .delay = 300}, prompter),
+              ApplyResult::Applied);
     EXPECT_EQ(program.document.ImageSize(), kSizeA);
     ASSERT_EQ(program.document.imageTail.size(), kRemoteTail);
     for (std::uint32_t k = 0; k < 5; ++k) {
@@ -140,9 +128,8 @@ TEST(RemoteExtensionTest, RemoteConnectionFormInLayoutB) {
     program.WriteCode("REMOTEBLK.BIN", BlockFile());
     program.WriteCode("REMOTE.BIN", Bytes(8193, 0x5A)); // would be cut by the 0x83 at 0x420000
     test::ScriptedPrompter prompter;
-    ASSERT_EQ(Choose(program, Build{.bluetooth = false, .delay = -5},
-                     {IDP_ENABLE_REMOTE, IDP_CODE_FILE_READ_FAILED, IDP_CODE_FILE_READ_FAILED},
-                     prompter),
+    ASSERT_EQ(Choose(program, Build{.bluetooth = false, .delay = -5}, prompter,
+                     {IDP_ENABLE_REMOTE, IDP_CODE_FILE_READ_FAILED, IDP_CODE_FILE_READ_FAILED}),
               ApplyResult::Applied);
     EXPECT_NE(prompter.Messages()[1].detail.find("REMOTE.BIN"), std::string::npos);
     EXPECT_NE(prompter.Messages()[2].detail.find("VOICE.BIN"), std::string::npos);
@@ -175,7 +162,7 @@ TEST(RemoteExtensionTest, UnusableBlocksRefuseBeforeAnythingIsWritten) {
         const auto before = program.document.image;
         test::ScriptedPrompter prompter;
         EXPECT_EQ(
-            Choose(program, Build{}, {IDP_ENABLE_REMOTE, IDP_CODE_FILE_READ_FAILED}, prompter),
+            Choose(program, Build{}, prompter, {IDP_ENABLE_REMOTE, IDP_CODE_FILE_READ_FAILED}),
             ApplyResult::RemoteRefused);
         EXPECT_NE(prompter.Messages()[1].detail.find("REMOTEBLK.BIN"), std::string::npos);
         EXPECT_TRUE(program.document.image == before);
@@ -183,9 +170,10 @@ TEST(RemoteExtensionTest, UnusableBlocksRefuseBeforeAnythingIsWritten) {
     }
 }
 
-// Programs added after the base program: message 166 comes before anything changes.
+// Programs added after the base program: message 166 comes before anything changes. (What the
+// dialog does on Cancel is in the dialog's tests.)
 TEST(RemoteExtensionTest, AddedProgramsAreAskedAboutFirst) {
-    for (const Answer answer : {Answer::No, Answer::Cancel, Answer::Yes}) {
+    for (const Answer answer : {Answer::No, Answer::Yes}) {
         ProgramDocument program(test::kSizeServo);
         program.WriteCode("REMOTEBLK.BIN", BlockFile());
         program.WriteCode("VOICE.BIN", {1});
@@ -200,13 +188,12 @@ TEST(RemoteExtensionTest, AddedProgramsAreAskedAboutFirst) {
         program.document.programChanged = true;
         const ApplyResult result = ApplyProgramOptions(program.document, options, prompter);
         EXPECT_EQ(prompter.Messages()[0].defaultAnswer, Answer::No);
-        const ApplyResult expected[] = {ApplyResult::CloseRequested, ApplyResult::Cancelled,
-                                        ApplyResult::Applied};
-        EXPECT_EQ(result, expected[answer == Answer::No ? 0 : answer == Answer::Cancel ? 1 : 2]);
-        if (answer != Answer::Yes) {
+        if (answer == Answer::No) {
+            EXPECT_EQ(result, ApplyResult::CloseRequested);
             EXPECT_TRUE(program.document.image == before);
             continue;
         }
+        EXPECT_EQ(result, ApplyResult::Applied);
         EXPECT_EQ(program.document.ImageSize(), kSizeA);
         EXPECT_EQ(program.document.imageTail.size(), kRemoteTail);
         EXPECT_EQ(program.Get(0xAF4, 4), 0x41C400u);
@@ -221,10 +208,10 @@ TEST(RemoteExtensionTest, HeldTailTakesEditsAndSwitchesFormsCleanly) {
     program.WriteCode("REMOTE.BIN", Bytes(8192, 0x5A));
     program.Set(0x1468D, 0x12345678, 4);
     program.Set(0x1D137, 0x0BADF00D, 4);
-    ASSERT_EQ(Choose(program, Build{}), ApplyResult::Applied);
+    test::ScriptedPrompter prompter;
+    ASSERT_EQ(Choose(program, Build{}, prompter), ApplyResult::Applied);
 
     // Without a rebuild, the start code and the delay are written all the same.
-    test::ScriptedPrompter prompter;
     ProgramOptions options = ReadProgramOptions(program.document).options;
     EXPECT_TRUE(options.remoteSupportFixed && options.bluetoothChangeable);
     options.walkSteps = 4;
@@ -238,7 +225,7 @@ TEST(RemoteExtensionTest, HeldTailTakesEditsAndSwitchesFormsCleanly) {
     EXPECT_EQ(program.Get(0x41C000), 0x77u);
 
     // Switched to the remote connection form: a clean tail, and the program bytes back.
-    ASSERT_EQ(Choose(program, Build{.bluetooth = false, .voicePlayback = false}, {}),
+    ASSERT_EQ(Choose(program, Build{.bluetooth = false, .voicePlayback = false}, prompter, {}),
               ApplyResult::Applied);
     EXPECT_EQ(program.Get(0x41C000), 0u);
     EXPECT_EQ(program.Get(0x41C462, 2), 0u);

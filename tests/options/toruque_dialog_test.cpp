@@ -6,6 +6,7 @@
 
 #include "calibration/image_fixtures.h"
 #include "calibration/orvix_dlg.h"
+#include "program_document.h"
 #include "resources/string_table.h"
 #include "storage/byte_order.h"
 #include "storage/file_io.h"
@@ -16,14 +17,10 @@
 namespace orvix {
 namespace {
 
+using test::kSizeA;
 using ui::Answer;
 
-// The robot program's documented sizes and places.
-constexpr std::size_t kLayoutA = 4301707;
-constexpr std::size_t kLayoutB = 4309671;
-constexpr std::size_t kWithServoTail = 4304779;
-constexpr std::size_t kTorque = 0xFD2;
-constexpr std::size_t kFirstColour = 0x1342;
+constexpr std::size_t kTorque = 0xFD2; // documented
 
 // A program as it comes: walking step count 4, the servo hook unused, torque on unless asked.
 std::vector<std::uint8_t> Program(std::size_t size, bool layoutB = false, std::uint8_t torque = 1) {
@@ -94,25 +91,28 @@ TEST_F(ToruqueDialogTest, OpeningShowsTheOptionsOfTheProgram) {
         const char* startCode;
     };
     const Case cases[] = {
-        {kLayoutA, false, "1045 xe 1063 xd 1064 -d 1079 -e 1071 -e 1066 -e 1067 -d 5 -e", "1154"},
+        {kSizeA, false, "1045 xe 1063 xd 1064 -d 1079 -e 1071 -e 1066 -e 1067 -d 5 -e", "1154"},
         // Too short for a program: what was read is shown; nothing is applied or coloured.
-        {kLayoutA - 1, false, "1045 -e 1046 xe 5 -d 6 -d 1060 -d 1061 -d 1065 -d", ""},
-        {kLayoutB, true, "1071 -d 5 -e", "1154"},
+        {kSizeA - 1, false, "1045 -e 1046 xe 5 -d 6 -d 1060 -d 1061 -d 1065 -d", ""},
+        {test::kSizeB, true, "1071 -d 5 -e", "1154"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.size);
-        if (c.size < kLayoutA) {
+        if (c.size < kSizeA) {
             prompter.Expect(IDP_WRONG_PROGRAM);
         }
-        const ui::DialogModel& dialog = Open(Program(c.size, c.layoutB, c.size < kLayoutA ? 0 : 1));
+        const ui::DialogModel& dialog = Open(Program(c.size, c.layoutB, c.size < kSizeA ? 0 : 1));
         ExpectStates(dialog, c.states);
         EXPECT_EQ(dialog.GetText(1078), "4");
         EXPECT_EQ(dialog.GetText(1079), c.startCode);
     }
 }
 
-TEST_F(ToruqueDialogTest, TheRemoteBoxesOpenTheirChoicesAndMarkTheProgramChanged) {
-    ui::DialogModel& dialog = Open(Program(kLayoutA));
+// The remote boxes open their choices and mark the program changed; voltage off only warns; the
+// colour boxes write only while orange is checked.
+TEST_F(ToruqueDialogTest, ClickedControls) {
+    ui::DialogModel& dialog = Open(Program(kSizeA));
+    const std::vector<std::uint8_t> before = Doc().image;
     dialog.Click(1062);
     ExpectStates(dialog, "1063 xe 1064 -d 1070 xe 1072 -e");
     EXPECT_TRUE(Doc().programChanged);
@@ -126,25 +126,15 @@ TEST_F(ToruqueDialogTest, TheRemoteBoxesOpenTheirChoicesAndMarkTheProgramChanged
     EXPECT_TRUE(Doc().programChanged);
     dialog.Click(1062);
     ExpectStates(dialog, "1063 xd 1070 -d 1072 -d");
-}
 
-TEST_F(ToruqueDialogTest, VoltageOffOnlyWarns) {
-    ui::DialogModel& dialog = Open(Program(kLayoutA));
-    const std::vector<std::uint8_t> before = Doc().image;
     prompter.Expect(IDP_VOLTAGE_WARNING);
     dialog.Click(1048);
     EXPECT_EQ(prompter.Messages().back().icon, ui::Icon::Warning);
-    EXPECT_EQ(Doc().image, before);
-}
-
-TEST_F(ToruqueDialogTest, TheColourBoxesWriteOnlyWhileOrangeIsChecked) {
-    ui::DialogModel& dialog = Open(Program(kLayoutA));
-    const std::vector<std::uint8_t> before = Doc().image;
     dialog.Click(1061);
     EXPECT_EQ(Doc().image, before);
     dialog.Click(1060); // energy-saving orange, (90, 35, 0)
-    EXPECT_EQ(ReadI16(Doc().image, kFirstColour), 90);
-    EXPECT_EQ(ReadI16(Doc().image, kFirstColour + 2), 35);
+    EXPECT_EQ(ReadI16(Doc().image, 0x1342), 90);
+    EXPECT_EQ(ReadI16(Doc().image, 0x1344), 35);
     prompter.ExpectColour(std::nullopt);
     dialog.Click(6);
     EXPECT_TRUE(dialog.IsChecked(1060));
@@ -155,7 +145,7 @@ TEST_F(ToruqueDialogTest, TheColourBoxesWriteOnlyWhileOrangeIsChecked) {
 
 // OK writes the options and saves with the main dialog's fields, then closes.
 TEST_F(ToruqueDialogTest, OkAppliesAndSavesFromTheMainDialog) {
-    OpenMain(Program(kLayoutA));
+    OpenMain(Program(kSizeA));
     mainOpen->Model().Type(test::DocumentedField(0), "30");
     runner.Expect(130, [](ui::DialogModel& dialog) {
         dialog.Click(1046);
@@ -172,7 +162,7 @@ TEST_F(ToruqueDialogTest, OkAppliesAndSavesFromTheMainDialog) {
 TEST_F(ToruqueDialogTest, AFailedSaveKeepsTheCardAndTheDialog) {
     for (const FileStep step : {FileStep::Read, FileStep::OpenTemporary, FileStep::Write,
                                 FileStep::Flush, FileStep::FolderFlush, FileStep::Rename}) {
-        ui::DialogModel& dialog = Open(Program(kLayoutA));
+        ui::DialogModel& dialog = Open(Program(kSizeA));
         const std::vector<std::uint8_t> before = test::ReadBytes(Card());
         SetFileFaultInjector(
             [&](FileStep now, const std::filesystem::path&) { return now == step; });
@@ -196,11 +186,11 @@ TEST_F(ToruqueDialogTest, ARefusedApplyUnchecksWhatWasRefusedOrCloses) {
         int focus;
     };
     const Case cases[] = {
-        {kLayoutA, {}, IDP_WALK_STEPS_RANGE, Answer::Ok, "", 1078}, // steps typed as 0
-        {kLayoutA, {1066, 1067}, IDP_CHANGE_ARM_ANGLE, Answer::No, "1066 -e 1067 -d", 0},
-        {kLayoutA, {1062}, IDP_ENABLE_REMOTE, Answer::No, "1062 -e 1063 -d 1079 -d", 0},
-        {kWithServoTail, {1062}, IDP_PROGRAMS_ADDED, Answer::Cancel, "1062 xe", 0},
-        {kWithServoTail, {1062}, IDP_PROGRAMS_ADDED, Answer::No, "", 0}, // closes as Cancel
+        {kSizeA, {}, IDP_WALK_STEPS_RANGE, Answer::Ok, "", 1078}, // steps typed as 0
+        {kSizeA, {1066, 1067}, IDP_CHANGE_ARM_ANGLE, Answer::No, "1066 -e 1067 -d", 0},
+        {kSizeA, {1062}, IDP_ENABLE_REMOTE, Answer::No, "1062 -e 1063 -d 1079 -d", 0},
+        {test::kSizeServo, {1062}, IDP_PROGRAMS_ADDED, Answer::Cancel, "1062 xe", 0},
+        {test::kSizeServo, {1062}, IDP_PROGRAMS_ADDED, Answer::No, "", 0}, // closes as Cancel
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
@@ -220,29 +210,24 @@ TEST_F(ToruqueDialogTest, ARefusedApplyUnchecksWhatWasRefusedOrCloses) {
 
 // A patch is saved with the options as the controls show them, which take what it changed.
 TEST_F(ToruqueDialogTest, APatchFileIsKeptAndSaved) {
-    struct Case {
-        std::size_t size;
-        const char* patch;
-        std::size_t at;
+    const std::tuple<std::size_t, const char*, std::size_t> cases[] = {
+        {kSizeA, "276,*,0\n", test::DocumentedBinaryOffset(0, 0)}, // the main dialog's field
+        {kSizeA, "4050,1,0\n", kTorque},                           // the torque option
+        {kSizeA - 1, "4050,1,0\n", kTorque},                       // an image of no program
     };
-    const Case cases[] = {
-        {kLayoutA, "276,*,0\n", test::DocumentedBinaryOffset(0, 0)}, // the main dialog's field
-        {kLayoutA, "4050,1,0\n", kTorque},                           // the torque option
-        {kLayoutA - 1, "4050,1,0\n", kTorque},                       // an image of no program
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.patch);
-        if (c.size < kLayoutA) {
+    for (const auto& [size, patch, at] : cases) {
+        SCOPED_TRACE(patch);
+        if (size < kSizeA) {
             prompter.Expect(IDP_WRONG_PROGRAM);
         }
-        ui::DialogModel& dialog = Open(Program(c.size));
-        test::WriteText(folder / "patch.csv", c.patch);
+        ui::DialogModel& dialog = Open(Program(size));
+        test::WriteText(folder / "patch.csv", patch);
         prompter.ExpectOpenFile(Utf8FromPath(folder / "patch.csv"))
             .Expect(IDP_PATCH_APPLIED)
             .Expect(IDP_WRITE_PROGRAM_DONE);
         dialog.Click(3);
         EXPECT_FALSE(dialog.Ended());
-        EXPECT_EQ(Saved(c.at), 0);
+        EXPECT_EQ(Saved(at), 0);
     }
 }
 
