@@ -73,6 +73,11 @@ constexpr std::array kStrings{
     StringEntry{IDP_UNCHECK_ALL_POWERUPS, "全てのパワーアップのチェックを外しますか？"},
     StringEntry{IDP_HEAD_SWITCH, "アイドリング時に頭のスイッチを押すとペチが独り言を言うようになり"
                                  "ます。\nチェックを外すと元の状態になります。"},
+    StringEntry{IDP_FILE_CHANGED_ELSEWHERE,
+                "ファイル[%1]は読み込んだ後に他のプログラムで変更されています。\n上書きしますか？\n"
+                "いいえを答えると何も書き込みません。"},
+    StringEntry{IDP_CARD_BUSY, "カード[%1]は他のプログラムが使用中です。\nしばらくしてからもう一"
+                               "度実行してください。"},
 };
 
 } // namespace

@@ -44,6 +44,9 @@ inline constexpr int IDP_USER_ADDED = 169;
 inline constexpr int IDP_CHECK_ALL_POWERUPS = 170;
 inline constexpr int IDP_UNCHECK_ALL_POWERUPS = 171;
 inline constexpr int IDP_HEAD_SWITCH = 172;
+// Orvix2's own messages, beyond those of the original program.
+inline constexpr int IDP_FILE_CHANGED_ELSEWHERE = 173;
+inline constexpr int IDP_CARD_BUSY = 174;
 
 // The text of a string-table entry; empty for an unknown ID.
 std::string_view LoadString(int id);
