@@ -21,12 +21,13 @@ namespace {
 // The short variant of the binary form, which carries the attenuator at byte 16.
 constexpr std::size_t kShortImageSize = 4011;
 constexpr std::size_t kAttenuatorOffset = 16;
-// The attenuator's limits on the origin table; on the range-limit tables only what its one byte
-// can hold is refused, so that a value the user never touched does not block the save.
+// The attenuator's limits on the origin table; on the range-limit tables those of its one byte,
+// read back signed, so that a value the user never touched does not block the save and every
+// value accepted shows again as given.
 constexpr int kAttenuatorLow = 0;
 constexpr int kAttenuatorHigh = 7;
 constexpr int kAttenuatorByteLow = -128;
-constexpr int kAttenuatorByteHigh = 255;
+constexpr int kAttenuatorByteHigh = 127;
 // Text form: where the attenuator stands, and the mark of a file that has none.
 constexpr std::size_t kTextAttenuatorPosition = 202;
 constexpr std::size_t kShortTextAttenuatorPosition = 220;
@@ -372,14 +373,38 @@ void ClearValueFields(EditorDocument& document, ui::DialogModel& dialog) {
     document.valuesChanged = false;
 }
 
-void ShowTableValues(const EditorDocument& document, ui::DialogModel& dialog) {
-    if (!document.isBinaryImage) {
-        return;
+TableSnapshot ReadTableValues(const EditorDocument& document) {
+    const std::span<const std::uint8_t> image(document.image);
+    TableSnapshot values;
+    if (document.isBinaryImage) {
+        if (image.size() == kShortImageSize) {
+            values.attenuator = ReadI8(image, kAttenuatorOffset);
+        }
+    } else if (TextHasAttenuator(image)) {
+        values.attenuator = ParseHexValue(image, TextAttenuatorPosition(image.size()));
     }
     for (int k = 0; k < kServoCount; ++k) {
-        if (const auto value =
-                ReadI16(document.image, BinaryValueOffset(k, document.tableSelector))) {
-            dialog.SetInt(ServoField(k), *value);
+        auto& value = values.servos[static_cast<std::size_t>(k)];
+        if (document.isBinaryImage) {
+            value = ReadI16(image, BinaryValueOffset(k, document.tableSelector));
+        } else {
+            value = ParseHexValue(
+                image, static_cast<std::size_t>(TextValuePosition(k, document.tableSelector)));
+        }
+    }
+    return values;
+}
+
+void ShowTableValues(const EditorDocument& document, const TableSnapshot& before,
+                     ui::DialogModel& dialog) {
+    const TableSnapshot now = ReadTableValues(document);
+    if (now.attenuator && now.attenuator != before.attenuator) {
+        dialog.SetInt(IDC_ATTENUATOR, *now.attenuator);
+    }
+    for (int k = 0; k < kServoCount; ++k) {
+        const auto index = static_cast<std::size_t>(k);
+        if (now.servos[index] && now.servos[index] != before.servos[index]) {
+            dialog.SetInt(ServoField(k), *now.servos[index]);
         }
     }
 }
