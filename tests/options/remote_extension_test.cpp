@@ -127,6 +127,7 @@ TEST(RemoteExtensionTest, RemoteConnectionFormInLayoutB) {
     ProgramDocument program(kSizeB, true);
     program.WriteCode("REMOTEBLK.BIN", BlockFile());
     program.WriteCode("REMOTE.BIN", Bytes(8193, 0x5A)); // would be cut by the 0x83 at 0x420000
+    program.WriteCode("VOICE.BIN", Bytes(64, 0));       // no code: as if missing
     test::ScriptedPrompter prompter;
     ASSERT_EQ(Choose(program, Build{.bluetooth = false, .delay = -5}, prompter,
                      {IDP_ENABLE_REMOTE, IDP_CODE_FILE_READ_FAILED, IDP_CODE_FILE_READ_FAILED}),
@@ -232,6 +233,65 @@ TEST(RemoteExtensionTest, HeldTailTakesEditsAndSwitchesFormsCleanly) {
     EXPECT_EQ(program.Get(0x1468D, 4), 0x12345678u);
     EXPECT_EQ(program.Get(0x1D137, 4), 0x0BADF00Du);
     EXPECT_EQ(program.Get(0x41E000 + 8191), 0x5Au);
+    EXPECT_EQ(program.Get(0x46B000), 0x83u);
+}
+
+// The Bluetooth form holds startCode - 1 in 16 bits: a start code outside 1 to 65,536 is refused
+// before anything changes. The remote connection form holds none, so none is refused there.
+TEST(RemoteExtensionTest, StartCodeIsCheckedWhereItIsStored) {
+    struct Case {
+        bool bluetooth;
+        std::int32_t startCode;
+        bool refused;
+        std::uint32_t stored; // at the five +0x62 places
+    };
+    const Case cases[] = {{true, 0, true, 0},           {true, 65537, true, 0},
+                          {true, -5, true, 0},          {true, 1, false, 0x0000},
+                          {true, 65536, false, 0xFFFF}, {false, 0, false, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.startCode);
+        ProgramDocument program(kSizeA);
+        program.WriteCode("REMOTEBLK.BIN", BlockFile());
+        program.WriteCode("VOICE.BIN", {1});
+        program.WriteCode("REMOTE.BIN", {2});
+        const auto before = program.document.image;
+        test::ScriptedPrompter prompter;
+        const ApplyResult result =
+            Choose(program, Build{.bluetooth = c.bluetooth, .startCode = c.startCode}, prompter,
+                   {c.refused ? IDP_OUT_OF_RANGE : IDP_ENABLE_REMOTE});
+        if (c.refused) {
+            EXPECT_EQ(result, ApplyResult::StartCodeRefused);
+            EXPECT_EQ(prompter.Messages()[0].argument, "1～65536");
+            EXPECT_TRUE(program.document.image == before);
+            EXPECT_TRUE(program.document.imageTail.empty());
+            continue;
+        }
+        ASSERT_EQ(result, ApplyResult::Applied);
+        if (c.bluetooth) {
+            for (std::uint32_t k = 0; k < 5; ++k) {
+                EXPECT_EQ(program.Get(0x41C462 + 0x100 * k, 4), c.stored) << k;
+            }
+            EXPECT_EQ(program.Get(0x41CA78), c.stored & 0xFF);
+            EXPECT_EQ(ReadProgramOptions(program.document).options.startCode, c.startCode);
+        }
+    }
+}
+
+// Layout B saved with this editor's own remote tail holds no added programs: a later remote
+// change rebuilds the tail without asking.
+TEST(RemoteExtensionTest, LayoutBWithItsOwnTailIsRebuiltWithoutAsking) {
+    ProgramDocument program(kSizeB, true);
+    program.WriteCode("REMOTEBLK.BIN", BlockFile());
+    program.WriteCode("VOICE.BIN", {0x44});
+    test::ScriptedPrompter prompter;
+    ASSERT_EQ(Choose(program, Build{}, prompter), ApplyResult::Applied);
+    auto& image = program.document.image; // saved and loaded again
+    image.insert(image.end(), program.document.imageTail.begin(), program.document.imageTail.end());
+    program.document.imageTail.clear();
+    ASSERT_EQ(program.document.ImageSize(), 4'738'844u);
+    ASSERT_EQ(Choose(program, Build{.voicePlayback = false}, prompter, {}), ApplyResult::Applied);
+    EXPECT_EQ(program.document.ImageSize(), kSizeB);
+    EXPECT_EQ(program.document.imageTail.size(), kRemoteTail);
     EXPECT_EQ(program.Get(0x46B000), 0x83u);
 }
 
