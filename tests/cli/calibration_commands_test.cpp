@@ -125,7 +125,12 @@ TEST_F(CalibrationCommandTest, SetChecksAsTheWriteButtonDoes) {
     };
     const char* done = "プログラムの書出しに成功しました\n";
     const Case cases[] = {
-        {{"ID3=100", "ID2=176"}, 1, "数字が範囲(-125～175)を越えています\n", 0, 0},
+        {{"ID3=100", "ID2=176"},
+         1,
+         "数字が範囲(-125～175)を越えています\norvix2-cli: refused: ID2=176\n",
+         0,
+         0},
+        {{"ID21=1x"}, 1, "値は10進数で指定してください\norvix2-cli: refused: ID21=1x\n", 0, 0},
         {{"--no-range-limit", "ID2=1500"}, 0, done, 276, 1500},
         {{"--table", "lower", "ID7=5000"}, 0, done, 626 + 2, 5000},
         {{"ID99=5"}, 2, "orvix2-cli: unknown servo 'ID99'; the servos are ID2 to ID21\n", 0, 0},
@@ -135,7 +140,8 @@ TEST_F(CalibrationCommandTest, SetChecksAsTheWriteButtonDoes) {
         WriteBytes(image_, original_);
         const CliResult result = On("calibration", "set", c.arguments);
         EXPECT_EQ(result.status, c.status) << c.arguments.back();
-        EXPECT_TRUE(result.err.ends_with(c.says) && CountLines(result.err) == 1) << result.err;
+        EXPECT_TRUE(result.err.ends_with(c.says) && CountLines(result.err) == CountLines(c.says))
+            << result.err;
         if (c.status != 0) {
             EXPECT_EQ(Card(), original_);
         } else {
@@ -144,7 +150,9 @@ TEST_F(CalibrationCommandTest, SetChecksAsTheWriteButtonDoes) {
     }
     const std::string shortFile = MakeShortFile(5);
     EXPECT_EQ(Run({"calibration", "set", shortFile, "--attenuator", "7"}).status, 0);
-    EXPECT_EQ(Run({"calibration", "set", shortFile, "--attenuator", "8"}).status, 1);
+    const CliResult attenuator = Run({"calibration", "set", shortFile, "--attenuator", "8"});
+    EXPECT_EQ(attenuator.status, 1);
+    EXPECT_TRUE(attenuator.err.ends_with("refused: --attenuator=8\n")) << attenuator.err;
     EXPECT_EQ(ReadBytes(shortFile)[16], 7);
 }
 
