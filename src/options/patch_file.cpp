@@ -140,6 +140,7 @@ PatchOutcome ApplyPatchText(std::span<std::uint8_t> image, std::string_view text
             continue;
         }
         const auto fail = [&](std::string problem) {
+            outcome.errors = 1;
             outcome.errorLine = lineNumber;
             // Enough of the line to find it; a long line is cut.
             outcome.errorText = std::string(line.substr(0, 80)) + (line.size() > 80 ? "..." : "");

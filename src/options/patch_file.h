@@ -26,6 +26,7 @@ struct PatchOutcome {
     bool touchesCalibration = false; // an applied address lies in the calibration table
     // The first error, which ends the reading: its line (counted from 1; 0 when there was none),
     // the line's text, and what is wrong with it. A refused entry also gives its address.
+    int errors = 0; // 1 when an error ended the reading
     int errorLine = 0;
     std::string errorText;
     std::string problem;
