@@ -248,14 +248,14 @@ void NameRefusedField(const ui::DialogModel& dialog, const OptionsArguments& arg
     }
 }
 
-// Reads the written program again and names each requested change it does not hold; false when
-// it holds them all.
-bool ReportChangesNotMade(const CommandContext& context, const OptionsArguments& arguments) {
-    ImageSession written(context, arguments.imagePath);
-    if (!written.Load()) {
-        return true;
-    }
-    const ProgramOptions held = ReadProgramOptions(written.Document()).options;
+// Reads the program as the save wrote it (the image, then its tail), as a load would, and names
+// each requested change it does not hold; false when it holds them all.
+bool ReportChangesNotMade(const CommandContext& context, const OptionsArguments& arguments,
+                          const EditorDocument& saved) {
+    EditorDocument written = saved;
+    written.image.insert(written.image.end(), saved.imageTail.begin(), saved.imageTail.end());
+    written.imageTail.clear();
+    const ProgramOptions held = ReadProgramOptions(written).options;
     bool notMade = false;
     for (const auto& [name, value] : RequestedValues(arguments.assignments)) {
         const FieldControl& field = *FindField(name);
@@ -324,7 +324,8 @@ int SetOptions(const CommandContext& context, const OptionsArguments& arguments)
     }
     // A change the program cannot take (a code file that is missing, an option it has no place
     // for) leaves the rest written: the file says what was made.
-    return ReportChangesNotMade(context, arguments) ? kExitPartial : kExitSuccess;
+    return ReportChangesNotMade(context, arguments, session.Image().Document()) ? kExitPartial
+                                                                                : kExitSuccess;
 }
 
 int SetEyeColour(const CommandContext& context, CliPrompter& prompter,
