@@ -373,6 +373,8 @@ void ClearValueFields(EditorDocument& document, ui::DialogModel& dialog) {
     document.valuesChanged = false;
 }
 
+static_assert(std::tuple_size_v<decltype(TableSnapshot::servos)> == kServoCount);
+
 TableSnapshot ReadTableValues(const EditorDocument& document) {
     const std::span<const std::uint8_t> image(document.image);
     TableSnapshot values;
