@@ -2,7 +2,10 @@
 // for the first, so that neither change is lost while both report success.
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "cli_runner.h"
 #include "resources/string_table.h"
@@ -40,6 +43,21 @@ TEST_F(CardLockCommandTest, TwoWritersAtOnceNeverLoseAChangeUnsaid) {
                 << "round " << round << " writer " << writer << ": exit " << status << err;
         }
     }
+}
+
+// A card another writer holds for longer than the wait: refused with the card's folder, exit 1,
+// nothing written.
+TEST_F(CardLockCommandTest, ABusyCardIsRefused) {
+    MakeCard();
+    const auto original = Card();
+    const int other = ::open((temp_ / "card").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    const CliResult result = On("options", "set", {"walkSteps=12"});
+    ::close(other);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, MessageText({IDP_CARD_BUSY, (temp_ / "card").string()}) + "\n" +
+                              (temp_ / "card").string() + ": held by another program\n");
+    EXPECT_TRUE(Card() == original);
 }
 
 } // namespace
