@@ -30,6 +30,9 @@ constexpr int kAttenuatorLow = 0;
 constexpr int kAttenuatorHigh = 7;
 constexpr int kAttenuatorByteLow = -128;
 constexpr int kAttenuatorByteHigh = 127;
+// The text form holds it in four hexadecimal digits, read back as a signed 16-bit value.
+constexpr int kAttenuatorTextLow = -32768;
+constexpr int kAttenuatorTextHigh = 32767;
 // Text form: where the attenuator stands, and the mark of a file that has none.
 constexpr std::size_t kTextAttenuatorPosition = 202;
 constexpr std::size_t kShortTextAttenuatorPosition = 220;
@@ -252,9 +255,11 @@ bool SaveImageFile(ui::DialogModel& dialog, ui::Prompter& prompter, EditorDocume
     std::optional<int> attenuator;
     if (dialog.IsVisible(IDC_ATTENUATOR)) {
         const bool origins = document.tableSelector == 0;
-        attenuator = ReadValueField(dialog, prompter, IDC_ATTENUATOR, document,
-                                    origins ? kAttenuatorLow : kAttenuatorByteLow,
-                                    origins ? kAttenuatorHigh : kAttenuatorByteHigh);
+        const bool binary = document.isBinaryImage;
+        attenuator = ReadValueField(
+            dialog, prompter, IDC_ATTENUATOR, document,
+            origins ? kAttenuatorLow : (binary ? kAttenuatorByteLow : kAttenuatorTextLow),
+            origins ? kAttenuatorHigh : (binary ? kAttenuatorByteHigh : kAttenuatorTextHigh));
         if (!attenuator) {
             return false;
         }

@@ -294,6 +294,16 @@ TEST_F(ImageFileTest, SaveChangesOnlyTheEditedBytes) {
     expectedText.replace(202, 6, "0x0006");
     EXPECT_EQ(test::ReadText(Card("STARTUP.TXT")), expectedText);
 
+    // The text form holds the attenuator in 16 bits: on a range-limit table 200 stays 200.
+    document.tableSelector = 1;
+    LoadCard(text, "STARTUP.TXT");
+    dialog.SetText(IDC_ATTENUATOR, "200");
+    Save(IDP_WRITE_PROGRAM_DONE);
+    expectedText.assign(text.begin(), text.end());
+    expectedText.replace(202, 6, "0x00c8");
+    EXPECT_EQ(test::ReadText(Card("STARTUP.TXT")), expectedText);
+
+    document.tableSelector = 0;
     const auto noAttenuator = test::MakeTextImage(8000, -1); // keeps its mark
     LoadCard(noAttenuator, "STARTUP.TXT");
     Save(IDP_WRITE_PROGRAM_DONE);
