@@ -34,8 +34,11 @@ bool MayWriteOver(ui::Prompter& prompter, const std::vector<std::string>& change
     for (const std::string& name : changed) {
         detail += (detail.empty() ? "" : "\n") + name;
     }
-    ui::MessageRequest request{IDP_FILE_CHANGED_ELSEWHERE, changed.front(), ui::Buttons::YesNo,
-                               ui::Icon::Warning,          ui::Answer::No,  detail};
+    ui::MessageRequest request{IDP_FILE_CHANGED_ELSEWHERE, changed.front()};
+    request.buttons = ui::Buttons::YesNo;
+    request.icon = ui::Icon::Warning;
+    request.defaultAnswer = ui::Answer::No; // nothing is written over unless the person says so
+    request.detail = detail;
     return prompter.ShowMessage(request) == ui::Answer::Yes;
 }
 
