@@ -164,7 +164,9 @@ bool PutBack(Target& t) {
         }
         const bool renamed = ::rename(t.temporary.c_str(), t.target.c_str()) == 0;
         const int error = errno;
-        if (!renamed) {
+        if (renamed) {
+            SyncFolder(FolderOf(t.target));
+        } else {
             ::unlink(t.temporary.c_str());
         }
         t.temporary.clear();
