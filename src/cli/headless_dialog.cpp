@@ -2,28 +2,12 @@
 
 #include <algorithm>
 
-#include "resources/string_table.h"
-
 namespace orvix::cli {
 
 bool IsWholeNumber(std::string_view text) {
     const std::string_view digits = text.starts_with('-') ? text.substr(1) : text;
     return !digits.empty() &&
            std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-ui::Answer CommandPrompter::ShowMessage(const ui::MessageRequest& request) {
-    if (request.messageId != IDP_FILE_CHANGED_ELSEWHERE) {
-        return prompter_.ShowMessage(request);
-    }
-    ui::MessageRequest refusal = request;
-    refusal.buttons = ui::Buttons::Ok;
-    refusal.icon = ui::Icon::Error;
-    refusal.defaultAnswer = ui::Answer::None;
-    prompter_.ShowMessage(refusal);
-    err_ << "orvix2-cli: " << request.argument
-         << " was changed by another program while the tool ran; nothing was written\n";
-    return ui::Answer::No;
 }
 
 bool HeadlessDialog::Open(std::unique_ptr<ui::DialogController> controller) {

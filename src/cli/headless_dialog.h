@@ -9,34 +9,12 @@
 
 #include "ui/dialog_controller.h"
 #include "ui/dialog_model.h"
-#include "ui/prompter.h"
 
 namespace orvix::cli {
 
 // Whether a value of the command line is a whole number written plainly: decimal digits with at
 // most a leading minus, nothing else (no blanks, sign plus, base prefix, point or exponent).
 bool IsWholeNumber(std::string_view text);
-
-// The prompter of a command that writes card files. The tool reads and writes within one run, so
-// a file that another program changed in between is refused, never written over: the question
-// is shown as a refusal and answered No, whatever --yes says. Everything else goes to the tool's
-// prompter.
-class CommandPrompter : public ui::Prompter {
-public:
-    CommandPrompter(ui::Prompter& prompter, std::ostream& err) : prompter_(prompter), err_(err) {}
-
-    ui::Answer ShowMessage(const ui::MessageRequest& request) override;
-    std::optional<std::string> ChooseOpenFile(const ui::OpenFileRequest& request) override {
-        return prompter_.ChooseOpenFile(request);
-    }
-    std::optional<ui::Rgb> ChooseColour(ui::Rgb initial) override {
-        return prompter_.ChooseColour(initial);
-    }
-
-private:
-    ui::Prompter& prompter_;
-    std::ostream& err_;
-};
 
 // A command acts on one dialog; a child dialog it would open is cancelled.
 class NoChildDialogs : public ui::DialogRunner {

@@ -229,8 +229,7 @@ private:
     const CommandContext& context_;
     ImageSession image_;
     NoChildDialogs runner_;
-    CommandPrompter prompter_{context_.prompter, context_.err};
-    ui::UiServices services_{prompter_, runner_};
+    ui::UiServices services_{context_.prompter, runner_};
     HeadlessDialog dialog_;
 };
 

@@ -52,8 +52,8 @@ class UserListSession {
 public:
     UserListSession(const CommandContext& context, const std::string& imagePath,
                     ScriptRunner::Script dataDialog = {})
-        : image_(context, imagePath), runner_(std::move(dataDialog)),
-          prompter_(context.prompter, context.err), services_{prompter_, runner_},
+        : image_(context, imagePath),
+          runner_(std::move(dataDialog)), services_{context.prompter, runner_},
           dialog_(UserDialogTemplate(), context.err) {}
 
     // False when the image or the list cannot be loaded (the messages have been shown).
@@ -68,7 +68,6 @@ public:
 private:
     ImageSession image_;
     ScriptRunner runner_;
-    CommandPrompter prompter_;
     ui::UiServices services_;
     HeadlessDialog dialog_;
 };

@@ -27,12 +27,17 @@ void RecordAbsent(const EditorDocument& document, const std::string& name, Files
     }
 }
 
-// Asks whether files changed by another program since they were read may be written over; the
-// first is named, every one in the details.
-bool MayWriteOver(ui::Prompter& prompter, const std::vector<std::string>& changed) {
+// Whether files changed by another program since they were read may be written over: the
+// editor asks, the command-line tool refuses. The first is named, every one in the details.
+bool MayWriteOver(const EditorDocument& document, ui::Prompter& prompter,
+                  const std::vector<std::string>& changed) {
     std::string detail;
     for (const std::string& name : changed) {
         detail += (detail.empty() ? "" : "\n") + name;
+    }
+    if (!document.askBeforeOverwritingChanges) {
+        prompter.Failure(IDP_FILE_CHANGED_ELSEWHERE, detail, changed.front(), ui::Icon::Error);
+        return false;
     }
     ui::MessageRequest request{IDP_FILE_CHANGED_ELSEWHERE, changed.front()};
     request.buttons = ui::Buttons::YesNo;
@@ -136,7 +141,7 @@ bool WriteCardFiles(EditorDocument& document, ui::Prompter& prompter,
         }
         replacements.push_back(FileReplacement{path, std::move(bytes), std::move(now), true});
     }
-    if (!changed.empty() && !MayWriteOver(prompter, changed)) {
+    if (!changed.empty() && !MayWriteOver(document, prompter, changed)) {
         return false;
     }
     FileSetReport report;

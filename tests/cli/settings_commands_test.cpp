@@ -4,9 +4,6 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
-#include "cli/cli_prompter.h"
-#include "cli/headless_dialog.h"
-
 #include "cli_runner.h"
 
 namespace orvix::test {
@@ -115,17 +112,6 @@ TEST_F(SettingsCommandTest, WritesWhatWasAskedAndNothingElse) {
         card["servo/SV" + std::string(n) + "_ON.BIN"] = {1, 2, 0xFD, 0};
     }
     EXPECT_EQ(Tree(), card);
-}
-
-// The tool reads and writes in one run: a file changed in between is refused, even with --yes.
-TEST(CommandPrompterTest, RefusesToWriteOverAFileChangedElsewhere) {
-    std::ostringstream err;
-    cli::CliPrompter yes(err, true);
-    cli::CommandPrompter prompter(yes, err);
-    EXPECT_EQ(prompter.Message(173, ui::Buttons::YesNo, ui::Icon::Warning, "RND.BIN"),
-              ui::Answer::No);
-    EXPECT_EQ(prompter.Message(172, ui::Buttons::OkCancel), ui::Answer::Ok);
-    EXPECT_TRUE(Contains(err.str(), "RND.BIN was changed by another program")) << err.str();
 }
 
 } // namespace

@@ -91,6 +91,7 @@ const std::map<int, std::tuple<ui::Buttons, ui::Icon, Answer>> kDocumentedMessag
     {171, {ui::Buttons::YesNo, ui::Icon::Question, Answer::None}},
     {172, {ui::Buttons::OkCancel, ui::Icon::Warning, Answer::None}},
     {173, {ui::Buttons::YesNo, ui::Icon::Warning, Answer::No}},
+    {-173, {ui::Buttons::Ok, ui::Icon::Error, Answer::None}}, // where the document refuses
 };
 
 class BinaryDialogTest : public ::testing::Test {
@@ -99,7 +100,8 @@ protected:
         SetFileFaultInjector(nullptr);
         for (const ui::MessageRequest& m : prompter.Messages()) {
             EXPECT_EQ(std::tuple(m.buttons, m.icon, m.defaultAnswer),
-                      kDocumentedMessages.at(m.messageId))
+                      kDocumentedMessages.at(
+                          m.messageId == 173 && m.buttons == ui::Buttons::Ok ? -173 : m.messageId))
                 << "message " << m.messageId;
         }
     }
@@ -392,6 +394,14 @@ TEST_F(BinaryDialogTest, AFileChangedSinceOpeningIsWrittenOverOnlyOnYes) {
     Do("1:173yes");
     Files changed = Servo("ON", {1, 20, 0xE2, 0}, {}, Hex("VOLUME.BIN=030009"));
     EXPECT_EQ(std::tuple(dialog.Result(), Changed()), std::tuple(ui::kIdOk, changed));
+    // The command-line tool refuses instead of asking.
+    ui::DialogModel& tool = Open(Card());
+    document->askBeforeOverwritingChanges = false;
+    Do("1099=3");
+    test::WriteBytes(folder / "card/VOLUME.BIN", {7, 0});
+    before = OnCard();
+    Do("1:173ok");
+    EXPECT_EQ(std::tuple(tool.Ended(), Changed()), std::tuple(false, Files{}));
 }
 
 // The setting file store below the dialog. Names are found as the card's own file system finds
