@@ -173,7 +173,7 @@ std::optional<UserDate> ParseDateText(std::string_view text) {
 bool LoadNameTable(EditorDocument& document, ui::Prompter& prompter) {
     std::vector<std::uint8_t> bytes;
     FileError error;
-    if (!ReadWholeFile(CardFilePath(CardFolder(document), kNameTableFile), bytes, &error)) {
+    if (!ReadCardFile(CardFolder(document), kNameTableFile, bytes, &error)) {
         prompter.Failure(IDP_BINARY_READ_FAILED, error.Describe(), kNameTableFile, ui::Icon::Error);
         return false;
     }

@@ -158,6 +158,11 @@ TEST_F(UserDialogTest, ANameIsItsSyllablesRead) {
         EXPECT_EQ(NameText(NameTable(document.nameTable), static_cast<int>(k) + 1),
                   cases[k].second);
     }
+    // A second spelling and no exact one: not read, and the message says why.
+    WriteBytes(File("NameTbl.bin"), table);
+    prompter.Expect(IDP_BINARY_READ_FAILED);
+    EXPECT_FALSE(LoadNameTable(document, prompter));
+    EXPECT_TRUE(prompter.Messages().back().detail.ends_with("only in letter case"));
 }
 
 TEST_F(UserDialogTest, TheListShowsTheUsersAndOffersTheFreeSlots) {
