@@ -145,7 +145,16 @@ bool WriteCardFiles(EditorDocument& document, ui::Prompter& prompter,
         return false;
     }
     FileSetReport report;
-    if (!WriteFileSet(replacements, &report)) {
+    const bool written = WriteFileSet(replacements, &report);
+    // What holds its new content is the editor's own writing, also after a put-back that failed,
+    // and no other program's change to ask about on the next try.
+    for (std::size_t i = 0; i < replacements.size(); ++i) {
+        Bytes now;
+        if (written || (ReadWholeFile(replacements[i].path, now) && now == replacements[i].bytes)) {
+            asRead[files[i].name] = replacements[i].bytes;
+        }
+    }
+    if (!written) {
         std::string name = files.front().name;
         for (std::size_t i = 0; i < replacements.size(); ++i) {
             if (replacements[i].path == report.error.path) {
@@ -154,9 +163,6 @@ bool WriteCardFiles(EditorDocument& document, ui::Prompter& prompter,
         }
         prompter.Failure(IDP_BINARY_WRITE_FAILED, report.Describe(), name, ui::Icon::Error);
         return false;
-    }
-    for (std::size_t i = 0; i < replacements.size(); ++i) {
-        asRead[files[i].name] = replacements[i].bytes;
     }
     return true;
 }
