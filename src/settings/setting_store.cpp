@@ -36,7 +36,7 @@ bool MayWriteOver(const EditorDocument& document, ui::Prompter& prompter,
         detail += (detail.empty() ? "" : "\n") + name;
     }
     if (!document.askBeforeOverwritingChanges) {
-        prompter.Failure(IDP_FILE_CHANGED_ELSEWHERE, detail, changed.front(), ui::Icon::Error);
+        prompter.Failure(IDP_FILE_CHANGED_ELSEWHERE, detail, changed.front());
         return false;
     }
     ui::MessageRequest request{IDP_FILE_CHANGED_ELSEWHERE, changed.front()};
