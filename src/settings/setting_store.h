@@ -55,10 +55,11 @@ struct CardFileWrite {
 
 // Writes the files as one, holding the card lock: a card busy with another writer shows message
 // 174. A file that no longer holds what asRead says is asked about with message 173 (No, the
-// default, writes nothing), or refused where the document does not ask. Then every file is written or
-// none: a target that cannot be written (also a name that several files spell in other letter
-// cases) or a failure at any step shows message 154 naming the file, with every file's state in
-// its details when a put-back failed too. asRead is brought up to date with what was written.
+// default, writes nothing), or refused where the document does not ask. Then every file is
+// written or none: a target that cannot be written (also a name that several files spell in
+// other letter cases) or a failure at any step shows message 154 naming the file, with every
+// file's state in its details when a put-back failed too. asRead is brought up to date with
+// what the files now hold of the editor's writing.
 bool WriteCardFiles(EditorDocument& document, ui::Prompter& prompter,
                     std::span<const CardFileWrite> files, FilesAsRead& asRead);
 
