@@ -336,8 +336,12 @@ bool CBinaryDialog::ServoFilesWritten(bool arms, bool walking) const {
         return false; // never from the empty, disabled arm edits
     }
     const bool changed = Marked(arms ? kChangedArmServoParameters : kChangedServoParameters);
+    // The walking box alone asks for the walking files of both groups; beside changed values,
+    // for those of the groups that changed.
+    const bool noneChanged =
+        !Marked(kChangedServoParameters) && !(armServoFiles_ && Marked(kChangedArmServoParameters));
     return walking ? Model().IsChecked(IDC_SERVO_WALKING) &&
-                         (changed || Marked(kChangedWalkingServoParameters))
+                         (changed || (Marked(kChangedWalkingServoParameters) && noneChanged))
                    : changed;
 }
 

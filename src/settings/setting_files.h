@@ -85,7 +85,8 @@ inline constexpr std::uint8_t kTvMakerWritten = 0x20;
 // The head switch: bit 0 of one byte.
 inline constexpr std::string_view kHeadSwitchFile = "ENABLEINITML.BIN";
 // The servo parameters change as two groups, legs and arms, each written only when its values
-// changed; a click on the walking box asks for the walking files of both.
+// changed, with its walking files when the walking box is checked; a click on the walking box
+// with no value changed asks for the walking files of both.
 inline constexpr std::uint32_t kChangedServoParameters = 0x10000; // the leg servos
 inline constexpr std::uint32_t kChangedArmServoParameters = 0x20000;
 inline constexpr std::uint32_t kChangedWalkingServoParameters = 0x40000;

@@ -230,9 +230,10 @@ TEST_F(BinaryDialogTest, OkWritesExactlyTheChangedFiles) {
              "servo/SV18_ON.BIN=07020300 servo/SV19_ON.BIN=07020300 "
              "servo/SV20_ON.BIN=07020300 servo/SV21_ON.BIN=07020300")},
         {"-servo/SV16_ON.BIN", "1120=5", Servo("ON", {10, 20, 5, 0})},
-        // The walking box asks for the walking files of both groups, the values as shown.
+        // The walking box alone asks for the walking files of both groups, the values as shown;
+        // beside a changed group, for that group's.
         {"", "1121", Servo("off", {10, 20, 0xE2, 0}, arms), "", true},
-        {"", "1121 1118=1", Servo("off", {1, 20, 0xE2, 0}, arms, Servo("ON", {1, 20, 0xE2, 0})), "",
+        {"", "1121 1118=1", Servo("off", {1, 20, 0xE2, 0}, {}, Servo("ON", {1, 20, 0xE2, 0})), "",
          true},
         // The QR boxes: bits of no box kept; the random value of a power-up on request.
         {"QRCODE_FLAGBIT.BIN=7FAFFFFF8FFF0000 RND.BIN=FF", "1140",
