@@ -213,7 +213,17 @@ bool WriteDemoCode(const std::filesystem::path& folder, std::ostream& err) {
 }
 
 bool MakeDemoCard(const std::filesystem::path& folder, Layout layout, std::ostream& err) {
+    // Only a folder that is missing or empty: anything in it may be a real card, whatever its
+    // files are called.
     std::error_code error;
+    const auto status = std::filesystem::symlink_status(folder, error);
+    if (std::filesystem::exists(status) &&
+        (!std::filesystem::is_directory(folder, error) || error ||
+         !std::filesystem::is_empty(folder, error) || error)) {
+        err << "orvix2-cli: " << Utf8FromPath(folder)
+            << " is not an empty folder; the demo card is made only in a new or empty one\n";
+        return false;
+    }
     std::filesystem::create_directories(folder, error);
     if (error || !std::filesystem::is_directory(folder, error)) {
         err << "orvix2-cli: cannot make the folder " << Utf8FromPath(folder) << '\n';

@@ -59,7 +59,8 @@ std::vector<std::uint8_t> MakeDemoNameTable();
 std::array<UserRecord, 2> DemoUsers();
 bool WriteDemoUsers(const std::filesystem::path& folder, std::ostream& err);
 
-// Makes the folder when needed, then every file of the demo card.
+// Makes the folder when needed, then every file of the demo card; refuses a folder that holds
+// anything, or a path that is no folder.
 bool MakeDemoCard(const std::filesystem::path& folder, Layout layout, std::ostream& err);
 
 } // namespace orvix::cli

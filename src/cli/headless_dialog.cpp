@@ -1,6 +1,14 @@
 #include "cli/headless_dialog.h"
 
+#include <algorithm>
+
 namespace orvix::cli {
+
+bool IsWholeNumber(std::string_view text) {
+    const std::string_view digits = text.starts_with('-') ? text.substr(1) : text;
+    return !digits.empty() &&
+           std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
 
 bool HeadlessDialog::Open(std::unique_ptr<ui::DialogController> controller) {
     controller_ = std::move(controller);

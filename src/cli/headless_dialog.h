@@ -12,6 +12,10 @@
 
 namespace orvix::cli {
 
+// Whether a value of the command line is a whole number written plainly: decimal digits with at
+// most a leading minus, nothing else (no blanks, sign plus, base prefix, point or exponent).
+bool IsWholeNumber(std::string_view text);
+
 // A command acts on one dialog; a child dialog it would open is cancelled.
 class NoChildDialogs : public ui::DialogRunner {
 public:

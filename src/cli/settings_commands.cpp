@@ -1,5 +1,6 @@
 #include "cli/settings_commands.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <memory>
@@ -110,7 +111,7 @@ public:
             if (!dialog_.Reachable(name, key->control)) {
                 return kExitUsage;
             }
-            return dialog_.ClickTo(key->control, value == "on") ? kExitSuccess : kExitFailure;
+            return Answered(assignment, dialog_.ClickTo(key->control, value == "on"));
         case KeyKind::Number:
             return Type(name, key->control, value);
         case KeyKind::Birthday: {
@@ -126,20 +127,24 @@ public:
             if (value == "variable") {
                 return dialog_.ClickTo(IDC_RANDOM_VARIABLE, true) ? kExitSuccess : kExitFailure;
             }
+            if (!IsWholeNumber(value)) {
+                return Usage("random takes variable or a whole number, not '" + value + "'");
+            }
             dialog_.ClickTo(IDC_RANDOM_FIXED, true);
             return Type(name, IDC_RANDOM_VALUE, value);
         case KeyKind::TvMaker: {
             if (value.size() != 1 || value[0] < '0' || value[0] > '7') {
                 return Usage("tvMaker takes 0 to 7, not '" + value + "'");
             }
-            const int button = IDC_TV_FIRST + (value[0] - '0');
-            dialog_.ClickTo(button, true); // the maker buttons are always there to click
+            // Clicked even when it shows already, as a person's click records the maker too.
+            dialog_.Click(IDC_TV_FIRST + (value[0] - '0'));
             return kExitSuccess;
         }
         case KeyKind::Servo: {
             const std::vector<std::string> parts = Split(value);
-            if (parts.size() != 3) {
-                return Usage(name + " takes MARGIN,SLOPE,PUNCH, not '" + value + "'");
+            if (parts.size() != 3 || !std::all_of(parts.begin(), parts.end(), IsWholeNumber)) {
+                return Usage(name + " takes MARGIN,SLOPE,PUNCH as whole numbers, not '" + value +
+                             "'");
             }
             for (int i = 0; i < 3; ++i) {
                 const int status = Type(name, key->control + i, parts[static_cast<std::size_t>(i)]);
@@ -150,15 +155,41 @@ public:
             return kExitSuccess;
         }
         case KeyKind::PowerUps:
-            return AssignPowerUps(value);
+            return AssignPowerUps(assignment, value);
         }
         return kExitUsage;
+    }
+
+    // The assignment whose controls hold the focus, which OK gives to the value it refused.
+    std::optional<std::string> Refused(const std::vector<std::string>& assignments) {
+        const int focus = Model().Focus();
+        std::optional<std::string> refused; // the last to type into the control
+        for (const std::string& assignment : assignments) {
+            const Key* key = FindKey(assignment.substr(0, assignment.find('=')));
+            const int count = key->kind == KeyKind::Servo                                    ? 3
+                              : key->kind == KeyKind::Birthday                               ? 2
+                              : key->kind == KeyKind::Number || key->kind == KeyKind::Random ? 1
+                                                                                             : 0;
+            if (focus >= key->control && focus < key->control + count) {
+                refused = assignment;
+            }
+        }
+        return refused;
     }
 
 private:
     int Usage(const std::string& why) {
         context_.err << "orvix2-cli: " << why << '\n';
         return kExitUsage;
+    }
+
+    // A click a question answered No undid: the key was not applied.
+    int Answered(const std::string& assignment, bool applied) {
+        if (!applied) {
+            context_.err << "orvix2-cli: " << assignment
+                         << " was not made: its question was answered No (--yes answers Yes)\n";
+        }
+        return applied ? kExitSuccess : kExitFailure;
     }
 
     int Type(const std::string& name, int id, const std::string& text) {
@@ -170,9 +201,9 @@ private:
     }
 
     // "all", "none", or "+N,-N,…" for single instalments 1 to 41.
-    int AssignPowerUps(const std::string& value) {
+    int AssignPowerUps(const std::string& assignment, const std::string& value) {
         if (value == "all" || value == "none") {
-            return dialog_.ClickTo(kAllPowerUpsBox, value == "all") ? kExitSuccess : kExitFailure;
+            return Answered(assignment, dialog_.ClickTo(kAllPowerUpsBox, value == "all"));
         }
         std::vector<std::pair<int, bool>> boxes;
         for (const std::string& part : Split(value)) {
@@ -310,7 +341,13 @@ int SetSettings(const CommandContext& context, const SettingsArguments& argument
         return status; // a question undid what a key asked for: nothing is written
     }
     session.Dialog().Click(IDC_OK);
-    return session.Dialog().EndedWithOk() ? kExitSuccess : kExitFailure;
+    if (session.Dialog().EndedWithOk()) {
+        return kExitSuccess;
+    }
+    if (const std::optional<std::string> refused = session.Refused(arguments.assignments)) {
+        context.err << "orvix2-cli: " << *refused << " was refused; nothing was written\n";
+    }
+    return kExitFailure;
 }
 
 int RestoreSettings(const CommandContext& context, const SettingsArguments& arguments) {

@@ -197,7 +197,7 @@ int SetUser(const CommandContext& context, const UserCommands& commands) {
         if (commands.nameIndex->count() > 0) {
             data.ChooseItem(IDC_NAME, arguments.nameIndex - kFirstOfferedName);
         }
-        const std::pair<const CLI::Option*, std::pair<int, const std::string*>> dates[] = {
+        const std::pair<CLI::Option*, std::pair<int, const std::string*>> dates[] = {
             {commands.birthday, {IDC_BIRTHDAY, &arguments.birthday}},
             {commands.anniversary, {IDC_ANNIVERSARY, &arguments.anniversary}},
             {commands.specialDay, {IDC_SPECIAL_DAY, &arguments.specialDay}},
@@ -223,6 +223,12 @@ int SetUser(const CommandContext& context, const UserCommands& commands) {
             }
         }
         data.Click(IDC_OK);
+        for (const auto& [option, box] : dates) {
+            if (!data.Ended() && data.Focus() == box.first) {
+                context.err << "orvix2-cli: " << option->get_name() << " '" << *box.second
+                            << "' was refused; nothing was written\n";
+            }
+        }
     };
     UserListSession session(context, arguments.imagePath, fill);
     if (!session.Open()) {
@@ -297,13 +303,21 @@ void DefineUserCommands(CLI::App& app, UserCommands& commands) {
     commands.set = users->add_subcommand(
         "set", "Change a user as the user data dialog does, then OK; what is not given stays");
     addImage(commands.set);
+    // Numbers as plain decimal digits: no sign plus, blanks, base prefix or point.
+    const CLI::Validator whole(
+        [](std::string& value) {
+            return IsWholeNumber(value) ? std::string() : "a whole number, not '" + value + "'";
+        },
+        "INTEGER");
     commands.set->add_option("NUMBER", a.number, "The user number, 1 to 10")
         ->required()
+        ->check(whole)
         ->check(CLI::Range(1, kUserSlotCount));
     commands.nameIndex =
         commands.set
             ->add_option("--name-index", a.nameIndex,
                          "The name by its entry in the name table, 1 to 2324 (users names)")
+            ->check(whole)
             ->check(CLI::Range(kFirstOfferedName, kFirstOfferedName + kOfferedNameCount - 1));
     commands.birthday =
         commands.set->add_option("--birthday", a.birthday, "MONTH/DAY, or \"\" for none");

@@ -51,29 +51,9 @@ constexpr MarkEntry kMarks[] = {
     {IDC_RANDOM_VALUE, IDC_RANDOM_VALUE, BitOf(kSlotRandom)},
     {IDC_VOLUME, IDC_VOLUME, BitOf(kSlotVolume)},
     {IDC_TV_FIRST, IDC_TV_LAST, BitOf(kSlotTvMaker)},
-    {IDC_LEG_MARGIN, IDC_SERVO_WALKING, kChangedServoParameters},
-    {IDC_ARM_MARGIN, IDC_ARM_PUNCH, kChangedServoParameters},
-};
-
-// What a changed value must be before it is cut to its bytes, in the order of writing; the
-// time-outs and voltages, written last, take theirs from the catalogue.
-struct Limit {
-    int firstId;
-    int lastId;
-    std::uint32_t bit;
-    std::int64_t low;
-    std::int64_t high;
-};
-
-constexpr Limit kLimits[] = {
-    {IDC_BIRTH_MONTH, IDC_BIRTH_MONTH, BitOf(kSlotBirthday), SettingFileOf(kSlotBirthday).low,
-     SettingFileOf(kSlotBirthday).high},
-    {IDC_BIRTH_DAY, IDC_BIRTH_DAY, BitOf(kSlotBirthday), kDayLow, kDayHigh},
-    {IDC_RANDOM_VALUE, IDC_RANDOM_VALUE, BitOf(kSlotRandom), kRandomLow, kRandomHigh},
-    {IDC_VOLUME, IDC_VOLUME, BitOf(kSlotVolume), SettingFileOf(kSlotVolume).low,
-     SettingFileOf(kSlotVolume).high},
-    {IDC_LEG_MARGIN, IDC_LEG_PUNCH, kChangedServoParameters, kServoValueLow, kServoValueHigh},
-    {IDC_ARM_MARGIN, IDC_ARM_PUNCH, kChangedServoParameters, kServoValueLow, kServoValueHigh},
+    {IDC_LEG_MARGIN, IDC_LEG_PUNCH, kChangedServoParameters},
+    {IDC_SERVO_WALKING, IDC_SERVO_WALKING, kChangedWalkingServoParameters},
+    {IDC_ARM_MARGIN, IDC_ARM_PUNCH, kChangedArmServoParameters},
 };
 
 std::uint8_t LowByte(long long value) {
@@ -149,6 +129,7 @@ void CBinaryDialog::OnInitDialog() {
     armServoFiles_ = false;
     if (ReadSettingFiles()) {
         ReadServoFiles();
+        RecordFilesAsRead(document_, WrittenFileNames(), asRead_);
     } else {
         Model().EndDialog(ui::kIdCancel); // nothing written
     }
@@ -161,7 +142,7 @@ bool CBinaryDialog::ReadSettingFiles() {
     const Bytes& b = document_.settingBuffer;
     const auto read = [&](int slot, auto show) {
         const std::string name(slot == kNoSlot ? kHeadSwitchFile : SettingFileOf(slot).name);
-        if (!ReadBinaryFile(document_, services_.prompter, name, slot, true)) {
+        if (!ReadBinaryFile(document_, services_.prompter, name, slot, true, &asRead_)) {
             return false;
         }
         show();
@@ -227,7 +208,8 @@ void CBinaryDialog::ShowTvMaker(int maker) {
 void CBinaryDialog::ReadServoFiles() {
     ui::DialogModel& dialog = Model();
     const auto readGroup = [&](int number, int marginId) {
-        if (!ReadBinaryFile(document_, services_.prompter, ServoFileName(number), kNoSlot, false)) {
+        if (!ReadBinaryFile(document_, services_.prompter, ServoFileName(number), kNoSlot, false,
+                            &asRead_)) {
             return false;
         }
         for (int k = 0; k < 3; ++k) {
@@ -311,6 +293,24 @@ void CBinaryDialog::OnAllPowerUps(int) {
 
 // --- save sequence -----------------------------------------------------------------------------
 
+// Every file the dialog may write, as read when it opened.
+std::vector<std::string> CBinaryDialog::WrittenFileNames() {
+    std::vector<std::string> names;
+    for (const SettingFile& file : kSettingFiles) {
+        if (file.changeBit != 0) {
+            names.emplace_back(file.name);
+        }
+    }
+    names.emplace_back(kHeadSwitchFile);
+    for (int number = kServoLegFirst; number <= kServoArmLast; ++number) {
+        if (number <= kServoLegLast || number >= kServoArmFirst) {
+            names.push_back(ServoFileName(number, false));
+            names.push_back(ServoFileName(number, true));
+        }
+    }
+    return names;
+}
+
 void CBinaryDialog::OnOk(int) {
     // Every value is checked before the first file is written, so a refusal leaves the card
     // as it was.
@@ -319,48 +319,77 @@ void CBinaryDialog::OnOk(int) {
         services_.prompter.Message(IDP_DATA_RANGE_WRONG, ui::Buttons::Ok, ui::Icon::Error);
         return;
     }
-    if (WriteChangedFiles()) {
-        Model().EndDialog(ui::kIdOk);
+    if (!WriteCardFiles(document_, services_.prompter, ChangedFiles(), asRead_)) {
+        return; // nothing written: the values stay in the dialog for another try
     }
+    document_.powerUpFlags = CollectPowerUpFlags(Model(), document_.powerUpFlags);
+    document_.headSwitchEnabled = Model().IsChecked(IDC_HEAD_SWITCH);
+    Model().EndDialog(ui::kIdOk);
 }
 
-long long CBinaryDialog::Number(int id) const {
-    return ui::ParseDialogWholeNumber(Model().GetText(id)).value_or(0);
+std::optional<long long> CBinaryDialog::Number(int id) const {
+    return ui::ParseDialogWholeNumber(Model().GetText(id));
+}
+
+bool CBinaryDialog::ServoFilesWritten(bool arms, bool walking) const {
+    if (arms && !armServoFiles_) {
+        return false; // never from the empty, disabled arm edits
+    }
+    const bool changed = Marked(arms ? kChangedArmServoParameters : kChangedServoParameters);
+    // The walking box alone asks for the walking files of both groups; beside changed values,
+    // for those of the groups that changed.
+    const bool noneChanged =
+        !Marked(kChangedServoParameters) && !(armServoFiles_ && Marked(kChangedArmServoParameters));
+    return walking ? Model().IsChecked(IDC_SERVO_WALKING) &&
+                         (changed || (Marked(kChangedWalkingServoParameters) && noneChanged))
+                   : changed;
 }
 
 int CBinaryDialog::FirstRefusedField() const {
-    for (const Limit& limit : kLimits) {
-        for (int id = limit.firstId; id <= limit.lastId && Marked(limit.bit); ++id) {
-            // A variable random value writes none of its edit.
-            if (id == IDC_RANDOM_VALUE && Model().IsChecked(IDC_RANDOM_VARIABLE)) {
-                continue;
-            }
-            // A fixed random value whose byte is 0xFF would read back as "variable".
-            const long long value = Number(id);
-            if (value < limit.low || value > limit.high ||
-                (id == IDC_RANDOM_VALUE && LowByte(value) == kRandomVariable)) {
-                return id;
-            }
-        }
+    struct Field {
+        int id;
+        bool written;
+        std::int64_t low, high;
+    };
+    const auto servo = [&](bool arms) {
+        return ServoFilesWritten(arms, false) || ServoFilesWritten(arms, true);
+    };
+    const bool random = Marked(BitOf(kSlotRandom)) && Model().IsChecked(IDC_RANDOM_FIXED);
+    std::vector<Field> fields{
+        {IDC_BIRTH_MONTH, Marked(BitOf(kSlotBirthday)), SettingFileOf(kSlotBirthday).low,
+         SettingFileOf(kSlotBirthday).high},
+        {IDC_BIRTH_DAY, Marked(BitOf(kSlotBirthday)), kDayLow, kDayHigh},
+        {IDC_RANDOM_VALUE, random, kRandomLow, kRandomHigh},
+        {IDC_VOLUME, Marked(BitOf(kSlotVolume)), SettingFileOf(kSlotVolume).low,
+         SettingFileOf(kSlotVolume).high},
+    };
+    for (int k = 0; k < 3; ++k) {
+        fields.push_back({IDC_LEG_MARGIN + k, servo(false), kServoValueLow, kServoValueHigh});
+    }
+    for (int k = 0; k < 3; ++k) {
+        fields.push_back({IDC_ARM_MARGIN + k, servo(true), kServoValueLow, kServoValueHigh});
     }
     for (const NumberSetting& number : kNumbers) {
         const SettingFile& file = SettingFileOf(number.slot);
-        const long long value = Number(number.id);
-        if (Marked(file.changeBit) && (value < file.low || value > file.high)) {
-            return number.id;
+        fields.push_back({number.id, Marked(file.changeBit), file.low, file.high});
+    }
+    for (const Field& field : fields) {
+        // Only a whole number is taken, and only one its file gives back as typed: a fixed
+        // random value whose byte is 0xFF would read back as "variable".
+        const std::optional<long long> value = Number(field.id);
+        if (field.written &&
+            (!value || *value < field.low || *value > field.high ||
+             (field.id == IDC_RANDOM_VALUE && LowByte(*value) == kRandomVariable))) {
+            return field.id;
         }
     }
     return 0;
 }
 
-bool CBinaryDialog::WriteSetting(int slot, std::span<const std::uint8_t> value) {
-    return !Marked(BitOf(slot)) || WriteBinaryFile(document_, services_.prompter,
-                                                   std::string(SettingFileOf(slot).name), value);
-}
-
-// The files of the changed settings, in their fixed order; false at the first failed write.
-bool CBinaryDialog::WriteChangedFiles() {
+// The files of the changed settings, in their fixed order, with their new values.
+std::vector<CardFileWrite> CBinaryDialog::ChangedFiles() const {
     const ui::DialogModel& dialog = Model();
+    const auto number = [&](int id) { return Number(id).value_or(0); };
     const auto box = [&](int id) { return Bytes{static_cast<std::uint8_t>(dialog.IsChecked(id))}; };
     // The volume and the TV maker are 16-bit values whose high byte is 0, written as wide as
     // the file was read (one byte or two).
@@ -368,72 +397,55 @@ bool CBinaryDialog::WriteChangedFiles() {
         return document_.settingSizes[static_cast<std::size_t>(slot)] >= 2 ? Bytes{value, 0}
                                                                            : Bytes{value};
     };
+    std::vector<CardFileWrite> files;
+    const auto add = [&](int slot, Bytes value) {
+        if (Marked(BitOf(slot))) {
+            files.push_back({std::string(SettingFileOf(slot).name), std::move(value)});
+        }
+    };
     int maker = 0;
     while (IDC_TV_FIRST + maker <= IDC_TV_LAST && !dialog.IsChecked(IDC_TV_FIRST + maker)) {
         ++maker;
     }
-    const std::uint8_t random =
-        dialog.IsChecked(IDC_RANDOM_VARIABLE) ? kRandomVariable : LowByte(Number(IDC_RANDOM_VALUE));
-    if (!WriteSetting(kSlotInitialised, box(IDC_INITIALISED)) ||
-        !WriteSetting(kSlotBirthday,
-                      Bytes{LowByte(Number(IDC_BIRTH_MONTH)), LowByte(Number(IDC_BIRTH_DAY))}) ||
-        !WriteSetting(kSlotBoardError, box(IDC_IGNORE_BOARD_ERROR)) ||
-        !WriteSetting(kSlotUserWarning, box(IDC_IGNORE_USER_WARNING)) ||
-        !WriteSetting(kSlotRandom, Bytes{random}) ||
-        !WriteSetting(kSlotVolume, asWideAsRead(kSlotVolume, LowByte(Number(IDC_VOLUME)))) ||
-        !WriteSetting(kSlotTvMaker, asWideAsRead(kSlotTvMaker, static_cast<std::uint8_t>(
-                                                                   maker | kTvMakerWritten))) ||
-        !WriteServoFiles() || !WritePowerUps()) {
-        return false;
-    }
-    for (const NumberSetting& number : kNumbers) {
-        std::array<std::uint8_t, 4> value{};
-        WriteU32(value, 0, static_cast<std::uint32_t>(Number(number.id)));
-        if (!WriteSetting(number.slot, std::span(value).first(SettingFileOf(number.slot).width))) {
-            return false;
-        }
-    }
-    const bool headSwitch = dialog.IsChecked(IDC_HEAD_SWITCH);
-    return headSwitch == document_.headSwitchEnabled ||
-           WriteBinaryFile(document_, services_.prompter, std::string(kHeadSwitchFile),
-                           box(IDC_HEAD_SWITCH));
-}
-
-bool CBinaryDialog::WritePowerUps() {
-    if (!Marked(BitOf(kSlotPowerUps))) {
-        return true;
-    }
-    document_.powerUpFlags = CollectPowerUpFlags(Model(), document_.powerUpFlags);
-    std::array<std::uint8_t, 8> value{};
-    WriteU32(value, 0, static_cast<std::uint32_t>(document_.powerUpFlags));
-    WriteU32(value, 4, static_cast<std::uint32_t>(document_.powerUpFlags >> 32));
-    return WriteSetting(kSlotPowerUps, value);
-}
-
-bool CBinaryDialog::WriteServoFiles() {
-    if (!Marked(kChangedServoParameters)) {
-        return true;
-    }
-    // The arm files only when they were there to be shown, never from empty disabled edits.
-    const bool walking = Model().IsChecked(IDC_SERVO_WALKING);
-    const auto writeGroup = [&](int first, int last, int marginId) {
-        const Bytes value{LowByte(Number(marginId)), LowByte(Number(marginId + 1)),
-                          LowByte(Number(marginId + 2)), 0};
-        for (const bool walkingFiles : {false, true}) {
-            if (walkingFiles && !walking) {
-                break;
-            }
-            for (int number = first; number <= last; ++number) {
-                if (!WriteBinaryFile(document_, services_.prompter,
-                                     ServoFileName(number, walkingFiles), value)) {
-                    return false;
-                }
+    add(kSlotInitialised, box(IDC_INITIALISED));
+    add(kSlotBirthday, {LowByte(number(IDC_BIRTH_MONTH)), LowByte(number(IDC_BIRTH_DAY))});
+    add(kSlotBoardError, box(IDC_IGNORE_BOARD_ERROR));
+    add(kSlotUserWarning, box(IDC_IGNORE_USER_WARNING));
+    add(kSlotRandom, {dialog.IsChecked(IDC_RANDOM_VARIABLE) ? kRandomVariable
+                                                            : LowByte(number(IDC_RANDOM_VALUE))});
+    add(kSlotVolume, asWideAsRead(kSlotVolume, LowByte(number(IDC_VOLUME))));
+    add(kSlotTvMaker,
+        asWideAsRead(kSlotTvMaker, static_cast<std::uint8_t>(maker | kTvMakerWritten)));
+    // The servo files: legs, then arms, each group's own files, then its walking files.
+    for (const bool arms : {false, true}) {
+        const int margin = arms ? IDC_ARM_MARGIN : IDC_LEG_MARGIN;
+        const Bytes value{LowByte(number(margin)), LowByte(number(margin + 1)),
+                          LowByte(number(margin + 2)), 0};
+        for (const bool walking : {false, true}) {
+            for (int servo = arms ? kServoArmFirst : kServoLegFirst;
+                 ServoFilesWritten(arms, walking) &&
+                 servo <= (arms ? kServoArmLast : kServoLegLast);
+                 ++servo) {
+                files.push_back({ServoFileName(servo, walking), value});
             }
         }
-        return true;
-    };
-    return writeGroup(kServoLegFirst, kServoLegLast, IDC_LEG_MARGIN) &&
-           (!armServoFiles_ || writeGroup(kServoArmFirst, kServoArmLast, IDC_ARM_MARGIN));
+    }
+    const std::uint64_t flags = CollectPowerUpFlags(dialog, document_.powerUpFlags);
+    Bytes powerUps(8);
+    WriteU32(powerUps, 0, static_cast<std::uint32_t>(flags));
+    WriteU32(powerUps, 4, static_cast<std::uint32_t>(flags >> 32));
+    add(kSlotPowerUps, powerUps);
+    for (const NumberSetting& setting : kNumbers) {
+        Bytes value(4);
+        WriteU32(value, 0, static_cast<std::uint32_t>(number(setting.id)));
+        value.resize(SettingFileOf(setting.slot).width);
+        add(setting.slot, value);
+    }
+    // The head switch only when it differs from what was read, whatever was clicked between.
+    if (dialog.IsChecked(IDC_HEAD_SWITCH) != document_.headSwitchEnabled) {
+        files.push_back({std::string(kHeadSwitchFile), box(IDC_HEAD_SWITCH)});
+    }
+    return files;
 }
 
 } // namespace orvix

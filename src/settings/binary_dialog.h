@@ -1,15 +1,18 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "calibration/editor_document.h"
+#include "settings/setting_store.h"
 #include "ui/dialog_controller.h"
 
 namespace orvix {
 
 // The settings data dialog: every setting file of the card at once; OK checks every changed
-// setting, then writes the changed files in a fixed order.
+// setting, then writes the changed files as one, unless another program changed one since.
 class CBinaryDialog : public ui::DialogController {
 public:
     CBinaryDialog(ui::UiServices& services, EditorDocument& document);
@@ -35,19 +38,20 @@ private:
     void ShowTvMaker(int maker);
     void ReadServoFiles();
 
-    // The save sequence: the first changed field whose value its bytes cannot hold, or 0.
+    // The save sequence: the first field OK would write whose text is no whole number its file
+    // gives back as typed, or 0; then the files to write, in their fixed order.
     int FirstRefusedField() const;
-    bool WriteChangedFiles();
-    // Writes the value into the setting's file when the setting is marked changed.
-    bool WriteSetting(int slot, std::span<const std::uint8_t> value);
-    bool WritePowerUps();
-    bool WriteServoFiles();
-    long long Number(int id) const; // the whole number in an edit; no number reads as 0
+    std::vector<CardFileWrite> ChangedFiles() const;
+    // Whether OK writes the servo files of the legs or the arms, their own or their walking ones.
+    bool ServoFilesWritten(bool arms, bool walking) const;
+    std::optional<long long> Number(int id) const; // the whole number in an edit, if it is one
+    static std::vector<std::string> WrittenFileNames();
 
     ui::UiServices& services_;
     EditorDocument& document_;
     bool controlsReady_ = false;
     bool armServoFiles_ = false; // servo\SV16_ON.BIN was there at opening
+    FilesAsRead asRead_;         // every file OK may write, as it was at opening
 };
 
 } // namespace orvix

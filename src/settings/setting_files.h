@@ -25,13 +25,14 @@ struct SettingFile {
 
 inline constexpr std::int64_t kInt32Low = std::numeric_limits<std::int32_t>::min();
 inline constexpr std::int64_t kInt32High = std::numeric_limits<std::int32_t>::max();
-// A 16-bit voltage, as its signed or its unsigned reading.
+// A 16-bit voltage as the dialog shows it again: signed.
 inline constexpr std::int64_t kVoltageLow = -32768;
-inline constexpr std::int64_t kVoltageHigh = 65535;
-// The random value: 0xFF is "variable"; a fixed value is any other byte, shown signed.
+inline constexpr std::int64_t kVoltageHigh = 32767;
+// The random value: 0xFF is "variable"; a fixed value is any other byte, shown signed, so -1
+// (0xFF) is no fixed value.
 inline constexpr std::uint8_t kRandomVariable = 0xFF;
 inline constexpr std::int64_t kRandomLow = -128;
-inline constexpr std::int64_t kRandomHigh = 254;
+inline constexpr std::int64_t kRandomHigh = 127;
 
 enum SettingSlot : int {
     kSlotInitialised = 0,
@@ -83,7 +84,12 @@ inline constexpr std::uint8_t kTvMakerWritten = 0x20;
 
 // The head switch: bit 0 of one byte.
 inline constexpr std::string_view kHeadSwitchFile = "ENABLEINITML.BIN";
-inline constexpr std::uint32_t kChangedServoParameters = 0x10000;
+// The servo parameters change as two groups, legs and arms, each written only when its values
+// changed, with its walking files when the walking box is checked; a click on the walking box
+// with no value changed asks for the walking files of both.
+inline constexpr std::uint32_t kChangedServoParameters = 0x10000; // the leg servos
+inline constexpr std::uint32_t kChangedArmServoParameters = 0x20000;
+inline constexpr std::uint32_t kChangedWalkingServoParameters = 0x40000;
 
 // The servo compliance files: margin, slope, punch (signed bytes) and a zero, for the numbers
 // of the leg and of the arm servos; "_off" holds the parameters used while walking.

@@ -1,24 +1,68 @@
 #include "settings/setting_store.h"
 
 #include <algorithm>
-#include <vector>
+#include <system_error>
 
 #include "resources/string_table.h"
+#include "storage/card_lock.h"
 #include "storage/file_io.h"
+#include "storage/file_set_write.h"
 
 namespace orvix {
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+bool Exists(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+// The file's name is recorded absent only when nothing of that name (in any letter case) is there.
+void RecordAbsent(const EditorDocument& document, const std::string& name, FilesAsRead& asRead) {
+    bool ambiguous = false;
+    if (!Exists(CardFilePath(CardFolder(document), name, &ambiguous)) && !ambiguous) {
+        asRead.emplace(name, std::nullopt);
+    }
+}
+
+// Whether files changed by another program since they were read may be written over: the
+// editor asks, the command-line tool refuses. The first is named, every one in the details.
+bool MayWriteOver(const EditorDocument& document, ui::Prompter& prompter,
+                  const std::vector<std::string>& changed) {
+    std::string detail;
+    for (const std::string& name : changed) {
+        detail += (detail.empty() ? "" : "\n") + name;
+    }
+    if (!document.askBeforeOverwritingChanges) {
+        prompter.Failure(IDP_FILE_CHANGED_ELSEWHERE, detail, changed.front());
+        return false;
+    }
+    ui::MessageRequest request{IDP_FILE_CHANGED_ELSEWHERE, changed.front()};
+    request.buttons = ui::Buttons::YesNo;
+    request.icon = ui::Icon::Warning;
+    request.defaultAnswer = ui::Answer::No; // nothing is written over unless the person says so
+    request.detail = detail;
+    return prompter.ShowMessage(request) == ui::Answer::Yes;
+}
+
+} // namespace
 
 std::filesystem::path CardFolder(const EditorDocument& document) {
     return PathFromUtf8(document.imagePath).parent_path();
 }
 
 bool ReadBinaryFile(EditorDocument& document, ui::Prompter& prompter, const std::string& name,
-                    int slot, bool reportFailure) {
-    std::vector<std::uint8_t> bytes;
+                    int slot, bool reportFailure, FilesAsRead* asRead) {
+    Bytes bytes;
     FileError error;
-    if (!ReadWholeFile(CardFilePath(CardFolder(document), name), bytes, &error)) {
+    if (!ReadCardFile(CardFolder(document), name, bytes, &error)) {
         if (reportFailure) {
             prompter.Failure(IDP_BINARY_READ_FAILED, error.Describe(), name, ui::Icon::Error);
+        }
+        if (asRead != nullptr) {
+            RecordAbsent(document, name, *asRead);
         }
         return false;
     }
@@ -28,57 +72,99 @@ bool ReadBinaryFile(EditorDocument& document, ui::Prompter& prompter, const std:
     if (slot >= 0 && static_cast<std::size_t>(slot) < document.settingSizes.size()) {
         document.settingSizes[static_cast<std::size_t>(slot)] = static_cast<std::int32_t>(count);
     }
-    return true;
-}
-
-namespace {
-
-// Replaces the file; a name that several files spell in other letter cases is refused, since
-// writing it would add one spelling more.
-bool Replace(const std::filesystem::path& path, bool ambiguous, ui::Prompter& prompter,
-             const std::string& name, std::span<const std::uint8_t> bytes) {
-    if (ambiguous) {
-        prompter.Failure(
-            IDP_BINARY_WRITE_FAILED,
-            FileError{path, "several files differ from this name only in letter case"}.Describe(),
-            name, ui::Icon::Error);
-        return false;
-    }
-    FileError error;
-    if (!WriteFileAtomically(path, {bytes}, &error)) {
-        prompter.Failure(IDP_BINARY_WRITE_FAILED, error.Describe(), name, ui::Icon::Error);
-        return false;
+    if (asRead != nullptr) {
+        (*asRead)[name] = std::move(bytes);
     }
     return true;
 }
 
-} // namespace
-
-bool WriteWholeBinaryFile(EditorDocument& document, ui::Prompter& prompter, const std::string& name,
-                          std::span<const std::uint8_t> bytes) {
-    bool ambiguous = false;
-    const std::filesystem::path path = CardFilePath(CardFolder(document), name, &ambiguous);
-    return Replace(path, ambiguous, prompter, name, bytes);
-}
-
-bool WriteBinaryFile(EditorDocument& document, ui::Prompter& prompter, const std::string& name,
-                     std::span<const std::uint8_t> value) {
-    bool ambiguous = false;
-    const std::filesystem::path path = CardFilePath(CardFolder(document), name, &ambiguous);
-    std::vector<std::uint8_t> bytes;
-    std::error_code missing;
-    if (std::filesystem::exists(std::filesystem::symlink_status(path, missing))) {
-        FileError error;
-        if (!ReadWholeFile(path, bytes, &error)) {
-            prompter.Failure(IDP_BINARY_WRITE_FAILED, error.Describe(), name, ui::Icon::Error);
-            return false;
+void RecordFilesAsRead(const EditorDocument& document, std::span<const std::string> names,
+                       FilesAsRead& asRead) {
+    for (const std::string& name : names) {
+        Bytes bytes;
+        if (asRead.contains(name)) {
+            continue;
+        }
+        if (ReadCardFile(CardFolder(document), name, bytes)) {
+            asRead.emplace(name, std::move(bytes));
+        } else {
+            RecordAbsent(document, name, asRead);
         }
     }
-    if (bytes.size() < value.size()) {
-        bytes.resize(value.size(), 0);
+}
+
+bool WriteCardFiles(EditorDocument& document, ui::Prompter& prompter,
+                    std::span<const CardFileWrite> files, FilesAsRead& asRead) {
+    if (files.empty()) {
+        return true;
     }
-    std::copy(value.begin(), value.end(), bytes.begin());
-    return Replace(path, ambiguous, prompter, name, bytes);
+    const std::filesystem::path folder = CardFolder(document);
+    const CardLock lock(folder);
+    if (lock.GetState() == CardLock::State::Busy) {
+        prompter.Failure(IDP_CARD_BUSY, lock.Error().Describe(), Utf8FromPath(folder),
+                         ui::Icon::Error);
+        return false;
+    }
+    const auto refuse = [&](const std::string& name, const FileError& error) {
+        prompter.Failure(IDP_BINARY_WRITE_FAILED, error.Describe(), name, ui::Icon::Error);
+        return false;
+    };
+    if (!lock.MayWrite()) {
+        return refuse(files.front().name, lock.Error());
+    }
+    // Each file as it is now, read under the lock: the base of its new content, and what the
+    // set write checks it still holds.
+    std::vector<FileReplacement> replacements;
+    std::vector<std::string> changed;
+    for (const CardFileWrite& file : files) {
+        bool ambiguous = false;
+        const std::filesystem::path path = CardFilePath(folder, file.name, &ambiguous);
+        if (ambiguous) {
+            return refuse(file.name, FileError{path, std::string(kAmbiguousNameReason)});
+        }
+        std::optional<Bytes> now;
+        if (Exists(path)) {
+            FileError error;
+            if (!ReadWholeFile(path, now.emplace(), &error)) {
+                return refuse(file.name, error);
+            }
+        }
+        Bytes bytes = file.bytes;
+        if (!file.whole && now) {
+            bytes = *now;
+            bytes.resize(std::max(bytes.size(), file.bytes.size()), 0);
+            std::copy(file.bytes.begin(), file.bytes.end(), bytes.begin());
+        }
+        const auto read = asRead.find(file.name);
+        if (read == asRead.end() || read->second != now) {
+            changed.push_back(file.name);
+        }
+        replacements.push_back(FileReplacement{path, std::move(bytes), std::move(now), true});
+    }
+    if (!changed.empty() && !MayWriteOver(document, prompter, changed)) {
+        return false;
+    }
+    FileSetReport report;
+    const bool written = WriteFileSet(replacements, &report);
+    // What holds its new content is the editor's own writing, also after a put-back that failed,
+    // and no other program's change to ask about on the next try.
+    for (std::size_t i = 0; i < replacements.size(); ++i) {
+        Bytes now;
+        if (written || (ReadWholeFile(replacements[i].path, now) && now == replacements[i].bytes)) {
+            asRead[files[i].name] = replacements[i].bytes;
+        }
+    }
+    if (!written) {
+        std::string name = files.front().name;
+        for (std::size_t i = 0; i < replacements.size(); ++i) {
+            if (replacements[i].path == report.error.path) {
+                name = files[i].name;
+            }
+        }
+        prompter.Failure(IDP_BINARY_WRITE_FAILED, report.Describe(), name, ui::Icon::Error);
+        return false;
+    }
+    return true;
 }
 
 } // namespace orvix

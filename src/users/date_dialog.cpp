@@ -38,9 +38,9 @@ constexpr DayBoxes kDayBoxes[] = {
 } // namespace
 
 CDateDialog::CDateDialog(ui::UiServices& services, EditorDocument& document,
-                         ui::DialogModel& userList)
+                         ui::DialogModel& userList, FilesAsRead& asRead)
     : ui::DialogController(DateDialogTemplate()), services_(services), document_(document),
-      userList_(userList) {}
+      userList_(userList), asRead_(asRead) {}
 
 bool CDateDialog::Dispatch(int id, Event event) {
     static constexpr ui::MessageEntry<CDateDialog> map[] = {
@@ -116,7 +116,7 @@ void CDateDialog::OnOk(int) {
     }
     BufferUserRecord(document_, record);
     const int slot = document_.currentUserSlot;
-    if (!WriteUserRecord(document_, services_.prompter, slot)) {
+    if (!WriteUserRecord(document_, services_.prompter, slot, asRead_)) {
         return;
     }
     if (document_.chosenNameIndex > 0 && slot >= 0 && slot < kUserSlotCount) {

@@ -26,7 +26,7 @@ bool CUserDialog::Dispatch(int id, Event event) {
 
 void CUserDialog::OnInitDialog() {
     // The person never works with a half-filled list: a failed load closes it after its message.
-    if (!LoadUserList(document_, services_.prompter, *this)) {
+    if (!LoadUserList(document_, services_.prompter, *this, &asRead_)) {
         Model().PostClose();
     }
 }
@@ -56,10 +56,10 @@ int CUserDialog::FreeSlot() const {
 void CUserDialog::OnEdit(int id) {
     const int slot = id - IDC_FIRST_EDIT;
     document_.currentUserSlot = slot;
-    if (!ReadUserRecord(document_, services_.prompter, slot)) {
+    if (!ReadUserRecord(document_, services_.prompter, slot, &asRead_)) {
         return;
     }
-    CDateDialog data(services_, document_, Model());
+    CDateDialog data(services_, document_, Model(), asRead_);
     services_.runner.RunModal(data);
 }
 
@@ -69,7 +69,7 @@ void CUserDialog::OnNewUser(int) {
         return;
     }
     const int slot = FreeSlot();
-    if (slot < 0 || !NewUserRecord(document_, services_.prompter, slot)) {
+    if (slot < 0 || !NewUserRecord(document_, services_.prompter, slot, asRead_)) {
         return;
     }
     Model().Enable(IDC_FIRST_EDIT + slot, true);

@@ -26,6 +26,7 @@ private:
 
     ui::UiServices& services_;
     EditorDocument& document_;
+    FilesAsRead asRead_; // the user files as the list and the edit buttons read them
 };
 
 } // namespace orvix

@@ -173,7 +173,7 @@ std::optional<UserDate> ParseDateText(std::string_view text) {
 bool LoadNameTable(EditorDocument& document, ui::Prompter& prompter) {
     std::vector<std::uint8_t> bytes;
     FileError error;
-    if (!ReadWholeFile(CardFilePath(CardFolder(document), kNameTableFile), bytes, &error)) {
+    if (!ReadCardFile(CardFolder(document), kNameTableFile, bytes, &error)) {
         prompter.Failure(IDP_BINARY_READ_FAILED, error.Describe(), kNameTableFile, ui::Icon::Error);
         return false;
     }
@@ -182,8 +182,9 @@ bool LoadNameTable(EditorDocument& document, ui::Prompter& prompter) {
     return true;
 }
 
-bool ReadUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot) {
-    return ReadBinaryFile(document, prompter, UserFileName(slot), kNoSlot, true);
+bool ReadUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot,
+                    FilesAsRead* asRead) {
+    return ReadBinaryFile(document, prompter, UserFileName(slot), kNoSlot, true, asRead);
 }
 
 UserRecord BufferedUserRecord(const EditorDocument& document) {
@@ -198,23 +199,27 @@ void BufferUserRecord(EditorDocument& document, const UserRecord& record) {
     std::copy(bytes.begin(), bytes.end(), document.settingBuffer.begin());
 }
 
-bool WriteUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot) {
+bool WriteUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot,
+                     FilesAsRead& asRead) {
     UserRecord record = BufferedUserRecord(document);
     record.reserved = 0;
     BufferUserRecord(document, record);
     // The record's own 12 bytes: whatever followed them in a longer file is dropped.
     const auto bytes = record.Bytes();
-    return WriteWholeBinaryFile(document, prompter, UserFileName(slot), bytes);
+    const CardFileWrite file{UserFileName(slot), {bytes.begin(), bytes.end()}, true};
+    return WriteCardFiles(document, prompter, {&file, 1}, asRead);
 }
 
-bool NewUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot) {
+bool NewUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot,
+                   FilesAsRead& asRead) {
     UserRecord record;
     record.userNumber = static_cast<std::uint8_t>(slot + 1);
     BufferUserRecord(document, record);
-    return WriteUserRecord(document, prompter, slot);
+    return WriteUserRecord(document, prompter, slot, asRead);
 }
 
-bool LoadUserList(EditorDocument& document, ui::Prompter& prompter, UserListReceiver& receiver) {
+bool LoadUserList(EditorDocument& document, ui::Prompter& prompter, UserListReceiver& receiver,
+                  FilesAsRead* asRead) {
     if (document.settingBuffer.empty()) {
         document.settingBuffer.assign(kSettingBufferSize, 0);
     }
@@ -223,7 +228,7 @@ bool LoadUserList(EditorDocument& document, ui::Prompter& prompter, UserListRece
     }
     const NameTable table(document.nameTable);
     for (int slot = 0; slot < kUserSlotCount; ++slot) {
-        if (!ReadUserRecord(document, prompter, slot)) {
+        if (!ReadUserRecord(document, prompter, slot, asRead)) {
             return false;
         }
         const UserRecord record = BufferedUserRecord(document);

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "calibration/editor_document.h"
+#include "settings/setting_store.h"
 #include "ui/prompter.h"
 
 namespace orvix {
@@ -107,16 +108,21 @@ std::optional<UserDate> ParseDateText(std::string_view text);
 // shorter file as zero. Message 153 with the name and the reason when it cannot be read.
 bool LoadNameTable(EditorDocument& document, ui::Prompter& prompter);
 
-// Reads a slot's user file into settingBuffer (message 153 on failure).
-bool ReadUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot);
+// Reads a slot's user file into settingBuffer (message 153 on failure), recording it whole in
+// asRead when given.
+bool ReadUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot,
+                    FilesAsRead* asRead = nullptr);
 // The record in settingBuffer, and a record put there.
 UserRecord BufferedUserRecord(const EditorDocument& document);
 void BufferUserRecord(EditorDocument& document, const UserRecord& record);
-// Writes the 12 bytes of the record in settingBuffer, reserved byte 0, as the slot's whole file
-// (message 154 on failure; the file is then unchanged).
-bool WriteUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot);
+// Writes the 12 bytes of the record in settingBuffer, reserved byte 0, as the slot's whole file,
+// through the store's write of card files: under the card lock, only over the file asRead holds
+// (or on the person's word), whole or not at all (message 154 on failure; the file is then
+// unchanged).
+bool WriteUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot,
+                     FilesAsRead& asRead);
 // Makes the record of a new user in the slot (number slot + 1, nothing else) and writes it.
-bool NewUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot);
+bool NewUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot, FilesAsRead& asRead);
 
 // One slot in use, as the user list shows it.
 struct UserListRow {
@@ -133,9 +139,11 @@ public:
     virtual void AddFreeSlot(int slot) = 0;
 };
 
-// Reads the name table and the ten user files in slot order, handing each slot to the receiver.
-// Stops with false at the first file that cannot be read (message 153) or at a name index that
-// addresses no entry (message 156 with the file's name).
-bool LoadUserList(EditorDocument& document, ui::Prompter& prompter, UserListReceiver& receiver);
+// Reads the name table and the ten user files in slot order, handing each slot to the receiver
+// and recording each file in asRead when given. Stops with false at the first file that cannot
+// be read (message 153) or at a name index that addresses no entry (message 156 with the file's
+// name).
+bool LoadUserList(EditorDocument& document, ui::Prompter& prompter, UserListReceiver& receiver,
+                  FilesAsRead* asRead = nullptr);
 
 } // namespace orvix

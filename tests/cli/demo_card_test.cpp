@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 
 #include "cli_runner.h"
 #include "options/remote_extension.h"
@@ -114,14 +115,33 @@ TEST(DemoCardTest, WritesTheSettingFilesWithTheirStandardValues) {
     EXPECT_FALSE(std::filesystem::exists(temp / "card/servo/SV12_ON.BIN"));
 }
 
-TEST(DemoCardTest, RefusesToReplaceAnExistingImage) {
+// Every file below a folder with its bytes, by its path below the folder; a folder as "NAME/".
+std::map<std::string, std::vector<std::uint8_t>> Tree(const std::filesystem::path& folder) {
+    std::map<std::string, std::vector<std::uint8_t>> tree;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        const std::string name = entry.path().lexically_relative(folder).generic_string();
+        tree[entry.is_directory() ? name + "/" : name] =
+            entry.is_directory() ? std::vector<std::uint8_t>{} : ReadBytes(entry.path());
+    }
+    return tree;
+}
+
+// Only a missing or empty folder takes a demo card: whatever is in it may be a real card.
+TEST(DemoCardTest, RefusesAnyFolderThatHoldsSomething) {
+    for (const char* entry : {"card/STARTUP.BIN", "card/startup.bin", "card/NAMETBL.BIN",
+                              "card/servo/SV02_ON.BIN", "card"}) {
+        TempFolder temp;
+        WriteBytes(temp / entry, {1, 2, 3});
+        const auto before = Tree(temp.Path());
+        const CliResult result = RunCommandLine(temp, {"demo", (temp / "card").string()});
+        EXPECT_EQ(result.status, 1) << entry;
+        EXPECT_TRUE(Contains(result.err, "empty folder")) << result.err;
+        std::filesystem::remove_all(temp / "settings");
+        EXPECT_EQ(Tree(temp.Path()), before) << entry;
+    }
     TempFolder temp;
-    WriteBytes(temp / "card/STARTUP.BIN", {1, 2, 3});
-    const CliResult result = RunCommandLine(temp, {"demo", (temp / "card").string()});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(Contains(result.err, "already exists")) << result.err;
-    EXPECT_EQ(ReadBytes(temp / "card/STARTUP.BIN"), (std::vector<std::uint8_t>{1, 2, 3}));
-    EXPECT_FALSE(std::filesystem::exists(temp / "card/DEMO.txt"));
+    std::filesystem::create_directories(temp / "card");
+    EXPECT_EQ(RunCommandLine(temp, {"demo", (temp / "card").string()}).status, 0);
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <sys/wait.h>
+#include <tuple>
+#include <unistd.h>
 
 #include "cli_runner.h"
 
@@ -41,16 +44,23 @@ TEST_F(UsersCommandTest, AUserCreatedAndSetReadsBack) {
 }
 
 TEST_F(UsersCommandTest, UsageErrorsAndRefusals) {
-    const std::pair<std::vector<std::string>, int> cases[] = {
-        {{"11"}, 2},
-        {{"1", "--name-index", "2325"}, 2},
-        {{"1", "--lessons", "7"}, 2},
-        {{"1", "--garbage", "1,"}, 2},
-        {{"3", "--birthday", "1/1"}, 1}, // a free slot
-        {{"1", "--birthday", "13/1"}, 1},
+    // Each with the text its message must name.
+    const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
+        {{"11"}, 2, "NUMBER"},
+        {{"0x3"}, 2, "NUMBER"},
+        {{"+1", "--birthday", "1/1"}, 2, "NUMBER"},
+        {{"1", "--name-index", "2325"}, 2, "--name-index"},
+        {{"1", "--name-index", "1.0"}, 2, "--name-index"},
+        {{"1", "--name-index", " 2"}, 2, "--name-index"},
+        {{"1", "--lessons", "7"}, 2, "--lessons"},
+        {{"1", "--garbage", "1,"}, 2, "--garbage"},
+        {{"3", "--birthday", "1/1"}, 1, "user 3"}, // a free slot
+        {{"1", "--birthday", "13/1"}, 1, "--birthday '13/1'"},
     };
-    for (const auto& [arguments, status] : cases) {
-        EXPECT_EQ(On("users", "set", arguments).status, status) << arguments.back();
+    for (const auto& [arguments, status, named] : cases) {
+        const CliResult result = On("users", "set", arguments);
+        EXPECT_EQ(result.status, status) << arguments.back();
+        EXPECT_TRUE(Contains(result.err, named)) << result.err;
     }
     for (int slot = 2; slot < 10; ++slot) {
         ASSERT_EQ(On("users", "new", {"--yes"}).status, 0);
@@ -60,6 +70,30 @@ TEST_F(UsersCommandTest, UsageErrorsAndRefusals) {
     const CliResult broken = On("users", "list");
     EXPECT_EQ(broken.status, 1);
     EXPECT_TRUE(Contains(broken.err, "[user\\user04.log]"));
+}
+
+// Two new users made at once are two users, or one and a refusal: never the same one twice.
+TEST_F(UsersCommandTest, TwoNewUsersAtOnceAreNeverTheSameUser) {
+    pid_t children[2];
+    for (pid_t& child : children) {
+        child = fork();
+        if (child == 0) {
+            _exit(On("users", "new", {"--yes"}).status);
+        }
+    }
+    int made = 0;
+    for (const pid_t child : children) {
+        int status = -1;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        made += WEXITSTATUS(status) == 0 ? 1 : 0;
+    }
+    int registered = 0;
+    for (const nlohmann::json& slot : Json("users", "list")) {
+        registered += slot["inUse"].get<bool>() ? 1 : 0;
+    }
+    EXPECT_GE(made, 1);
+    EXPECT_EQ(registered, 2 + made);
 }
 
 TEST_F(UsersCommandTest, NamesListsTheOfferedEntries) {

@@ -78,8 +78,9 @@ TEST(UserRecordTest, DateTextsAreReadWhole) {
 
 // Slot 0: entry 1, born 3/15, lessons on Sunday and Saturday, garbage on Friday; a file of 16.
 const Bytes kTaro{1, 1, 0, 3, 15, 0, 0, 0, 0, 0x41, 0x02, 0, 0xAA, 0xBB, 0xCC, 0xDD};
-// Slot 1: entry 2, special day 1/1, wedding anniversary 12/24; its reserved byte set.
-const Bytes kLong{2, 2, 0, 0, 0, 12, 24, 1, 1, 0, 0, 0x5A};
+// Slot 1: user number 7 (not the slot's), entry 2, special day 1/1, wedding anniversary 12/24;
+// its reserved byte set.
+const Bytes kLong{7, 2, 0, 0, 0, 12, 24, 1, 1, 0, 0, 0x5A};
 
 // Weekday boxes as a set: box first + i stands for day i, mask 0x40 >> i.
 int Days(const ui::DialogModel& dialog, int first) {
@@ -157,6 +158,11 @@ TEST_F(UserDialogTest, ANameIsItsSyllablesRead) {
         EXPECT_EQ(NameText(NameTable(document.nameTable), static_cast<int>(k) + 1),
                   cases[k].second);
     }
+    // A second spelling and no exact one: not read, and the message says why.
+    WriteBytes(File("NameTbl.bin"), table);
+    prompter.Expect(IDP_BINARY_READ_FAILED);
+    EXPECT_FALSE(LoadNameTable(document, prompter));
+    EXPECT_TRUE(prompter.Messages().back().detail.ends_with("only in letter case"));
 }
 
 TEST_F(UserDialogTest, TheListShowsTheUsersAndOffersTheFreeSlots) {
@@ -295,7 +301,7 @@ TEST_F(UserDialogTest, OkWritesTheRecordAndTheChosenNameIntoItsRow) {
         data.Click(1111);
         data.Click(1);
     });
-    EXPECT_TRUE(ReadBytes(UserFile(1)) == Bytes({2, 2, 0, 2, 29, 2, 29, 2, 29, 0x41, 0, 0}));
+    EXPECT_TRUE(ReadBytes(UserFile(1)) == Bytes({7, 2, 0, 2, 29, 2, 29, 2, 29, 0x41, 0, 0}));
     EXPECT_EQ(open->Model().GetText(1102), "");
     EXPECT_EQ(open->Model().GetText(1112), "ちゃんしゃぼぉーっ");
 }
@@ -322,6 +328,33 @@ TEST_F(UserDialogTest, AWriteFailingAtAnyStepChangesNothing) {
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(File("user")), {}), 10);
         EXPECT_EQ(dialog.GetText(1111), "たろうくん");
     }
+}
+
+// A user file another program wrote since it was read is written over only on Yes: No writes
+// nothing, keeps the data dialog open with what was typed and leaves the new user's row free.
+TEST_F(UserDialogTest, AUserFileChangedSinceItWasReadIsWrittenOverOnlyOnYes) {
+    ui::DialogModel& dialog = Open();
+    const Bytes other{3, 3, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0};
+    WriteBytes(UserFile(2), other); // a user made elsewhere in the first free slot
+    prompter.Expect(IDP_CREATE_USER, Answer::Yes).Expect(IDP_FILE_CHANGED_ELSEWHERE, Answer::No);
+    dialog.Click(3);
+    EXPECT_FALSE(dialog.IsEnabled(1123));
+    Edit(0, [&](ui::DialogModel& data) {
+        data.Type(1102, "5/5");
+        WriteBytes(UserFile(0), other);
+        prompter.Expect(IDP_FILE_CHANGED_ELSEWHERE, Answer::No);
+        data.Click(1);
+        EXPECT_EQ(std::tuple(data.Ended(), data.GetText(1102)), std::tuple(false, "5/5"));
+        EXPECT_TRUE(ReadBytes(UserFile(0)) == other);
+        prompter.Expect(IDP_FILE_CHANGED_ELSEWHERE, Answer::Yes);
+        data.Click(1);
+        EXPECT_TRUE(data.Ended());
+    });
+    // The record as the edit button read it, with the date typed; the other slots as they were.
+    EXPECT_TRUE(ReadBytes(UserFile(0)) == Bytes({1, 1, 0, 5, 5, 0, 0, 0, 0, 0x41, 0x02, 0}));
+    EXPECT_TRUE(ReadBytes(UserFile(1)) == kLong && ReadBytes(UserFile(3)) == kFree);
+    EXPECT_EQ(std::tuple(prompter.Messages()[1].argument, prompter.Messages()[2].argument),
+              std::tuple("user\\user02.log", "user\\user00.log"));
 }
 
 } // namespace
