@@ -9,6 +9,7 @@
 #include "cli/exit_status.h"
 #include "cli/headless_dialog.h"
 #include "options/program_options.h"
+#include "options/remote_extension.h"
 #include "options/toruque_dialog.h"
 #include "resources/main_dialog.h"
 #include "resources/program_dialog.h"
@@ -248,6 +249,12 @@ void NameRefusedField(const ui::DialogModel& dialog, const OptionsArguments& arg
     }
 }
 
+// The value a number field is stored as: the documented clamp of the sync start delay (300 is
+// stored as 255) is what asking for 300 means, not a change left undone.
+std::int32_t StoredAs(const FieldControl& field, std::int32_t value) {
+    return field.number == &P::syncStartDelay ? DelayByte(value) : value;
+}
+
 // Reads the program as the save wrote it (the image, then its tail), as a load would, and names
 // each requested change it does not hold; false when it holds them all.
 bool ReportChangesNotMade(const CommandContext& context, const OptionsArguments& arguments,
@@ -264,7 +271,8 @@ bool ReportChangesNotMade(const CommandContext& context, const OptionsArguments&
             holds = "no " + name;
         } else if (field.flag != nullptr && (value == "on") != held.*field.flag) {
             holds = name + '=' + (held.*field.flag ? "on" : "off");
-        } else if (field.number != nullptr && ui::ParseDialogInt(value) != held.*field.number) {
+        } else if (field.number != nullptr &&
+                   StoredAs(field, ui::ParseDialogInt(value)) != held.*field.number) {
             holds = name + '=' + std::to_string(held.*field.number);
         }
         if (!holds.empty()) {
