@@ -94,7 +94,7 @@ TEST_P(CommandScenario, ChangesTheCardAsDocumented) {
         << result.err;
 }
 
-INSTANTIATE_TEST_SUITE_P(scenario, CommandScenario, ::testing::ValuesIn(Rows()),
+INSTANTIATE_TEST_SUITE_P(Card, CommandScenario, ::testing::ValuesIn(Rows()),
                          [](const auto& info) { return info.param.name; });
 
 } // namespace
