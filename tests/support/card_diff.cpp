@@ -54,6 +54,9 @@ public:
             if (word == "include") {
                 words >> word;
                 Read(path.parent_path() / word);
+            } else if (word == "delete") {
+                words >> word;
+                state_.card.erase(word);
             } else if (word == "file" || word == "code") {
                 OpenFile(word == "code", words);
             } else {

@@ -10,6 +10,7 @@
 //                                keeps what it held, then takes size N (new bytes XX, 00, or the
 //                                pattern byte (31 i + 7) mod 256). With `text`, the lines up to
 //                                `end` are its content, each ended by a line feed.
+//   delete NAME                  the card has no such file
 //   ADDRESS: ITEM ...            bytes from ADDRESS (0x hex or decimal) on: a hex byte `1e`, a run
 //                                `00*429173`, text without blanks `"0x001e"`, or the bytes of
 //                                another file `@NAME:OFFSET+LENGTH` (a card file, else a code
