@@ -75,6 +75,7 @@ TEST_P(CommandScenario, ChangesTheCardAsDocumented) {
         }
         words.push_back(word == "''" ? "" : word);
     }
+    const FileIds ids = SnapshotIds(temp / "card");
     const CliResult result = RunCommandLine(temp, words);
     EXPECT_EQ(result.status, row.status) << result.err;
     const bool reading = row.expected.ends_with(".json");
@@ -89,7 +90,8 @@ TEST_P(CommandScenario, ChangesTheCardAsDocumented) {
                   nlohmann::json::parse(expected, nullptr, false).dump(1));
     }
     EXPECT_EQ(CompareChange(before, SnapshotFolder(temp / "card"),
-                            kData / (reading ? "unchanged.txt" : row.expected)),
+                            kData / (reading ? "unchanged.txt" : row.expected), ids,
+                            SnapshotIds(temp / "card")),
               "")
         << result.err;
 }

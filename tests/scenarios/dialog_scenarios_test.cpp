@@ -30,11 +30,14 @@ protected:
         for (auto& [resource, script] : runners) {
             runner.Expect(resource, std::move(script));
         }
+        const FileIds ids = SnapshotIds(temp / "card");
         COrvixApp(services, temp / "settings", Utf8FromPath(temp / "card" / "STARTUP.BIN"))
             .InitInstance();
         runner.Verify();
         prompter.Verify();
-        EXPECT_EQ(CompareChange(before, SnapshotFolder(temp / "card"), kData / expectation), "");
+        EXPECT_EQ(CompareChange(before, SnapshotFolder(temp / "card"), kData / expectation, ids,
+                                SnapshotIds(temp / "card")),
+                  "");
     }
     // A child dialog the main dialog's script opens, in order.
     void Then(int resource, TestRunner::Script script) { runners.push_back({resource, script}); }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
+#include <sys/stat.h>
 
 #include "support/temp_folder.h"
 
@@ -83,6 +84,8 @@ private:
                 fill = static_cast<int>(Number("0x" + word));
             } else if (word == "pattern") {
                 fill = -1;
+            } else if (word == "rewritten") {
+                state_.mayRewrite.insert(name);
             } else if (word == "text") {
                 file_->clear();
                 text_ = file_;
@@ -210,8 +213,20 @@ void WriteCard(const CardState& state, const std::filesystem::path& cardFolder,
     }
 }
 
+FileIds SnapshotIds(const std::filesystem::path& folder) {
+    FileIds ids;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        struct stat status {};
+        if (entry.is_regular_file() && ::stat(entry.path().c_str(), &status) == 0) {
+            ids[entry.path().lexically_relative(folder).generic_string()] = status.st_ino;
+        }
+    }
+    return ids;
+}
+
 std::string CompareChange(const CardState& before, const CardFiles& after,
-                          const std::filesystem::path& expectation) {
+                          const std::filesystem::path& expectation, const FileIds& idsBefore,
+                          const FileIds& idsAfter) {
     CardState expected = before;
     DescriptionReader(expected, before).Read(expectation);
     std::set<std::string> names;
@@ -230,6 +245,13 @@ std::string CompareChange(const CardState& before, const CardFiles& after,
         const Bytes* actual = find(after, name);
         if (wanted == nullptr || actual == nullptr || *wanted != *actual) {
             Report(name, find(before.card, name), wanted, actual, out);
+        } else if (const Bytes* was = find(before.card, name); was != nullptr && *was == *wanted) {
+            // Unchanged: it must not have been written again, unless the expectation allows it.
+            const auto id = idsBefore.find(name);
+            if (id != idsBefore.end() && idsAfter.contains(name) &&
+                idsAfter.at(name) != id->second && !expected.mayRewrite.contains(name)) {
+                out << name << ": written again, though nothing in it was to change\n";
+            }
         }
     }
     return out.str();

@@ -4,12 +4,14 @@
 //
 // A description is a text of lines ('#' starts a comment):
 //   include NAME                 the lines of another description (beside this one) first
-//   file NAME [size N] [fill XX | pattern] [text]
+//   file NAME [size N] [fill XX | pattern] [text] [rewritten]
 //                                a file of the card folder ("user/user00.log"); `code NAME` the
 //                                same for a file of the code folder (beside Orvix2.ini). The file
 //                                keeps what it held, then takes size N (new bytes XX, 00, or the
 //                                pattern byte (31 i + 7) mod 256). With `text`, the lines up to
-//                                `end` are its content, each ended by a line feed.
+//                                `end` are its content, each ended by a line feed. In an
+//                                expectation, `rewritten` lets the file be written again with
+//                                the same bytes (a file not to change must not be written).
 //   delete NAME                  the card has no such file
 //   ADDRESS: ITEM ...            bytes from ADDRESS (0x hex or decimal) on: a hex byte `1e`, a run
 //                                `00*429173`, text without blanks `"0x001e"`, or the bytes of
@@ -23,6 +25,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,7 +36,9 @@ using CardFiles = std::map<std::string, std::vector<std::uint8_t>>; // by name b
 struct CardState {
     CardFiles card;
     CardFiles code;
+    std::set<std::string> mayRewrite; // files an expectation lets be written with the same bytes
 };
+using FileIds = std::map<std::string, std::uint64_t>; // inode numbers, by name
 
 // Every file below a folder, by its name relative to it with '/' between folders.
 CardFiles SnapshotFolder(const std::filesystem::path& folder);
@@ -45,9 +50,14 @@ void ApplyDescription(const std::filesystem::path& description, CardState& state
 void WriteCard(const CardState& state, const std::filesystem::path& cardFolder,
                const std::filesystem::path& codeFolder);
 
-// Empty when after is before changed exactly as the expectation says; otherwise, for each file
-// that differs, its size and every differing place: address, expected, actual and former bytes.
+// Which file each name below a folder is: a file replaced by a write gets a new one.
+FileIds SnapshotIds(const std::filesystem::path& folder);
+
+// Empty when after is before changed exactly as the expectation says, and no file that was to
+// stay as it was has been written again (ids before and after); otherwise, for each file that
+// differs, its size and every differing place: address, expected, actual and former bytes.
 std::string CompareChange(const CardState& before, const CardFiles& after,
-                          const std::filesystem::path& expectation);
+                          const std::filesystem::path& expectation, const FileIds& idsBefore,
+                          const FileIds& idsAfter);
 
 } // namespace orvix::test
