@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,6 +56,13 @@ struct EditorDocument {
     std::vector<std::pair<std::uint32_t, std::uint8_t>> bluetoothProgramBytes;
     // Whether the file on disk has been copied into the backups since it was loaded.
     bool backupTaken = false;
+    // What the image file held when it was loaded or last saved; a save first checks that the
+    // file still holds it. Empty (nullopt) where nothing was read: no check.
+    std::optional<std::vector<std::uint8_t>> imageOnDisk;
+    // When another program changed the file since then: whether the save asks before writing
+    // over it (the editor does) or refuses (the command-line tool, which reads and writes within
+    // one lock of the card).
+    bool askBeforeOverwritingChanges = true;
 
     std::size_t ImageSize() const { return image.size(); }
     std::size_t ImageTailSize() const { return imageTail.size(); }

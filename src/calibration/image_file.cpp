@@ -2,12 +2,14 @@
 
 #include <limits>
 #include <string_view>
+#include <system_error>
 
 #include "calibration/card_folder.h"
 #include "calibration/servo_table.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
 #include "storage/byte_order.h"
+#include "storage/card_lock.h"
 #include "storage/file_backup.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
@@ -21,12 +23,16 @@ namespace {
 // The short variant of the binary form, which carries the attenuator at byte 16.
 constexpr std::size_t kShortImageSize = 4011;
 constexpr std::size_t kAttenuatorOffset = 16;
-// The attenuator's limits on the origin table; on the range-limit tables only what its one byte
-// can hold is refused, so that a value the user never touched does not block the save.
+// The attenuator's limits on the origin table; on the range-limit tables those of its one byte,
+// read back signed, so that a value the user never touched does not block the save and every
+// value accepted shows again as given.
 constexpr int kAttenuatorLow = 0;
 constexpr int kAttenuatorHigh = 7;
 constexpr int kAttenuatorByteLow = -128;
-constexpr int kAttenuatorByteHigh = 255;
+constexpr int kAttenuatorByteHigh = 127;
+// The text form holds it in four hexadecimal digits, read back as a signed 16-bit value.
+constexpr int kAttenuatorTextLow = -32768;
+constexpr int kAttenuatorTextHigh = 32767;
 // Text form: where the attenuator stands, and the mark of a file that has none.
 constexpr std::size_t kTextAttenuatorPosition = 202;
 constexpr std::size_t kShortTextAttenuatorPosition = 220;
@@ -146,6 +152,41 @@ bool StoreValues(EditorDocument& document, const std::optional<int>& attenuator,
     return ok;
 }
 
+// Whether the save may replace the file: yes when it still holds what was read; when another
+// program changed it meanwhile, the editor asks (No keeps the user's values in the dialog and
+// writes nothing) and the command-line tool refuses. What is written over is backed up first.
+bool OverwriteAllowed(EditorDocument& document, ui::Prompter& prompter,
+                      const std::filesystem::path& path) {
+    if (!document.imageOnDisk) {
+        return true;
+    }
+    std::vector<std::uint8_t> now;
+    FileError error;
+    std::error_code missing;
+    if (!ReadWholeFile(path, now, &error)) {
+        if (std::filesystem::exists(path, missing) || missing) {
+            prompter.Failure(IDP_WRITE_PROGRAM_FAILED, error.Describe());
+            return false;
+        }
+        now.clear(); // removed meanwhile: changed too
+    } else if (now == *document.imageOnDisk) {
+        return true;
+    }
+    const std::string name = Utf8FromPath(path);
+    if (!document.askBeforeOverwritingChanges) {
+        prompter.Failure(IDP_FILE_CHANGED_ELSEWHERE,
+                         FileError{path, "changed by another program since it was read"}.Describe(),
+                         name);
+        return false;
+    }
+    if (prompter.Message(IDP_FILE_CHANGED_ELSEWHERE, ui::Buttons::YesNo, ui::Icon::Warning, name,
+                         ui::Answer::No) != ui::Answer::Yes) {
+        return false;
+    }
+    document.backupTaken = false; // the other program's content is kept among the backups
+    return true;
+}
+
 } // namespace
 
 bool LoadImageFile(EditorDocument& document, ui::DialogModel& dialog, ui::Prompter& prompter,
@@ -190,6 +231,7 @@ bool LoadImageFile(EditorDocument& document, ui::DialogModel& dialog, ui::Prompt
     } else if (const int failure = LoadTextForm(document, dialog, bytes); failure != 0) {
         return FailLoad(document, prompter, failure);
     }
+    document.imageOnDisk = bytes;
     document.image = std::move(bytes);
     document.backupTaken = false;
 
@@ -213,9 +255,11 @@ bool SaveImageFile(ui::DialogModel& dialog, ui::Prompter& prompter, EditorDocume
     std::optional<int> attenuator;
     if (dialog.IsVisible(IDC_ATTENUATOR)) {
         const bool origins = document.tableSelector == 0;
-        attenuator = ReadValueField(dialog, prompter, IDC_ATTENUATOR, document,
-                                    origins ? kAttenuatorLow : kAttenuatorByteLow,
-                                    origins ? kAttenuatorHigh : kAttenuatorByteHigh);
+        const bool binary = document.isBinaryImage;
+        attenuator = ReadValueField(
+            dialog, prompter, IDC_ATTENUATOR, document,
+            origins ? kAttenuatorLow : (binary ? kAttenuatorByteLow : kAttenuatorTextLow),
+            origins ? kAttenuatorHigh : (binary ? kAttenuatorByteHigh : kAttenuatorTextHigh));
         if (!attenuator) {
             return false;
         }
@@ -238,6 +282,20 @@ bool SaveImageFile(ui::DialogModel& dialog, ui::Prompter& prompter, EditorDocume
     if (document.imagePath.empty() || !StoreValues(document, attenuator, values)) {
         return failed(FileError{path, "no program loaded"});
     }
+    // The card stays ours from the check to the write; a second writer waits or is refused.
+    const std::filesystem::path folder =
+        path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
+    const CardLock lock(folder);
+    if (lock.GetState() == CardLock::State::Busy) {
+        prompter.Failure(IDP_CARD_BUSY, lock.Error().Describe(), Utf8FromPath(folder));
+        return false;
+    }
+    if (!lock.MayWrite()) {
+        return failed(lock.Error());
+    }
+    if (!OverwriteAllowed(document, prompter, path)) {
+        return false;
+    }
     FileError error;
     if (!document.backupTaken) {
         const std::filesystem::path backups =
@@ -253,6 +311,9 @@ bool SaveImageFile(ui::DialogModel& dialog, ui::Prompter& prompter, EditorDocume
                              &error)) {
         return failed(error);
     }
+    document.imageOnDisk = document.image;
+    document.imageOnDisk->insert(document.imageOnDisk->end(), document.imageTail.begin(),
+                                 document.imageTail.end());
     // The image in memory is now what is on the card: a servo extension becomes part of it, so
     // that its hook and its code stay together; a remote extension stays a tail.
     if (document.imageTail.size() == kServoExtensionSize) {
@@ -372,14 +433,40 @@ void ClearValueFields(EditorDocument& document, ui::DialogModel& dialog) {
     document.valuesChanged = false;
 }
 
-void ShowTableValues(const EditorDocument& document, ui::DialogModel& dialog) {
-    if (!document.isBinaryImage) {
-        return;
+static_assert(std::tuple_size_v<decltype(TableSnapshot::servos)> == kServoCount);
+
+TableSnapshot ReadTableValues(const EditorDocument& document) {
+    const std::span<const std::uint8_t> image(document.image);
+    TableSnapshot values;
+    if (document.isBinaryImage) {
+        if (image.size() == kShortImageSize) {
+            values.attenuator = ReadI8(image, kAttenuatorOffset);
+        }
+    } else if (TextHasAttenuator(image)) {
+        values.attenuator = ParseHexValue(image, TextAttenuatorPosition(image.size()));
     }
     for (int k = 0; k < kServoCount; ++k) {
-        if (const auto value =
-                ReadI16(document.image, BinaryValueOffset(k, document.tableSelector))) {
-            dialog.SetInt(ServoField(k), *value);
+        auto& value = values.servos[static_cast<std::size_t>(k)];
+        if (document.isBinaryImage) {
+            value = ReadI16(image, BinaryValueOffset(k, document.tableSelector));
+        } else {
+            value = ParseHexValue(
+                image, static_cast<std::size_t>(TextValuePosition(k, document.tableSelector)));
+        }
+    }
+    return values;
+}
+
+void ShowTableValues(const EditorDocument& document, const TableSnapshot& before,
+                     ui::DialogModel& dialog) {
+    const TableSnapshot now = ReadTableValues(document);
+    if (now.attenuator && now.attenuator != before.attenuator) {
+        dialog.SetInt(IDC_ATTENUATOR, *now.attenuator);
+    }
+    for (int k = 0; k < kServoCount; ++k) {
+        const auto index = static_cast<std::size_t>(k);
+        if (now.servos[index] && now.servos[index] != before.servos[index]) {
+            dialog.SetInt(ServoField(k), *now.servos[index]);
         }
     }
 }

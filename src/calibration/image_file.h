@@ -3,6 +3,7 @@
 // Loading and saving STARTUP.BIN in its binary or text form, and the value fields of the main
 // dialog that show one of its three calibration tables.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -45,9 +46,20 @@ void RestoreStandardValues(EditorDocument& document, ui::DialogModel& dialog,
 // that need an image; the emptied fields are no edit of the user's.
 void ClearValueFields(EditorDocument& document, ui::DialogModel& dialog);
 
-// Puts the selected table of a binary-form image into the twenty servo fields (after a patch
-// changed it in memory); a text-form image is left to its next load.
-void ShowTableValues(const EditorDocument& document, ui::DialogModel& dialog);
+// The attenuator (where the image carries one) and the selected table as the image holds them,
+// in either form; none where a value cannot be read.
+struct TableSnapshot {
+    std::optional<int> attenuator;
+    std::array<std::optional<int>, 20> servos;
+
+    friend bool operator==(const TableSnapshot&, const TableSnapshot&) = default;
+};
+TableSnapshot ReadTableValues(const EditorDocument& document);
+
+// After the image changed in memory (a patch file): puts into the fields each value that differs
+// from before, so that the next save keeps it; the other fields keep what the user typed.
+void ShowTableValues(const EditorDocument& document, const TableSnapshot& before,
+                     ui::DialogModel& dialog);
 
 // Sets the ranges of the twenty servo spins by the table and the range limit.
 void ApplySpinRanges(const EditorDocument& document, ui::DialogModel& dialog);

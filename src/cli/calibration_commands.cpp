@@ -74,6 +74,33 @@ void PrintLines(CalibrationSession& session, std::ostream& out) {
     }
 }
 
+// When a check refused a value, the save gave its field the focus: names the key and the value.
+void NameRefusedField(const ui::DialogModel& model, const std::vector<ServoAssignment>& assignments,
+                      const CalibrationArguments& arguments, std::ostream& err) {
+    const int focus = model.Focus();
+    std::string key;
+    std::optional<std::string> given;
+    if (focus == main_dlg::IDC_ATTENUATOR) {
+        key = "--attenuator";
+        given = arguments.attenuator;
+    }
+    for (int k = 0; focus != 0 && k < kServoCount; ++k) {
+        if (Servo(k).fieldId == focus) {
+            key = ServoName(Servo(k));
+            for (const ServoAssignment& assignment : assignments) {
+                if (assignment.servo == k) {
+                    given = assignment.text;
+                }
+            }
+        }
+    }
+    if (key.empty()) {
+        return;
+    }
+    err << "orvix2-cli: refused: " << key << '=' << (given ? *given : model.GetText(focus))
+        << (given ? "" : " (as the file holds it)") << '\n';
+}
+
 } // namespace
 
 std::optional<std::uint32_t> TableByName(std::string_view name) {
@@ -148,7 +175,11 @@ int SetCalibration(const CommandContext& context, const CalibrationArguments& ar
     if (arguments.attenuator) {
         session.Model().SetText(main_dlg::IDC_ATTENUATOR, *arguments.attenuator);
     }
-    return session.Save() ? kExitSuccess : kExitFailure;
+    if (session.Save()) {
+        return kExitSuccess;
+    }
+    NameRefusedField(session.Model(), *assignments, arguments, context.err);
+    return kExitFailure;
 }
 
 int RestoreCalibration(const CommandContext& context, const CalibrationArguments& arguments) {

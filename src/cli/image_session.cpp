@@ -13,6 +13,9 @@ ImageSession::ImageSession(const CommandContext& context, const std::string& ima
     : context_(context), document_(Utf8FromPath(context.settingsFile)),
       model_(MainDialogTemplate()) {
     document_.rememberImagePath = false;
+    // The tool reads and writes within one lock of the card: a file changed meanwhile was
+    // changed by a program that ignores the lock, and is not written over.
+    document_.askBeforeOverwritingChanges = false;
     document_.checkRange = checkRange;
     document_.tableSelector = table;
     std::error_code error;

@@ -1,5 +1,6 @@
 #include "cli/options_commands.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -9,6 +10,7 @@
 #include "cli/headless_dialog.h"
 #include "options/program_options.h"
 #include "options/toruque_dialog.h"
+#include "resources/main_dialog.h"
 #include "resources/program_dialog.h"
 #include "resources/string_table.h"
 #include "ui/dialog_model.h"
@@ -19,41 +21,76 @@ namespace {
 
 using namespace program_dlg;
 
-// How a field of the options is set on the dialog: a radio pair (on, off), a check box (on only),
-// a number field, or nothing (a field the image decides).
+// When the written program holds a field at all: a start code only in the Bluetooth form of a
+// remote extension, the other remote fields only with one, the servo parameters in layout A.
+enum class HeldWhen { Always, Remote, Bluetooth, ServoLayout };
+
+bool Holds(const ProgramOptions& options, HeldWhen when) {
+    switch (when) {
+    case HeldWhen::Always:
+        return true;
+    case HeldWhen::Remote:
+        return options.remoteSupport;
+    case HeldWhen::Bluetooth:
+        return options.remoteSupport && options.bluetooth;
+    case HeldWhen::ServoLayout:
+        return options.servoParametersAvailable;
+    }
+    return false;
+}
+
+// A field of the options: how it is set on the dialog (a radio pair on and off, a check box on
+// only, a number field, or nothing for a field the image decides) and where it is held.
 struct FieldControl {
     std::string_view name;
+    bool ProgramOptions::*flag = nullptr;
+    std::int32_t ProgramOptions::*number = nullptr;
     int on = 0;
     int off = 0;
-    int number = 0;
+    int field = 0;
+    HeldWhen held = HeldWhen::Always;
 };
 
+constexpr FieldControl Radio(std::string_view name, bool ProgramOptions::*flag, int on, int off) {
+    return {name, flag, nullptr, on, off};
+}
+constexpr FieldControl Box(std::string_view name, bool ProgramOptions::*flag, int on,
+                           HeldWhen held = HeldWhen::Always) {
+    return {name, flag, nullptr, on, 0, 0, held};
+}
+constexpr FieldControl Number(std::string_view name, std::int32_t ProgramOptions::*number,
+                              int field, HeldWhen held = HeldWhen::Always) {
+    return {name, nullptr, number, 0, 0, field, held};
+}
+
+using P = ProgramOptions;
 constexpr std::array kFieldControls{
-    FieldControl{"torqueOn", IDC_TORQUE_ON, IDC_TORQUE_OFF},
-    FieldControl{"voiceRecognition", IDC_VOICE_ON, IDC_VOICE_OFF},
-    FieldControl{"voltageMonitor", IDC_VOLTAGE_ON, IDC_VOLTAGE_OFF},
-    FieldControl{"timeoutMonitor", IDC_TIMEOUT_ON, IDC_TIMEOUT_OFF},
-    FieldControl{"faceRecognition", IDC_FACE_RECOGNITION_ON, IDC_FACE_RECOGNITION_OFF},
-    FieldControl{"faceDirection", IDC_FACE_DIRECTION_ON, IDC_FACE_DIRECTION_OFF},
-    FieldControl{"standardColour", IDC_STANDARD_COLOUR},
-    FieldControl{"energySaving", IDC_ENERGY_SAVING},
-    FieldControl{"noBlink", IDC_NO_BLINK},
-    FieldControl{"armAngleChange", IDC_ARM_ANGLE},
-    FieldControl{"armAngleFixed"},
-    FieldControl{"shoulderLimit", IDC_SHOULDER_LIMIT},
-    FieldControl{"shoulderLimitFixed"},
-    FieldControl{"walkSteps", 0, 0, IDC_WALK_STEPS},
-    FieldControl{"servoParameters", IDC_SERVO_PARAMETERS},
-    FieldControl{"servoParametersAvailable"},
-    FieldControl{"remoteSupport", IDC_REMOTE_SUPPORT},
-    FieldControl{"remoteSupportFixed"},
-    FieldControl{"bluetooth", IDC_BLUETOOTH},
-    FieldControl{"bluetoothChangeable"},
-    FieldControl{"remoteConnection", IDC_REMOTE_CONNECTION},
-    FieldControl{"voicePlayback", IDC_VOICE_PLAYBACK},
-    FieldControl{"syncReceive", IDC_SYNC_RECEIVE},
-    FieldControl{"startCode", 0, 0, IDC_START_CODE},
-    FieldControl{"syncStartDelay", 0, 0, IDC_SYNC_START_DELAY},
+    Radio("torqueOn", &P::torqueOn, IDC_TORQUE_ON, IDC_TORQUE_OFF),
+    Radio("voiceRecognition", &P::voiceRecognition, IDC_VOICE_ON, IDC_VOICE_OFF),
+    Radio("voltageMonitor", &P::voltageMonitor, IDC_VOLTAGE_ON, IDC_VOLTAGE_OFF),
+    Radio("timeoutMonitor", &P::timeoutMonitor, IDC_TIMEOUT_ON, IDC_TIMEOUT_OFF),
+    Radio("faceRecognition", &P::faceRecognition, IDC_FACE_RECOGNITION_ON,
+          IDC_FACE_RECOGNITION_OFF),
+    Radio("faceDirection", &P::faceDirection, IDC_FACE_DIRECTION_ON, IDC_FACE_DIRECTION_OFF),
+    Box("standardColour", &P::standardColour, IDC_STANDARD_COLOUR),
+    Box("energySaving", &P::energySaving, IDC_ENERGY_SAVING),
+    Box("noBlink", &P::noBlink, IDC_NO_BLINK),
+    Box("armAngleChange", &P::armAngleChange, IDC_ARM_ANGLE),
+    Box("armAngleFixed", &P::armAngleFixed, 0),
+    Box("shoulderLimit", &P::shoulderLimit, IDC_SHOULDER_LIMIT),
+    Box("shoulderLimitFixed", &P::shoulderLimitFixed, 0),
+    Number("walkSteps", &P::walkSteps, IDC_WALK_STEPS),
+    Box("servoParameters", &P::servoParameters, IDC_SERVO_PARAMETERS, HeldWhen::ServoLayout),
+    Box("servoParametersAvailable", &P::servoParametersAvailable, 0),
+    Box("remoteSupport", &P::remoteSupport, IDC_REMOTE_SUPPORT),
+    Box("remoteSupportFixed", &P::remoteSupportFixed, 0),
+    Box("bluetooth", &P::bluetooth, IDC_BLUETOOTH, HeldWhen::Remote),
+    Box("bluetoothChangeable", &P::bluetoothChangeable, 0),
+    Box("remoteConnection", &P::remoteConnection, IDC_REMOTE_CONNECTION, HeldWhen::Remote),
+    Box("voicePlayback", &P::voicePlayback, IDC_VOICE_PLAYBACK, HeldWhen::Remote),
+    Box("syncReceive", &P::syncReceive, IDC_SYNC_RECEIVE, HeldWhen::Remote),
+    Number("startCode", &P::startCode, IDC_START_CODE, HeldWhen::Bluetooth),
+    Number("syncStartDelay", &P::syncStartDelay, IDC_SYNC_START_DELAY, HeldWhen::Remote),
 };
 
 const FieldControl* FindField(std::string_view name) {
@@ -91,11 +128,11 @@ public:
         const std::string name = assignment.substr(0, equals);
         const FieldControl& field = *FindField(name);
         const std::string value = assignment.substr(equals + 1);
-        if (field.number != 0) {
-            if (!dialog_.Reachable(name, field.number)) {
+        if (field.field != 0) {
+            if (!dialog_.Reachable(name, field.field)) {
                 return false;
             }
-            dialog_.Type(field.number, value);
+            dialog_.Type(field.field, value);
             return true;
         }
         if (field.on == 0) {
@@ -132,31 +169,11 @@ nlohmann::ordered_json ColourJson(EyeColour colour) {
 void PrintOptions(const EditorDocument& document, const ProgramOptions& o, bool json,
                   std::ostream& out) {
     nlohmann::ordered_json j;
-    j["torqueOn"] = o.torqueOn;
-    j["voiceRecognition"] = o.voiceRecognition;
-    j["voltageMonitor"] = o.voltageMonitor;
-    j["timeoutMonitor"] = o.timeoutMonitor;
-    j["faceRecognition"] = o.faceRecognition;
-    j["faceDirection"] = o.faceDirection;
-    j["standardColour"] = o.standardColour;
-    j["energySaving"] = o.energySaving;
-    j["noBlink"] = o.noBlink;
-    j["armAngleChange"] = o.armAngleChange;
-    j["armAngleFixed"] = o.armAngleFixed;
-    j["shoulderLimit"] = o.shoulderLimit;
-    j["shoulderLimitFixed"] = o.shoulderLimitFixed;
-    j["walkSteps"] = o.walkSteps;
-    j["servoParameters"] = o.servoParameters;
-    j["servoParametersAvailable"] = o.servoParametersAvailable;
-    j["remoteSupport"] = o.remoteSupport;
-    j["remoteSupportFixed"] = o.remoteSupportFixed;
-    j["bluetooth"] = o.bluetooth;
-    j["bluetoothChangeable"] = o.bluetoothChangeable;
-    j["remoteConnection"] = o.remoteConnection;
-    j["voicePlayback"] = o.voicePlayback;
-    j["syncReceive"] = o.syncReceive;
-    j["startCode"] = o.startCode;
-    j["syncStartDelay"] = o.syncStartDelay;
+    for (const FieldControl& field : kFieldControls) {
+        j[std::string(field.name)] = field.flag != nullptr
+                                         ? nlohmann::ordered_json(o.*field.flag)
+                                         : nlohmann::ordered_json(o.*field.number);
+    }
     j["layout"] = document.buildVariant ? "B" : "A";
     j["size"] = document.ImageSize();
     j["eyeColour"] = {{"first", ColourJson(FirstEyeColour(document))},
@@ -191,6 +208,72 @@ std::optional<ui::Rgb> ParseColour(const std::string& text) {
         at = end + 1;
     }
     return ui::Rgb{channels[0], channels[1], channels[2]};
+}
+
+// The last value each field was given on the command line, in the order first given.
+std::vector<std::pair<std::string, std::string>>
+RequestedValues(const std::vector<std::string>& assignments) {
+    std::vector<std::pair<std::string, std::string>> requested;
+    for (const std::string& assignment : assignments) {
+        const std::string::size_type equals = assignment.find('=');
+        const std::string name = assignment.substr(0, equals);
+        const auto same = std::find_if(requested.begin(), requested.end(),
+                                       [&](const auto& entry) { return entry.first == name; });
+        if (same != requested.end()) {
+            same->second = assignment.substr(equals + 1);
+        } else {
+            requested.emplace_back(name, assignment.substr(equals + 1));
+        }
+    }
+    return requested;
+}
+
+// When a check refused a field, the dialog gave it the focus: names the field and its value.
+void NameRefusedField(const ui::DialogModel& dialog, const OptionsArguments& arguments,
+                      std::ostream& err) {
+    const int focus = dialog.Focus();
+    for (const FieldControl& field : kFieldControls) {
+        if (focus == 0 || (focus != field.field && focus != field.on && focus != field.off)) {
+            continue;
+        }
+        for (const auto& [name, value] : RequestedValues(arguments.assignments)) {
+            if (name == field.name) {
+                err << "orvix2-cli: refused: " << name << '=' << value << '\n';
+                return;
+            }
+        }
+        err << "orvix2-cli: refused: " << field.name << '=' << dialog.GetText(field.field)
+            << " (as the program holds it)\n";
+        return;
+    }
+}
+
+// Reads the program as the save wrote it (the image, then its tail), as a load would, and names
+// each requested change it does not hold; false when it holds them all.
+bool ReportChangesNotMade(const CommandContext& context, const OptionsArguments& arguments,
+                          const EditorDocument& saved) {
+    EditorDocument written = saved;
+    written.image.insert(written.image.end(), saved.imageTail.begin(), saved.imageTail.end());
+    written.imageTail.clear();
+    const ProgramOptions held = ReadProgramOptions(written).options;
+    bool notMade = false;
+    for (const auto& [name, value] : RequestedValues(arguments.assignments)) {
+        const FieldControl& field = *FindField(name);
+        std::string holds;
+        if (!Holds(held, field.held)) {
+            holds = "no " + name;
+        } else if (field.flag != nullptr && (value == "on") != held.*field.flag) {
+            holds = name + '=' + (held.*field.flag ? "on" : "off");
+        } else if (field.number != nullptr && ui::ParseDialogInt(value) != held.*field.number) {
+            holds = name + '=' + std::to_string(held.*field.number);
+        }
+        if (!holds.empty()) {
+            context.err << "orvix2-cli: not changed: " << name << '=' << value
+                        << " (the written program holds " << holds << ")\n";
+            notMade = true;
+        }
+    }
+    return notMade;
 }
 
 } // namespace
@@ -235,7 +318,14 @@ int SetOptions(const CommandContext& context, const OptionsArguments& arguments)
         }
     }
     session.Dialog().Click(IDC_OK);
-    return session.Dialog().EndedWithOk() ? kExitSuccess : kExitFailure;
+    if (!session.Dialog().EndedWithOk()) {
+        NameRefusedField(session.Dialog().Model(), arguments, context.err);
+        return kExitFailure;
+    }
+    // A change the program cannot take (a code file that is missing, an option it has no place
+    // for) leaves the rest written: the file says what was made.
+    return ReportChangesNotMade(context, arguments, session.Image().Document()) ? kExitPartial
+                                                                                : kExitSuccess;
 }
 
 int SetEyeColour(const CommandContext& context, CliPrompter& prompter,
@@ -273,6 +363,13 @@ int ApplyPatch(const CommandContext& context, CliPrompter& prompter,
     if (!session.Load()) {
         return kExitFailure;
     }
+    if (!session.Image().Model().IsEnabled(main_dlg::IDC_PROGRAM_CHANGE)) {
+        // The short variant carries no program: the editor offers no program change for it.
+        context.err << "orvix2-cli: " << arguments.imagePath
+                    << " is the short variant (4,011 bytes) without a program; no patch is "
+                       "applied to it\n";
+        return kExitFailure;
+    }
     session.Open(); // an image refused here is patched and saved without its options
     session.Dialog().Click(IDC_BINARY_PATCH);
     for (int failure : {IDP_PATCH_READ_FAILED, IDP_PATCH_FAILED, IDP_PATCH_ALREADY_APPLIED}) {
@@ -280,7 +377,13 @@ int ApplyPatch(const CommandContext& context, CliPrompter& prompter,
             return kExitFailure;
         }
     }
-    if (prompter.Shown(IDP_PATCH_APPLIED) && !prompter.Shown(IDP_WRITE_PROGRAM_DONE)) {
+    if (!prompter.Shown(IDP_PATCH_APPLIED)) {
+        // The editor passes such a file over in silence; asked for a patch, the tool says so.
+        context.err << "orvix2-cli: " << arguments.patchPath
+                    << " holds no entry (lines of address,expected,new); nothing applied\n";
+        return kExitFailure;
+    }
+    if (!prompter.Shown(IDP_WRITE_PROGRAM_DONE)) {
         return kExitFailure; // the apply or the save failed
     }
     return kExitSuccess;

@@ -13,6 +13,8 @@
 #include "cli/settings_commands.h"
 #include "cli/users_commands.h"
 #include "resources/main_dialog.h"
+#include "resources/string_table.h"
+#include "storage/card_lock.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
 
@@ -138,6 +140,15 @@ Commands DefineCommands(CLI::App& app, CommandLine& line) {
     app.require_subcommand(1, 1);
     app.fallthrough(); // lets --yes stand after the command as well
     app.add_flag("--yes", line.yes, "Answer Yes to every question (otherwise No)");
+    app.footer(
+        "Each command that names a STARTUP.BIN locks the card's folder until it ends; while the\n"
+        "editor or another orvix2-cli writes to the same card, it waits up to 5 seconds, then\n"
+        "gives up (exit status 1, nothing written). A file that another program changed since\n"
+        "the command read it is not written over.\n"
+        "\n"
+        "Exit status: 0 everything asked was done; 1 a check refused a value, a read or write\n"
+        "failed, or the card was busy (nothing written); 2 the command line is wrong; 3 the\n"
+        "file was written, but a requested change could not be made (the message names it).");
 
     Commands commands;
     CLI::App* calibration =
@@ -172,6 +183,12 @@ Commands DefineCommands(CLI::App& app, CommandLine& line) {
     return commands;
 }
 
+// The folder of the card whose STARTUP.BIN the command names.
+std::filesystem::path CardFolderOf(const std::string& imagePath) {
+    const std::filesystem::path folder = PathFromUtf8(imagePath).parent_path();
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
 int RunDemo(const CommandLine& line, std::ostream& out, std::ostream& err) {
     const Layout layout = line.layout == "B" ? Layout::B : Layout::A;
     const std::filesystem::path folder = PathFromUtf8(line.demoFolder);
@@ -204,6 +221,15 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
 
     CliPrompter prompter(err, line.yes);
     const CommandContext context{out, err, prompter, SettingsFile(environment)};
+    // The card stays locked from the command's first read to its last write, so that a second
+    // writer waits for this one instead of undoing its change. A folder that cannot be opened
+    // is left to the command's own read, which says why.
+    const std::string& image = line.imagePath.empty() ? users.arguments.imagePath : line.imagePath;
+    const CardLock lock(CardFolderOf(image));
+    if (lock.GetState() == CardLock::State::Busy) {
+        prompter.Failure(IDP_CARD_BUSY, lock.Error().Describe(), Utf8FromPath(CardFolderOf(image)));
+        return kExitFailure;
+    }
     if (const std::optional<int> status = RunUserCommands(users, context)) {
         return *status;
     }

@@ -1,5 +1,7 @@
 #include "options/code_files.h"
 
+#include <algorithm>
+
 #include "storage/file_io.h"
 
 namespace orvix {
@@ -24,6 +26,11 @@ std::optional<std::vector<std::uint8_t>> ReadCodeFile(const EditorDocument& docu
     if (bytes.size() > maxSize) {
         // Cut, it would be half a program; the place keeps what it has.
         detail = FileError{path, "longer than " + std::to_string(maxSize) + " bytes"}.Describe();
+        return std::nullopt;
+    }
+    if (std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; })) {
+        // No code at all: a hook into it would run zero bytes.
+        detail = FileError{path, bytes.empty() ? "empty" : "holds only zero bytes"}.Describe();
         return std::nullopt;
     }
     return bytes;

@@ -26,7 +26,7 @@ inline constexpr std::string_view kRemoteBlocksFile = "REMOTEBLK.BIN";
 std::filesystem::path CodeFolder(const EditorDocument& document);
 
 // Reads a code file of at most maxSize bytes; none, with the reason in detail ("PATH: reason"),
-// when it cannot be read or is longer.
+// when it cannot be read, is longer, or holds no code (empty or only zero bytes).
 std::optional<std::vector<std::uint8_t>> ReadCodeFile(const EditorDocument& document,
                                                       std::string_view name, std::size_t maxSize,
                                                       std::string& detail);

@@ -52,7 +52,12 @@ inline constexpr std::uint32_t kImageSizeWithServoExtension =
 inline constexpr std::uint32_t kImageSizeWithRemoteExtension =
     kImageSizeLayoutA + kRemoteExtensionSize; // 4,730,880 = 0x483000
 
+// Layout B saved with the remote extension this editor builds.
+inline constexpr std::uint32_t kImageSizeLayoutBWithRemoteExtension =
+    kImageSizeLayoutB + kRemoteExtensionSize; // 4,738,844
+
 static_assert(kImageSizeLayoutB - kImageSizeLayoutA == 0x1F1C);
+static_assert(kImageSizeLayoutBWithRemoteExtension == 4'738'844);
 static_assert(kImageSizeWithServoExtension == 4'304'779);
 static_assert(kImageSizeWithRemoteExtension == 0x483000);
 

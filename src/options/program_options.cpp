@@ -298,7 +298,7 @@ std::optional<std::vector<std::uint8_t>> CodeFileOrMessage(const EditorDocument&
 
 bool IsRebuildSize(std::size_t size) {
     return size == kImageSizeLayoutA || size == kImageSizeLayoutB ||
-           size == kImageSizeWithRemoteExtension;
+           size == kImageSizeWithRemoteExtension || size == kImageSizeLayoutBWithRemoteExtension;
 }
 
 } // namespace
@@ -357,6 +357,13 @@ ApplyResult ApplyProgramOptions(EditorDocument& document, ProgramOptions& option
         prompter.Message(IDP_WALK_STEPS_RANGE);
         return ApplyResult::WalkStepsRefused;
     }
+    // The Bluetooth form stores startCode - 1 in 16 bits: only 1 to 65,536 reads back as given.
+    if (options.remoteSupport && options.bluetooth &&
+        (options.startCode < kStartCodeMin || options.startCode > kStartCodeMax)) {
+        prompter.Message(IDP_OUT_OF_RANGE, ui::Buttons::Ok, ui::Icon::Auto,
+                         std::to_string(kStartCodeMin) + "～" + std::to_string(kStartCodeMax));
+        return ApplyResult::StartCodeRefused;
+    }
     const bool armDue = options.armAngleChange && !options.armAngleFixed;
     if (armDue && !AskYes(prompter, IDP_CHANGE_ARM_ANGLE)) {
         options.armAngleChange = false;
@@ -401,7 +408,9 @@ ApplyResult ApplyProgramOptions(EditorDocument& document, ProgramOptions& option
             // Hooking the program into code that is not there would stop the robot starting.
             prompter.Failure(IDP_CODE_FILE_READ_FAILED, detail, {}, ui::Icon::Error);
             if (options.remoteSupportFixed) {
-                return ApplyResult::Cancelled; // the extension stays as it is
+                // The extension stays as the image holds it; the other options can still go.
+                document.programChanged = false;
+                return ApplyResult::RemoteKept;
             }
             ClearRemoteChoices(options);
             return ApplyResult::RemoteRefused;

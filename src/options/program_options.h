@@ -14,6 +14,9 @@ namespace orvix {
 
 // The default start code of the Bluetooth form.
 inline constexpr std::int32_t kDefaultStartCode = 1154;
+// The start codes the Bluetooth form can hold.
+inline constexpr std::int32_t kStartCodeMin = 1;
+inline constexpr std::int32_t kStartCodeMax = 65'536;
 
 // One field per control of the program change dialog.
 struct ProgramOptions {
@@ -61,11 +64,14 @@ ReadOptionsResult ReadProgramOptions(EditorDocument& document);
 enum class ApplyResult {
     Applied,          // the image holds the options; the caller saves it
     WalkStepsRefused, // message 146 shown; the focus belongs on the step field
+    StartCodeRefused, // message 108 shown; the focus belongs on the start code field
     ArmRefused,       // No to 165 for the arm change: armAngleChange and shoulderLimit cleared
     ShoulderRefused,  // No to 165 for the shoulder limit alone: shoulderLimit cleared
     RemoteRefused,    // No to 148, or no usable remote blocks: the remote choices cleared
     CloseRequested,   // No to 166: the dialog closes as if cancelled
-    Cancelled,        // Cancel to 166, or a held extension cannot be rebuilt: stay open
+    Cancelled,        // Cancel to 166: stay open
+    RemoteKept,       // a held extension cannot be rebuilt (message 151): programChanged cleared,
+                      // the remote controls go back to what the image holds
     WrongProgram,     // an image ReadProgramOptions refuses: nothing written
 };
 

@@ -136,6 +136,13 @@ void CToruqueDialog::OnInitDialog() {
         dialog.Enable(IDC_ARM_ANGLE, true);
     }
 
+    ShowRemoteOptions(options);
+    dialog.SetCheck(IDC_SERVO_PARAMETERS, options.servoParameters);
+    dialog.Enable(IDC_OK, true);
+}
+
+void CToruqueDialog::ShowRemoteOptions(const ProgramOptions& options) {
+    ui::DialogModel& dialog = Model();
     dialog.SetCheck(IDC_REMOTE_CONNECTION, true);
     dialog.SetCheck(IDC_VOICE_PLAYBACK, true);
     dialog.SetCheck(IDC_SYNC_RECEIVE, false);
@@ -156,16 +163,14 @@ void CToruqueDialog::OnInitDialog() {
     }
     dialog.SetInt(IDC_START_CODE, options.startCode);
     dialog.SetInt(IDC_SYNC_START_DELAY, options.syncStartDelay);
+    dialog.Enable(IDC_START_CODE, dialog.IsChecked(IDC_BLUETOOTH));
     if (dialog.IsChecked(IDC_BLUETOOTH)) {
         dialog.SetCheck(IDC_REMOTE_CONNECTION, false);
         dialog.Enable(IDC_REMOTE_CONNECTION, false);
-        dialog.Enable(IDC_START_CODE, true);
     }
     if (dialog.IsChecked(IDC_SYNC_RECEIVE)) {
         dialog.Enable(IDC_SYNC_START_DELAY, true);
     }
-    dialog.SetCheck(IDC_SERVO_PARAMETERS, options.servoParameters);
-    dialog.Enable(IDC_OK, true);
 }
 
 ProgramOptions CToruqueDialog::Gather() const {
@@ -212,6 +217,12 @@ bool CToruqueDialog::ApplyAndSave() {
         return SaveImageFile(mainDialog_, services_.prompter, document_);
     case ApplyResult::WalkStepsRefused:
         dialog.SetFocus(IDC_WALK_STEPS);
+        break;
+    case ApplyResult::StartCodeRefused:
+        dialog.SetFocus(IDC_START_CODE);
+        break;
+    case ApplyResult::RemoteKept:
+        ShowRemoteOptions(ReadKeepingChangeMark(document_).options);
         break;
     case ApplyResult::ArmRefused:
         dialog.SetCheck(IDC_ARM_ANGLE, false);
@@ -312,13 +323,13 @@ void CToruqueDialog::OnBinaryPatch(int) {
 
 void CToruqueDialog::ApplyPatchFile() {
     const ProgramOptions before = ReadKeepingChangeMark(document_).options;
+    const TableSnapshot values = ReadTableValues(document_);
     const PatchFileResult result = ChooseAndApplyPatchFile(document_, services_.prompter);
     if (!result.applied) {
         return;
     }
-    if (result.touchesCalibration && document_.isBinaryImage) {
-        ShowTableValues(document_, mainDialog_);
-    }
+    // The save stores the main dialog's fields: they take the values the patch changed.
+    ShowTableValues(document_, values, mainDialog_);
     // The controls take what the patch changed, so that the apply below keeps it; an arm change
     // the patch made is in the image for good, as if it had been read at opening.
     const ProgramOptions after = ReadKeepingChangeMark(document_).options;

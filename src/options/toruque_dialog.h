@@ -36,6 +36,8 @@ private:
     ProgramOptions Gather() const; // the options as the controls show them
     // Sets the controls of the fields that differ between the two.
     void ShowChanges(const ProgramOptions& before, const ProgramOptions& after);
+    // Sets the remote controls to the options (at opening, and after a rebuild failed).
+    void ShowRemoteOptions(const ProgramOptions& options);
     // The remote choices are open exactly while remote support is checked.
     void EnableRemoteChoices();
     // Applies the options of the controls and saves; true when the image was saved.

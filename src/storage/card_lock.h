@@ -6,6 +6,7 @@
 // writers on one card thus take turns instead of losing each other's change.
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 
 #include "storage/file_io.h"
@@ -25,7 +26,9 @@ public:
     };
 
     CardLock() = default;
-    // Takes the lock on folder, waiting up to wait while another writer holds it.
+    // Takes the lock on folder, waiting up to wait while another writer holds it. Within one
+    // process the lock is re-entrant: while a CardLock of this process holds the same folder
+    // (same device and inode), another is Held at once, and its end leaves the first one's lock.
     explicit CardLock(const std::filesystem::path& folder,
                       std::chrono::milliseconds wait = kCardLockWait);
     CardLock(CardLock&& other) noexcept;
@@ -41,7 +44,12 @@ public:
     const FileError& Error() const { return error_; }
 
 private:
-    int fd_ = -1;
+    void Release();
+
+    int fd_ = -1;       // the open folder while the lock is being taken
+    bool held_ = false; // counted in the process's table of held cards, which keeps the folder open
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
     State state_ = State::Unsupported;
     FileError error_;
 };

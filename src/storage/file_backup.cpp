@@ -1,6 +1,7 @@
 #include "storage/file_backup.h"
 
 #include <algorithm>
+#include <compare>
 #include <cstdio>
 #include <ctime>
 #include <optional>
@@ -28,33 +29,64 @@ bool AllDigits(std::string_view text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The time stamp and copy number of "<stem>-YYYYMMDD-HHMMSS[-n]<extension>", exactly; nothing
-// for any other name (the first copy, another file's copies, notes).
-std::optional<std::pair<std::string, int>>
-RotatingCopy(const std::string& name, const std::string& stem, const std::string& extension) {
+// The groups of digits between dashes of "<stem>-G1-G2...<extension>"; nothing when the name
+// is not of that shape.
+std::optional<std::vector<std::string>>
+DigitGroups(const std::string& name, const std::string& stem, const std::string& extension) {
     const std::string prefix = stem + "-";
-    if (name.size() < prefix.size() + 15 + extension.size() || !name.starts_with(prefix) ||
+    if (name.size() <= prefix.size() + extension.size() || !name.starts_with(prefix) ||
         !name.ends_with(extension)) {
         return std::nullopt;
     }
+    std::vector<std::string> groups;
     const std::string rest =
         name.substr(prefix.size(), name.size() - prefix.size() - extension.size());
-    const std::string stamp = rest.substr(0, 15);
-    if (!AllDigits(stamp.substr(0, 8)) || stamp[8] != '-' || !AllDigits(stamp.substr(9))) {
+    std::string::size_type start = 0;
+    while (true) {
+        const std::string::size_type dash = rest.find('-', start);
+        groups.push_back(rest.substr(start, dash - start));
+        if (!AllDigits(groups.back())) {
+            return std::nullopt;
+        }
+        if (dash == std::string::npos) {
+            return groups;
+        }
+        start = dash + 1;
+    }
+}
+
+// Where a rotating copy stands in the order the copies were made: the numbered copies
+// "<stem>-NNNNNN-YYYYMMDD-HHMMSS<extension>" by their number, after every copy of the older
+// kind "<stem>-YYYYMMDD-HHMMSS[-n]<extension>", which are ordered by their name's time. Nothing
+// for any other name (the first copy, another file's copies, notes).
+struct CopyOrder {
+    long long number = 0; // 0 for a copy of the older kind
+    std::string stamp;
+    int repeat = 0;
+    friend auto operator<=>(const CopyOrder&, const CopyOrder&) = default;
+};
+
+std::optional<CopyOrder> RotatingCopy(const std::string& name, const std::string& stem,
+                                      const std::string& extension) {
+    const auto groups = DigitGroups(name, stem, extension);
+    if (!groups) {
         return std::nullopt;
     }
-    if (rest.size() == 15) {
-        return std::make_pair(stamp, 1);
+    const auto& g = *groups;
+    if (g.size() == 3 && g[0].size() >= 6 && g[0].size() <= 15 && g[1].size() == 8 &&
+        g[2].size() == 6) {
+        return CopyOrder{std::stoll(g[0]), g[1] + "-" + g[2], 0};
     }
-    if (rest[15] != '-' || !AllDigits(rest.substr(16)) || rest.size() > 20) {
-        return std::nullopt;
+    if ((g.size() == 2 || (g.size() == 3 && g[2].size() <= 4)) && g[0].size() == 8 &&
+        g[1].size() == 6) {
+        return CopyOrder{0, g[0] + "-" + g[1], g.size() == 3 ? std::stoi(g[2]) : 1};
     }
-    return std::make_pair(stamp, std::stoi(rest.substr(16)));
+    return std::nullopt;
 }
 
 struct Copies {
     std::optional<std::filesystem::path> first;
-    std::vector<std::pair<std::pair<std::string, int>, std::filesystem::path>> rotating;
+    std::vector<std::pair<CopyOrder, std::filesystem::path>> rotating; // oldest first
 };
 
 Copies FindCopies(const std::filesystem::path& folder, const std::string& stem,
@@ -68,12 +100,25 @@ Copies FindCopies(const std::filesystem::path& folder, const std::string& stem,
         }
         if (name.starts_with(stem + "-" + kFirstMark) && name.ends_with(extension)) {
             copies.first = entry.path();
-        } else if (const auto key = RotatingCopy(name, stem, extension)) {
-            copies.rotating.emplace_back(*key, entry.path());
+        } else if (const auto order = RotatingCopy(name, stem, extension)) {
+            copies.rotating.emplace_back(*order, entry.path());
         }
     }
     std::sort(copies.rotating.begin(), copies.rotating.end());
     return copies;
+}
+
+// Says whose copies these are, for a person looking for a card's first backup; written again
+// whenever it is missing or says something else.
+bool WriteSource(const std::filesystem::path& folder, const std::filesystem::path& file,
+                 FileError* error) {
+    const std::string text = Utf8FromPath(file) + "\n";
+    std::vector<std::uint8_t> now;
+    if (ReadWholeFile(folder / kSourceFileName, now) &&
+        std::string(now.begin(), now.end()) == text) {
+        return true;
+    }
+    return WriteTextFileAtomically(folder / kSourceFileName, text, error);
 }
 
 std::uint32_t PathNumber(const std::string& text) {
@@ -113,6 +158,9 @@ bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& 
         }
         return false;
     }
+    if (!WriteSource(folder, file, error)) {
+        return false; // a copy nobody can trace back to its card is no backup
+    }
     const std::string stem = file.stem().string();
     const std::string extension = file.extension().string();
     const Copies copies = FindCopies(folder, stem, extension);
@@ -123,22 +171,23 @@ bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& 
         return true; // the card still holds what was copied last
     }
 
-    const std::string base = stem + "-" + (copies.first ? "" : kFirstMark) + TimeStamp(now);
-    std::filesystem::path target = folder / (base + extension);
-    for (int n = 2; std::filesystem::exists(target, code); ++n) {
-        target = folder / (base + "-" + std::to_string(n) + extension);
-    }
+    // Each copy's number is one more than the largest present, whatever the clock says.
+    long long number = copies.rotating.empty() ? 0 : copies.rotating.back().first.number;
+    std::filesystem::path target;
+    do {
+        char name[32];
+        std::snprintf(name, sizeof name, "%06lld-", ++number);
+        target = folder / (stem + "-" + (copies.first ? std::string(name) : kFirstMark) +
+                           TimeStamp(now) + extension);
+    } while (copies.first && std::filesystem::exists(target, code));
     if (!WriteFileAtomically(target, {std::span<const std::uint8_t>(bytes)}, error)) {
         return false;
     }
-    if (!copies.first) {
-        // Says whose copies these are, for a person looking for a card's first backup.
-        WriteTextFileAtomically(folder / kSourceFileName, Utf8FromPath(file) + "\n");
-        return true;
-    }
-    const std::size_t count = copies.rotating.size() + 1;
-    for (std::size_t i = 0; i + kBackupsKept < count; ++i) {
-        std::filesystem::remove(copies.rotating[i].second, code);
+    if (copies.first) {
+        const std::size_t count = copies.rotating.size() + 1;
+        for (std::size_t i = 0; i + kBackupsKept < count; ++i) {
+            std::filesystem::remove(copies.rotating[i].second, code);
+        }
     }
     return true;
 }

@@ -15,11 +15,15 @@ inline constexpr const char* kBackupFolderName = "backups";
 std::filesystem::path BackupFolderOf(const std::filesystem::path& file,
                                      const std::filesystem::path& backupFolder);
 
-// Copies a file as it is on disk into its folder of backups, named after it with the local time
-// (STARTUP.BIN becomes STARTUP-20261206-193000.BIN). The first copy ever taken of a file is
-// named STARTUP-first-20261206-193000.BIN and kept for good; of the others the newest
-// kBackupsKept are kept. A copy identical to the newest one is not stored again, and a file that
-// no longer exists needs no copy. False when the copy fails.
+// Copies a file as it is on disk into its folder of backups. The first copy ever taken of a file
+// is named STARTUP-first-20261206-193000.BIN (with the local time) and kept for good. Every later
+// copy gets a number, one more than the largest present, before the time:
+// STARTUP-000021-20261207-103000.BIN; of these the kBackupsKept highest numbers are kept, so
+// that a clock set back never prunes a newer copy before an older one. (Copies named by the time
+// alone, STARTUP-20261206-193000.BIN, as earlier versions made them, count as older than every
+// numbered copy.) A copy identical to the newest one is not stored again, and a file that no
+// longer exists needs no copy. The folder's SOURCE.txt names the file; it is part of the backup,
+// written again whenever it is missing or wrong. False when the copy or SOURCE.txt fails.
 bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& backupFolder,
                 std::chrono::system_clock::time_point now, FileError* error = nullptr);
 

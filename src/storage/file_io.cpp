@@ -1,5 +1,7 @@
 #include "storage/file_io.h"
 
+#include "storage/file_steps.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,27 +11,6 @@
 namespace orvix {
 
 namespace {
-
-FileFaultInjector& Injector() {
-    static FileFaultInjector injector;
-    return injector;
-}
-
-// Runs one step, unless the seam of the tests makes it fail first; false with errno set when
-// the step failed.
-template <class Operation>
-bool Run(FileStep step, const std::filesystem::path& file, Operation operation) {
-    if (Injector() && Injector()(step, file)) {
-        errno = EIO;
-        return false;
-    }
-    errno = 0;
-    if (operation()) {
-        return true;
-    }
-    errno = errno != 0 ? errno : EIO;
-    return false;
-}
 
 bool Fail(FileError* error, const std::filesystem::path& path, std::string reason) {
     if (error != nullptr) {
@@ -42,56 +23,6 @@ bool FailErrno(FileError* error, const std::filesystem::path& path, int code) {
     return Fail(error, path, std::generic_category().message(code));
 }
 
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-// Flushes a folder's entries to the disk. A file system that cannot flush folders says so with
-// EINVAL; that is no failure of ours.
-bool SyncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) {
-        return false;
-    }
-    const bool ok = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
-    const int code = errno;
-    ::close(fd);
-    errno = code;
-    return ok;
-}
-
-// The file that a write to path replaces: path itself, or the end of its chain of links.
-std::filesystem::path WriteTarget(const std::filesystem::path& path) {
-    std::filesystem::path target = path;
-    std::error_code error;
-    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, error); ++hops) {
-        const std::filesystem::path link = std::filesystem::read_symlink(target, error);
-        if (error) {
-            break;
-        }
-        target = link.is_absolute() ? link : target.parent_path() / link;
-    }
-    return target;
-}
-
-std::string TemporaryPattern(const std::filesystem::path& target) {
-    std::string name = ".";
-    name += target.filename().string();
-    name += ".tmp-XXXXXX";
-    return (target.parent_path() / name).string();
-}
-
 } // namespace
 
 std::string FileError::Describe() const {
@@ -100,7 +31,7 @@ std::string FileError::Describe() const {
 
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                    FileError* error) {
-    if (!Run(FileStep::Read, path, [] { return true; })) {
+    if (!detail::RunFileStep(FileStep::Read, path, [] { return true; })) {
         return FailErrno(error, path, errno);
     }
     // Not blocking, so that a pipe cannot hang the program before it is refused.
@@ -146,73 +77,23 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>&
     return true;
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path,
-                         std::initializer_list<std::span<const std::uint8_t>> parts,
-                         FileError* error) {
-    const std::filesystem::path target = WriteTarget(path);
-    struct stat existing {};
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (!exists && errno != ENOENT) {
-        return FailErrno(error, path, errno);
-    }
-    if (exists && !S_ISREG(existing.st_mode)) {
-        return Fail(error, path, "not a regular file");
-    }
-    // A file without any write bit is the user's "read-only", which root would write past.
-    if (exists && ((existing.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
-        return FailErrno(error, path, EACCES);
-    }
-
-    std::string temporary = TemporaryPattern(target);
-    int fd = -1;
-    if (!Run(FileStep::OpenTemporary, target,
-             [&] { return (fd = ::mkstemp(temporary.data())) >= 0; })) {
-        return FailErrno(error, path, errno);
-    }
-    mode_t mode = existing.st_mode & 07777;
-    if (exists) {
-        // Keep the owner where we may set it (root may; a group the user is in, too).
-        if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
-            [[maybe_unused]] const int ignored =
-                ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
-        }
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    // Each step runs only while every one before it succeeded; the first failure's reason stays.
-    int code = ::fchmod(fd, mode) == 0 || errno == EPERM ? 0 : errno;
-    const auto step = [&](FileStep which, auto operation) {
-        if (code == 0 && !Run(which, target, operation)) {
-            code = errno;
-        }
-    };
-    for (std::span<const std::uint8_t> part : parts) {
-        step(FileStep::Write, [&] { return WriteAll(fd, part); });
-    }
-    step(FileStep::Flush, [&] { return ::fsync(fd) == 0; });
-    if (::close(fd) != 0 && code == 0) {
-        code = errno;
-    }
-    step(FileStep::FolderFlush, [&] { return SyncFolder(target.parent_path()); });
-    step(FileStep::Rename, [&] { return ::rename(temporary.c_str(), target.c_str()) == 0; });
-    if (code != 0) {
-        ::unlink(temporary.c_str());
-        return FailErrno(error, path, code);
-    }
-    SyncFolder(target.parent_path()); // the rename itself; the data is safe already
-    return true;
-}
-
 bool WriteTextFileAtomically(const std::filesystem::path& path, const std::string& text,
                              FileError* error) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
     return WriteFileAtomically(path, {std::span<const std::uint8_t>(data, text.size())}, error);
 }
 
+namespace detail {
+
+FileFaultInjector& FaultInjector() {
+    static FileFaultInjector injector;
+    return injector;
+}
+
+} // namespace detail
+
 void SetFileFaultInjector(FileFaultInjector injector) {
-    Injector() = std::move(injector);
+    detail::FaultInjector() = std::move(injector);
 }
 
 std::filesystem::path PathFromUtf8(const std::string& text) {
@@ -264,11 +145,13 @@ std::filesystem::path FindEntry(const std::filesystem::path& folder, const std::
 std::filesystem::path CardFilePath(const std::filesystem::path& folder, const std::string& name,
                                    bool* ambiguous) {
     std::filesystem::path result = folder;
-    bool several = false;
+    bool several = false; // a folder part that is ambiguous makes the whole name so
     std::string::size_type start = 0;
     while (true) {
         const std::string::size_type slash = name.find('\\', start);
-        result = FindEntry(result, name.substr(start, slash - start), several);
+        bool part = false;
+        result = FindEntry(result, name.substr(start, slash - start), part);
+        several = several || part;
         if (slash == std::string::npos) {
             if (ambiguous != nullptr) {
                 *ambiguous = several;
@@ -277,6 +160,16 @@ std::filesystem::path CardFilePath(const std::filesystem::path& folder, const st
         }
         start = slash + 1;
     }
+}
+
+bool ReadCardFile(const std::filesystem::path& folder, const std::string& name,
+                  std::vector<std::uint8_t>& bytes, FileError* error) {
+    bool ambiguous = false;
+    const std::filesystem::path path = CardFilePath(folder, name, &ambiguous);
+    if (ambiguous) {
+        return Fail(error, path, std::string(kAmbiguousNameReason));
+    }
+    return ReadWholeFile(path, bytes, error);
 }
 
 } // namespace orvix

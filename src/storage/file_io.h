@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvix {
@@ -46,7 +47,8 @@ bool WriteTextFileAtomically(const std::filesystem::path& path, const std::strin
                              FileError* error = nullptr);
 
 // The steps of reading and writing that tests can make fail.
-enum class FileStep { Read, OpenTemporary, Write, Flush, FolderFlush, Rename };
+// PutBack is the restoring of one file's old content after a later file of a set failed.
+enum class FileStep { Read, OpenTemporary, Write, Flush, FolderFlush, Rename, PutBack };
 
 // A seam for tests: while set, every step of the helpers above asks it first, and a step for
 // which it answers true fails as if the system had refused it with an input/output error.
@@ -60,9 +62,19 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 // A card file name such as "servo\SV02_ON.BIN" below a folder, with the backslash taken as the
 // folder separator. Each part is found as the card's own file system finds it: the name as
 // written, else the one entry that differs from it only in letter case; a part found neither way
-// stays as written (a file to be made). ambiguous, when given, tells whether the file's name stays
-// as written because several entries differ from it only in letter case.
+// stays as written (a file to be made). ambiguous, when given, tells whether the name (the file's
+// or one of its folders') stays as written because several entries differ from it only in letter
+// case.
 std::filesystem::path CardFilePath(const std::filesystem::path& folder, const std::string& name,
                                    bool* ambiguous = nullptr);
+
+// The reason given for a card name that several entries spell in other letter cases.
+inline constexpr std::string_view kAmbiguousNameReason =
+    "several files differ from this name only in letter case";
+
+// Reads the card file of that name (as CardFilePath finds it); an ambiguous name is refused with
+// kAmbiguousNameReason rather than read as a missing file.
+bool ReadCardFile(const std::filesystem::path& folder, const std::string& name,
+                  std::vector<std::uint8_t>& bytes, FileError* error = nullptr);
 
 } // namespace orvix

@@ -35,9 +35,10 @@ enum class FileSetOutcome {
 struct FileSetReport {
     FileSetOutcome outcome = FileSetOutcome::Unchanged;
     FileError error; // the first failure: its file and reason
-    // For Mixed, one line a file: "PATH: new" / "PATH: old" / "PATH: unknown (reason)".
+    // Once a rename failed, one line a file of the set, in order: "PATH: old" (never replaced),
+    // "PATH: old (put back)", or "PATH: new (putting back the old content failed: reason)".
     std::vector<std::string> states;
-    // A multi-line text for a message's details: the failure, and for Mixed every file's state.
+    // A multi-line text for a message's details: the failure, then every file's state.
     std::string Describe() const;
 };
 
@@ -45,9 +46,16 @@ struct FileSetReport {
 // checkAsRead is set); a file that cannot be read counts as changed.
 std::vector<std::filesystem::path> FilesChangedSinceRead(std::span<const FileReplacement> files);
 
-// Writes the set all or nothing. A target that is no regular file, may not be written, or whose
-// folder is missing, is refused before anything is written; the fault seam of file_io can fail
-// any step of any file. True only when every file was written.
+// Writes the set all or nothing, in order. Before anything is written, a target that is no regular
+// file, may not be written (also one without any write bit, even for root), or whose folder is
+// missing or may not be written, is refused, and so is a file with checkAsRead that no longer
+// holds asRead ("changed by another program since it was read"). Every new content is then
+// written and flushed to a temporary file beside its target; only when all are on the disk are
+// they renamed over their targets one by one. A failed rename puts back the files already
+// replaced (their old content; a file that did not exist is removed). A symbolic link is written
+// through to its target; a replaced file keeps its mode and, where the user may set it, its
+// owner. The fault seam of file_io can fail any step of any file, the put-back included.
+// True only when every file was written.
 bool WriteFileSet(std::span<const FileReplacement> files, FileSetReport* report = nullptr);
 
 } // namespace orvix

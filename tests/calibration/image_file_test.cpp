@@ -227,27 +227,45 @@ TEST_F(ImageFileTest, SaveLimitsFollowTableAndRangeLimit) {
     }
 }
 
-// On the origin table the attenuator stays within 0 to 7; on the range-limit tables only what
-// its byte cannot hold is refused, so that an untouched 0xFF does not block the save.
+// On the origin table the attenuator stays within 0 to 7; on the range-limit tables within what
+// its byte reads back as (signed), so that every byte a file holds shows and saves as it was and
+// every value accepted shows again as given.
 TEST_F(ImageFileTest, TheAttenuatorIsCheckedByTable) {
     struct Case {
         std::uint32_t table;
-        const char* text;
+        std::uint8_t held;
+        const char* text; // nullptr: saved as loaded
         const char* refusedRange;
+        std::uint8_t written;
     };
-    const Case cases[] = {{0, "8", "0～7"},    {0, "-1", "0～7"},       {1, "-1", nullptr},
-                          {2, "255", nullptr}, {1, "256", "-128～255"}, {2, "-129", "-128～255"}};
+    const Case cases[] = {
+        {0, 3, "8", "0～7", 0},
+        {0, 3, "-1", "0～7", 0},
+        {1, 0x80, nullptr, nullptr, 0x80},
+        {2, 0xFF, nullptr, nullptr, 0xFF},
+        {1, 3, "-128", nullptr, 0x80},
+        {2, 3, "127", nullptr, 0x7F},
+        {1, 3, "128", "-128～127", 0},
+        {2, 3, "200", "-128～127", 0},
+        {2, 3, "-129", "-128～127", 0},
+    };
     for (const Case& c : cases) {
         document.tableSelector = c.table;
-        LoadCard(test::MakeBinaryImage(4011, 0xFF));
-        dialog.SetText(IDC_ATTENUATOR, c.text);
+        const auto original = test::MakeBinaryImage(4011, c.held);
+        LoadCard(original);
+        EXPECT_EQ(dialog.GetIntOrZero(IDC_ATTENUATOR), static_cast<std::int8_t>(c.held));
+        if (c.text != nullptr) {
+            dialog.SetText(IDC_ATTENUATOR, c.text);
+        }
         Save(c.refusedRange ? IDP_OUT_OF_RANGE : IDP_WRITE_PROGRAM_DONE);
+        auto expected = original;
         if (c.refusedRange) {
             EXPECT_EQ(prompter.Messages().back().argument, c.refusedRange) << c.text;
             EXPECT_EQ(dialog.Focus(), IDC_ATTENUATOR);
         } else {
-            EXPECT_EQ(test::ReadBytes(Card())[16], std::stoi(c.text) & 0xFF) << c.text;
+            expected[16] = c.written;
         }
+        EXPECT_EQ(test::ReadBytes(Card()), expected) << c.table << " " << int{c.held};
     }
 }
 
@@ -276,6 +294,16 @@ TEST_F(ImageFileTest, SaveChangesOnlyTheEditedBytes) {
     expectedText.replace(202, 6, "0x0006");
     EXPECT_EQ(test::ReadText(Card("STARTUP.TXT")), expectedText);
 
+    // The text form holds the attenuator in 16 bits: on a range-limit table 200 stays 200.
+    document.tableSelector = 1;
+    LoadCard(text, "STARTUP.TXT");
+    dialog.SetText(IDC_ATTENUATOR, "200");
+    Save(IDP_WRITE_PROGRAM_DONE);
+    expectedText.assign(text.begin(), text.end());
+    expectedText.replace(202, 6, "0x00c8");
+    EXPECT_EQ(test::ReadText(Card("STARTUP.TXT")), expectedText);
+
+    document.tableSelector = 0;
     const auto noAttenuator = test::MakeTextImage(8000, -1); // keeps its mark
     LoadCard(noAttenuator, "STARTUP.TXT");
     Save(IDP_WRITE_PROGRAM_DONE);

@@ -127,6 +127,7 @@ TEST(RemoteExtensionTest, RemoteConnectionFormInLayoutB) {
     ProgramDocument program(kSizeB, true);
     program.WriteCode("REMOTEBLK.BIN", BlockFile());
     program.WriteCode("REMOTE.BIN", Bytes(8193, 0x5A)); // would be cut by the 0x83 at 0x420000
+    program.WriteCode("VOICE.BIN", Bytes(64, 0));       // no code: as if missing
     test::ScriptedPrompter prompter;
     ASSERT_EQ(Choose(program, Build{.bluetooth = false, .delay = -5}, prompter,
                      {IDP_ENABLE_REMOTE, IDP_CODE_FILE_READ_FAILED, IDP_CODE_FILE_READ_FAILED}),
@@ -215,12 +216,12 @@ TEST(RemoteExtensionTest, HeldTailTakesEditsAndSwitchesFormsCleanly) {
     ProgramOptions options = ReadProgramOptions(program.document).options;
     EXPECT_TRUE(options.remoteSupportFixed && options.bluetoothChangeable);
     options.walkSteps = 4;
-    options.startCode = 300;
+    options.startCode = 65536; // the highest the 16 bits of startCode - 1 hold
     options.syncStartDelay = 9;
     program.Set(0x41C000, 0x77); // no rebuild: the rest of the tail stays
     ASSERT_EQ(ApplyProgramOptions(program.document, options, prompter), ApplyResult::Applied);
-    EXPECT_EQ(program.Get(0x41C762, 2), 299u);
-    EXPECT_EQ(program.Get(0x41CA78), 299u & 0xFF);
+    EXPECT_EQ(program.Get(0x41C762, 4), 0xFFFFu);
+    EXPECT_EQ(program.Get(0x41CA78), 0xFFu);
     EXPECT_EQ(program.Get(0x41CA94), 9u);
     EXPECT_EQ(program.Get(0x41C000), 0x77u);
 
@@ -232,6 +233,23 @@ TEST(RemoteExtensionTest, HeldTailTakesEditsAndSwitchesFormsCleanly) {
     EXPECT_EQ(program.Get(0x1468D, 4), 0x12345678u);
     EXPECT_EQ(program.Get(0x1D137, 4), 0x0BADF00Du);
     EXPECT_EQ(program.Get(0x41E000 + 8191), 0x5Au);
+    EXPECT_EQ(program.Get(0x46B000), 0x83u);
+}
+
+// Layout B saved with this editor's own remote tail holds no added programs: a later remote
+// change rebuilds the tail without asking.
+TEST(RemoteExtensionTest, LayoutBWithItsOwnTailIsRebuiltWithoutAsking) {
+    ProgramDocument program(kSizeB, true);
+    program.WriteCode("REMOTEBLK.BIN", BlockFile());
+    program.WriteCode("VOICE.BIN", {0x44});
+    test::ScriptedPrompter prompter;
+    ASSERT_EQ(Choose(program, Build{}, prompter), ApplyResult::Applied);
+    auto& image = program.document.image; // saved and loaded again
+    image.insert(image.end(), program.document.imageTail.begin(), program.document.imageTail.end());
+    program.document.imageTail.clear();
+    ASSERT_EQ(program.document.ImageSize(), 4'738'844u);
+    ASSERT_EQ(Choose(program, Build{.voicePlayback = false}, prompter, {}), ApplyResult::Applied);
+    EXPECT_EQ(program.document.imageTail.size() + program.document.ImageSize(), 4'738'844u);
     EXPECT_EQ(program.Get(0x46B000), 0x83u);
 }
 

@@ -49,7 +49,8 @@ void ExpectStates(const ui::DialogModel& dialog, const std::string& states) {
 class ToruqueDialogTest : public ::testing::Test {
 protected:
     // The main dialog on a card with the image; its program change button opens the dialog.
-    void OpenMain(const std::vector<std::uint8_t>& image) {
+    void OpenMain(const std::vector<std::uint8_t>& image, const char* name = "STARTUP.BIN") {
+        card = folder / "card" / name;
         test::WriteBytes(Card(), image);
         MainDialogHooks hooks;
         hooks.programChange = [this](EditorDocument& document, ui::DialogModel& model) {
@@ -62,18 +63,20 @@ protected:
     }
 
     // The program change dialog opened by the test itself.
-    ui::DialogModel& Open(const std::vector<std::uint8_t>& image) {
-        OpenMain(image);
+    ui::DialogModel& Open(const std::vector<std::uint8_t>& image,
+                          const char* name = "STARTUP.BIN") {
+        OpenMain(image, name);
         dialog = std::make_unique<CToruqueDialog>(services, Doc(), mainOpen->Model());
         open = std::make_unique<test::OpenDialog>(*dialog);
         return open->Model();
     }
 
-    std::filesystem::path Card() const { return folder / "card" / "STARTUP.BIN"; }
+    std::filesystem::path Card() const { return card; }
     EditorDocument& Doc() { return mainDlg->Document(); }
     std::uint8_t Saved(std::size_t at) const { return test::ReadBytes(Card()).at(at); }
 
     test::TempFolder folder;
+    std::filesystem::path card;
     test::ScriptedPrompter prompter;
     test::TestRunner runner;
     ui::UiServices services{prompter, runner};
@@ -189,6 +192,7 @@ TEST_F(ToruqueDialogTest, ARefusedApplyUnchecksWhatWasRefusedOrCloses) {
         {kSizeA, {}, IDP_WALK_STEPS_RANGE, Answer::Ok, "", 1078}, // steps typed as 0
         {kSizeA, {1066, 1067}, IDP_CHANGE_ARM_ANGLE, Answer::No, "1066 -e 1067 -d", 0},
         {kSizeA, {1062}, IDP_ENABLE_REMOTE, Answer::No, "1062 -e 1063 -d 1079 -d", 0},
+        {kSizeA, {1062}, IDP_OUT_OF_RANGE, Answer::Ok, "1062 xe 1063 xe", 1079}, // 0
         {test::kSizeServo, {1062}, IDP_PROGRAMS_ADDED, Answer::Cancel, "1062 xe", 0},
         {test::kSizeServo, {1062}, IDP_PROGRAMS_ADDED, Answer::No, "", 0}, // closes as Cancel
     };
@@ -199,6 +203,7 @@ TEST_F(ToruqueDialogTest, ARefusedApplyUnchecksWhatWasRefusedOrCloses) {
             dialog.Click(id);
         }
         dialog.Type(1078, c.message == IDP_WALK_STEPS_RANGE ? "0" : "4");
+        dialog.Type(1079, c.message == IDP_OUT_OF_RANGE ? "0" : "1154");
         prompter.Expect(c.message, c.answer);
         dialog.Click(5);
         ExpectStates(dialog, c.states);
@@ -206,6 +211,49 @@ TEST_F(ToruqueDialogTest, ARefusedApplyUnchecksWhatWasRefusedOrCloses) {
         const bool closes = c.answer == Answer::No && c.message == IDP_PROGRAMS_ADDED;
         EXPECT_EQ(dialog.Result(), closes ? ui::kIdCancel : 0);
     }
+}
+
+// A held extension that cannot be rebuilt (no REMOTEBLK.BIN) puts the remote controls back to
+// what the image holds; the next OK applies the other options and leaves the extension alone.
+TEST_F(ToruqueDialogTest, AFailedRebuildDoesNotLockTheDialog) {
+    std::vector<std::uint8_t> image = Program(test::kSizeRemote);
+    image[0x41C400] = 0x90; // the remote connection form, voice playback loaded
+    ui::DialogModel& dialog = Open(image);
+    dialog.Click(1070);
+    dialog.Click(1046); // torque off
+    prompter.Expect(IDP_CODE_FILE_READ_FAILED);
+    dialog.Click(5);
+    ExpectStates(dialog, "1062 xd 1063 -d 1070 xe 1046 xe");
+    EXPECT_FALSE(Doc().programChanged);
+    prompter.Expect(IDP_WRITE_PROGRAM_DONE);
+    dialog.Click(5);
+    EXPECT_EQ(dialog.Result(), ui::kIdOk);
+    const std::vector<std::uint8_t> saved = test::ReadBytes(Card());
+    EXPECT_EQ(saved[kTorque], 0);
+    EXPECT_TRUE(
+        saved.size() == image.size() &&
+        std::equal(saved.begin() + test::kSizeA, saved.end(), image.begin() + test::kSizeA));
+}
+
+// In the text form too, a patch of calibration values and of the attenuator goes into the main
+// dialog's fields, so that the save that follows keeps it; a field the patch left keeps its edit.
+TEST_F(ToruqueDialogTest, APatchedTextFormIsKeptBySave) {
+    const std::vector<std::uint8_t> original = test::MakeTextImage(8000, 5);
+    prompter.Expect(IDP_WRONG_PROGRAM); // a text file holds no program options
+    ui::DialogModel& dialog = Open(original, "STARTUP.TXT");
+    mainOpen->Model().Type(test::DocumentedField(1), "100"); // ID3, typed before the patch
+    // ID2's origin 0x000f becomes 0x000e; the attenuator 0x0005 becomes 0x0006.
+    test::WriteText(folder / "patch.csv", "1232,0x66,0x65\n207,0x35,0x36\n");
+    prompter.ExpectOpenFile(Utf8FromPath(folder / "patch.csv"))
+        .Expect(IDP_PATCH_APPLIED)
+        .Expect(IDP_WRITE_PROGRAM_DONE);
+    dialog.Click(3);
+    std::vector<std::uint8_t> expected = original;
+    expected[1232] = 'e';
+    expected[207] = '6';
+    const std::string id3 = "0x0064"; // 100, as typed
+    std::copy(id3.begin(), id3.end(), expected.begin() + test::DocumentedTextPosition(1, 0));
+    EXPECT_EQ(test::ReadBytes(Card()), expected);
 }
 
 // A patch is saved with the options as the controls show them, which take what it changed.

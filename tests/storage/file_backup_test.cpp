@@ -1,5 +1,6 @@
 #include "storage/file_backup.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <regex>
 #include <set>
@@ -53,46 +54,83 @@ TEST_F(FileBackupTest, EachFileHasItsOwnFolderWithItsFirstCopyAndItsSource) {
               card.string() + "\n");
 }
 
-TEST_F(FileBackupTest, TheFirstCopyStaysTheNewestTwentyOthersRotate) {
-    const auto card = folder / "card" / "STARTUP.BIN";
-    const auto cousin = folder / "card" / "STARTUP-1.BIN"; // once caught by a prefix match
-    Save(cousin, 100, 0);
-    Save(card, 0, 0);
-    for (int i = 1; i <= 25; ++i) {
-        Save(card, static_cast<std::uint8_t>(i), i * 61);
-    }
-    const auto names = Copies(card);
-    EXPECT_EQ(names.size(), 1u + 1u + 20u); // the source, the first copy, the newest twenty
-    EXPECT_EQ(std::count_if(names.begin(), names.end(),
-                            [](const std::string& n) { return n.starts_with("STARTUP-first-"); }),
-              1);
-    // The newest copy holds the last save's bytes; the first copy the untouched card's.
-    const auto backups = BackupFolderOf(card, folder / "backups");
-    std::vector<std::string> rotating;
-    for (const auto& name : names) {
-        if (std::regex_match(name, std::regex(R"(STARTUP-\d{8}-\d{6}\.BIN)"))) {
-            rotating.push_back(name);
+// Copies are numbered in the order they were made and pruned by that number alone: with the clock
+// going forward, standing still or set back, the last twenty saves are the copies kept. Copies
+// named by the time alone, as earlier versions made them, count as older than any numbered one.
+TEST_F(FileBackupTest, TheFirstCopyStaysTheLastTwentySavesRotateWhateverTheClock) {
+    const struct {
+        int step; // seconds from one save to the next
+        const char* oldCopies[2];
+    } rows[] = {{61, {}}, {0, {}}, {-3600, {}}, {-1, {"20991231-235959", "20991231-235959-2"}}};
+    for (const auto& row : rows) {
+        test::TempFolder card;
+        const auto file = card / "STARTUP.BIN";
+        const auto cousin = card / "STARTUP-1.BIN"; // once caught by a prefix match
+        Save(cousin, 100, 0);
+        Save(file, 0, 0);
+        const auto backups = BackupFolderOf(file, folder / "backups");
+        for (const char* stamp : row.oldCopies) {
+            if (stamp != nullptr) {
+                test::WriteBytes(backups / ("STARTUP-" + std::string(stamp) + ".BIN"), {99});
+            }
         }
+        for (int i = 1; i <= 25; ++i) {
+            Save(file, static_cast<std::uint8_t>(i), 100000 + i * row.step);
+        }
+        std::vector<std::string> rotating; // in the order of their names
+        for (const auto& name : Copies(file)) {
+            if (!name.starts_with("STARTUP-first-") && name != "SOURCE.txt") {
+                rotating.push_back(name);
+            }
+        }
+        ASSERT_EQ(rotating.size(), 20u) << row.step;
+        for (int i = 0; i < 20; ++i) {
+            const std::string& name = rotating[static_cast<std::size_t>(i)];
+            char number[8];
+            std::snprintf(number, sizeof number, "%06d", i + 6);
+            EXPECT_TRUE(std::regex_match(
+                name, std::regex("STARTUP-" + std::string(number) + R"(-\d{8}-\d{6}\.BIN)")))
+                << name;
+            EXPECT_EQ(test::ReadBytes(backups / name),
+                      (std::vector<std::uint8_t>{static_cast<std::uint8_t>(i + 6)}));
+        }
+        EXPECT_EQ(Copies(file).size(), 1u + 1u + 20u); // the source, the first copy, twenty
+        EXPECT_EQ(Copies(cousin).size(), 2u);          // another file's copies are never pruned
     }
-    ASSERT_EQ(rotating.size(), 20u);
-    EXPECT_EQ(test::ReadBytes(backups / rotating.back()), (std::vector<std::uint8_t>{25}));
-    EXPECT_EQ(test::ReadBytes(backups / rotating.front()), (std::vector<std::uint8_t>{6}));
-    EXPECT_EQ(Copies(cousin).size(), 2u); // another file's copies are never pruned
 }
 
-TEST_F(FileBackupTest, AnUnchangedFileIsNotCopiedAgainAChangedOneIsEvenInTheSameSecond) {
+TEST_F(FileBackupTest, AnUnchangedFileIsNotCopiedAgain) {
     const auto card = folder / "card" / "STARTUP.BIN";
     Save(card, 1, 0);
     Save(card, 1, 5);
-    Save(card, 1, 9);
     EXPECT_EQ(Copies(card).size(), 2u); // the source and the first copy
     Save(card, 2, 9);
-    Save(card, 3, 9);
-    const auto names = Copies(card);
-    EXPECT_EQ(names.size(), 4u);
-    EXPECT_EQ(std::count_if(names.begin(), names.end(),
-                            [](const std::string& n) { return n.ends_with("-2.BIN"); }),
-              1); // a second copy within the same second
+    Save(card, 2, 9);
+    EXPECT_EQ(Copies(card).size(), 3u);
+}
+
+// SOURCE.txt is part of the backup: written again when missing or wrong, even when the file
+// needs no new copy; when it cannot be written, the backup fails.
+TEST_F(FileBackupTest, TheSourceIsWrittenAgainAndItsFailureFailsTheBackup) {
+    const auto card = folder / "card" / "STARTUP.BIN";
+    Save(card, 1, 0);
+    const auto source = BackupFolderOf(card, folder / "backups") / "SOURCE.txt";
+    std::filesystem::remove(source);
+    Save(card, 1, 1);
+    EXPECT_EQ(test::ReadText(source), card.string() + "\n");
+    test::WriteText(source, "/elsewhere/STARTUP.BIN\n");
+    Save(card, 2, 2);
+    EXPECT_EQ(test::ReadText(source), card.string() + "\n");
+
+    std::filesystem::remove(source);
+    SetFileFaultInjector([&](FileStep step, const std::filesystem::path& file) {
+        return step == FileStep::Write && file == source;
+    });
+    test::WriteBytes(card, {3});
+    FileError error;
+    EXPECT_FALSE(BackUpFile(card, folder / "backups", At(3), &error));
+    SetFileFaultInjector(nullptr);
+    EXPECT_EQ(error.Describe(), source.string() + ": Input/output error");
 }
 
 TEST_F(FileBackupTest, AMissingFileNeedsNoCopyAFailedCopySaysWhy) {

@@ -126,6 +126,31 @@ TEST(CardFileTest, CardNamesAreFoundInEitherLetterCase) {
     EXPECT_EQ(CardFilePath(card.Path(), "VOLUME.BIN"), card / "VOLUME.BIN"); // two: none of them
 }
 
+// A name that several entries spell in other letter cases, none exactly (the file's or a
+// folder's), is refused on reading with the same reason as on writing, not read as missing.
+TEST(CardFileTest, AnAmbiguousNameIsRefusedOnReading) {
+    test::TempFolder card;
+    test::WriteBytes(card / "volume.bin", {1});
+    test::WriteBytes(card / "Volume.Bin", {2});
+    test::WriteBytes(card / "Servo/SV02_ON.BIN", {3});
+    test::WriteBytes(card / "SERVO/SV02_ON.BIN", {4});
+    test::WriteBytes(card / "rnd.bin", {5});
+    const std::pair<const char*, const char*> rows[] = {
+        {"VOLUME.BIN", "several files differ from this name only in letter case"},
+        {"servo\\SV02_ON.BIN", "several files differ from this name only in letter case"},
+        {"servo\\SV03_ON.BIN", "several files differ from this name only in letter case"},
+        {"TIME.BIN", "No such file or directory"},
+        {"RND.BIN", ""},
+    };
+    for (const auto& [name, reason] : rows) {
+        Bytes bytes;
+        FileError error;
+        EXPECT_EQ(ReadCardFile(card.Path(), name, bytes, &error), *reason == 0) << name;
+        EXPECT_EQ(error.reason, reason) << name;
+        EXPECT_EQ(bytes, *reason == 0 ? Bytes{5} : Bytes{}) << name;
+    }
+}
+
 TEST(ByteOrderTest, LittleEndianWithinBoundsOnly) {
     Bytes bytes{0xEC, 0xFF, 0x34, 0x12, 0x78, 0x56};
     EXPECT_EQ(ReadI16(bytes, 0), -20);
