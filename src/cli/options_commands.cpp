@@ -251,8 +251,11 @@ void NameRefusedField(const ui::DialogModel& dialog, const OptionsArguments& arg
 
 // The value a number field is stored as: the documented clamp of the sync start delay (300 is
 // stored as 255) is what asking for 300 means, not a change left undone.
-std::int32_t StoredAs(const FieldControl& field, std::int32_t value) {
-    return field.number == &P::syncStartDelay ? DelayByte(value) : value;
+std::optional<int> StoredAs(const FieldControl& field, std::optional<int> value) {
+    if (value && field.number == &P::syncStartDelay) {
+        return DelayByte(*value);
+    }
+    return value;
 }
 
 // Reads the program as the save wrote it (the image, then its tail), as a load would, and names
