@@ -1,11 +1,14 @@
-// The settings data dialog on a card whose setting files hold any bytes: the input is the files,
-// each a length byte (0xFF: the file is absent) and that many bytes, then pairs of bytes that
-// click a control or type a number into it before OK is pressed. The dialog opens exactly when
-// every setting file is there, shows a consistent state, and a save or a refusal keeps the
-// card's files whole: none shrinks, and a refused OK changes nothing.
+// The settings data dialog on a card whose setting files hold any bytes. Input: byte 0 the answers
+// to its questions (two bits a question), byte 1 which step of which write fails, bytes 2 to 4
+// which files are spelt in lower case; then the files, each a length byte (0xFF: the file is
+// absent) and that many bytes; then pairs of bytes that click a control or type a number into it
+// before OK is pressed. The dialog opens exactly when every setting file is there, shows a
+// consistent state, and a save, a refusal or a failed write keeps the card's files whole: none
+// shrinks, no file gets a second spelling, and a refused OK changes nothing.
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -53,17 +56,31 @@ constexpr const char* kNumbers[] = {"0",     "1",          "-1",          "8",
                                     "65535", "65536",      "2147483648",  "abc",
                                     " -5 ",  "4294967296", "-2147483648", "99999999999999999999"};
 
-class YesPrompter : public ui::Prompter {
+// Answers each question with one of its own buttons, two bits of the input a question.
+class InputPrompter : public ui::Prompter {
 public:
+    explicit InputPrompter(std::uint8_t answers) : answers_(answers) {}
     ui::Answer ShowMessage(const ui::MessageRequest& request) override {
         shown.push_back(request.messageId);
-        return request.buttons == ui::Buttons::YesNo || request.buttons == ui::Buttons::YesNoCancel
-                   ? ui::Answer::Yes
-                   : ui::Answer::Ok;
+        const unsigned bits = (answers_ >> (2 * (shown.size() % 4))) & 3u;
+        switch (request.buttons) {
+        case ui::Buttons::Ok:
+            return ui::Answer::Ok;
+        case ui::Buttons::OkCancel:
+            return bits == 0 ? ui::Answer::Ok : ui::Answer::Cancel;
+        case ui::Buttons::YesNo:
+            return bits == 0 ? ui::Answer::Yes : ui::Answer::No;
+        case ui::Buttons::YesNoCancel:
+            return bits == 0 ? ui::Answer::Yes : (bits == 1 ? ui::Answer::No : ui::Answer::Cancel);
+        }
+        return ui::Answer::Ok;
     }
     std::optional<std::string> ChooseOpenFile(const ui::OpenFileRequest&) override { return {}; }
     std::optional<ui::Rgb> ChooseColour(ui::Rgb) override { return {}; }
     std::vector<int> shown;
+
+private:
+    std::uint8_t answers_;
 };
 
 class NoRunner : public ui::DialogRunner {
@@ -114,7 +131,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                 }) == 0;
     (void)cleanup;
     fs::create_directories(Card() / "servo");
-    std::size_t at = 0;
+    if (size < 5) {
+        return 0;
+    }
+    const std::uint8_t answers = data[0];
+    const std::uint8_t fault = data[1];
+    const std::uint32_t lowerCase = data[2] | static_cast<std::uint32_t>(data[3]) << 8 |
+                                    static_cast<std::uint32_t>(data[4]) << 16;
+    std::size_t at = 5;
     bool complete = true;
     std::array<bool, std::size(kFiles)> present{};
     for (std::size_t k = 0; k < std::size(kFiles); ++k) {
@@ -125,14 +149,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         const std::size_t taken = std::min(length, size - at);
-        std::ofstream(Card() / kFiles[k], std::ios::binary)
+        std::string name = kFiles[k];
+        if ((lowerCase >> k & 1u) != 0) {
+            const std::size_t from = name.find('/') + 1; // the folder keeps its name
+            std::transform(name.begin() + static_cast<std::ptrdiff_t>(from), name.end(),
+                           name.begin() + static_cast<std::ptrdiff_t>(from),
+                           [](char c) { return static_cast<char>(std::tolower(c)); });
+        }
+        std::ofstream(Card() / name, std::ios::binary)
             .write(reinterpret_cast<const char*>(data + at), static_cast<std::streamsize>(taken));
         at += taken;
     }
     std::ofstream(Card() / "STARTUP.BIN") << "x";
     const auto before = Snapshot();
 
-    YesPrompter prompter;
+    InputPrompter prompter(answers);
     NoRunner runner;
     ui::UiServices services{prompter, runner};
     EditorDocument document("");
@@ -174,12 +205,39 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     prompter.shown.clear();
+    // Bits 0-2 the step that fails (6 and 7: none), bits 3-7 at which of the steps of that kind.
+    const unsigned failingStep = fault & 7u;
+    int failingCall = fault >> 3;
+    bool failed = false;
+    if (failingStep < 6) {
+        SetFileFaultInjector([&](FileStep step, const fs::path&) {
+            if (static_cast<unsigned>(step) != failingStep || failingCall-- != 0) {
+                return false;
+            }
+            failed = true;
+            return true;
+        });
+    }
     model.Click(IDC_OK);
+    SetFileFaultInjector(nullptr);
     const auto after = Snapshot();
     const bool refused = !prompter.shown.empty() && prompter.shown.front() == IDP_DATA_RANGE_WRONG;
-    // A refusal writes nothing and keeps the dialog; otherwise every write succeeded.
-    Require(refused ? after == before && !model.Ended() : model.Result() == ui::kIdOk);
-    Require(refused || prompter.shown.empty());
+    // A refusal writes nothing and keeps the dialog; a failed write says so and keeps it open;
+    // otherwise every write succeeded.
+    if (refused) {
+        Require(after == before && !model.Ended());
+    } else if (failed) {
+        Require(!model.Ended() && !prompter.shown.empty());
+    } else {
+        Require(model.Result() == ui::kIdOk && prompter.shown.empty());
+    }
+    std::map<std::string, int> spellings;
+    for (const auto& [name, bytes] : after) {
+        std::string folded = name;
+        std::transform(folded.begin(), folded.end(), folded.begin(),
+                       [](char c) { return static_cast<char>(std::tolower(c)); });
+        Require(++spellings[folded] == 1);
+    }
     for (const auto& [name, bytes] : before) {
         Require(after.contains(name) && after.at(name).size() >= bytes.size());
     }

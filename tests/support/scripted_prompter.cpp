@@ -1,6 +1,7 @@
 #include "support/scripted_prompter.h"
 
 #include "resources/string_table.h"
+#include "support/documented_messages.h"
 
 #include <gtest/gtest.h>
 
@@ -37,8 +38,63 @@ std::string ScriptedPrompter::Describe(const Step& step) {
     return "?";
 }
 
+namespace {
+
+const char* Name(ui::Buttons buttons) {
+    constexpr const char* kNames[] = {"OK", "OK/Cancel", "Yes/No", "Yes/No/Cancel"};
+    return kNames[static_cast<int>(buttons)];
+}
+
+const char* Name(ui::Icon icon) {
+    constexpr const char* kNames[] = {"auto", "no", "warning", "question", "error", "information"};
+    return kNames[static_cast<int>(icon)];
+}
+
+const char* Name(ui::Answer answer) {
+    constexpr const char* kNames[] = {"none", "OK", "Cancel", "Yes", "No"};
+    return kNames[static_cast<int>(answer)];
+}
+
+bool Offers(ui::Buttons buttons, ui::Answer answer) {
+    switch (buttons) {
+    case ui::Buttons::Ok:
+        return answer == ui::Answer::Ok;
+    case ui::Buttons::OkCancel:
+        return answer == ui::Answer::Ok || answer == ui::Answer::Cancel;
+    case ui::Buttons::YesNo:
+        return answer == ui::Answer::Yes || answer == ui::Answer::No;
+    case ui::Buttons::YesNoCancel:
+        return answer == ui::Answer::Yes || answer == ui::Answer::No ||
+               answer == ui::Answer::Cancel;
+    }
+    return false;
+}
+
+// Fails the test when the message is not shown in a form the documentation gives it.
+void CheckDocumented(const ui::MessageRequest& request) {
+    const ui::Icon icon = ui::EffectiveIcon(request);
+    const ui::Answer enter = ui::EffectiveDefault(request);
+    bool known = false;
+    for (const DocumentedMessage& entry : kMessages) {
+        if (entry.id != request.messageId) {
+            continue;
+        }
+        known = true;
+        if (entry.buttons == request.buttons && entry.icon == icon && entry.enter == enter) {
+            return;
+        }
+    }
+    ADD_FAILURE() << "message " << request.messageId << " (" << MessageText(request) << ") "
+                  << (known ? "was shown as " : "is not documented; shown as ")
+                  << Name(request.buttons) << ", " << Name(icon) << " icon, Enter " << Name(enter)
+                  << (known ? ", not as documented" : "");
+}
+
+} // namespace
+
 ui::Answer ScriptedPrompter::ShowMessage(const ui::MessageRequest& request) {
     messages_.push_back(request);
+    CheckDocumented(request);
     if (script_.empty()) {
         ADD_FAILURE() << "message " << request.messageId << " (" << MessageText(request)
                       << ") was shown but not expected";
@@ -49,6 +105,11 @@ ui::Answer ScriptedPrompter::ShowMessage(const ui::MessageRequest& request) {
     if (step.kind != Kind::Message || step.messageId != request.messageId) {
         ADD_FAILURE() << "expected " << Describe(step) << ", but message " << request.messageId
                       << " (" << MessageText(request) << ") was shown";
+        return ui::EffectiveDefault(request);
+    }
+    if (!Offers(request.buttons, step.answer)) {
+        ADD_FAILURE() << "message " << request.messageId << " offers " << Name(request.buttons)
+                      << ", but the script answers " << Name(step.answer);
         return ui::EffectiveDefault(request);
     }
     return step.answer;

@@ -34,26 +34,44 @@ TEST(PrompterTest, TheTextTakesItsArgumentAndIconAndDefaultFollowTheButtonsUnles
     }
 }
 
-// The scripted prompter that the dialog tests answer through is strict both ways.
-TEST(ScriptedPrompterTest, FailsOnAQuestionAskedButNotExpectedOrExpectedButNotAsked) {
-    const std::tuple<int, int, const char*> cases[] = {
-        // expected, shown (0: none), failure
-        {IDP_RESTORE_ORIGINS, IDP_RESTORE_RANGES, "expected message 110, but message 142"},
-        {0, IDP_VALUES_CHANGED, "was shown but not expected"},
-        {IDP_REMOVE_RANGE_LIMIT, 0, "was expected but never shown"}};
-    for (const auto& [expected, shown, failure] : cases) {
+// The scripted prompter that the dialog tests answer through is strict both ways, and holds every
+// message to the buttons, icon and default the documentation gives it.
+TEST(ScriptedPrompterTest, FailsOnAMessageNotExpectedNotShownOrNotAsDocumented) {
+    const std::tuple<int, Answer, int, Buttons, Icon, Answer, const char*> cases[] = {
+        // expected, its answer, shown (0: none), with these buttons, icon, default; failure
+        {IDP_RESTORE_ORIGINS, Answer::Yes, IDP_RESTORE_RANGES, Buttons::YesNo, Icon::Auto,
+         Answer::None, "expected message 110, but message 142"},
+        {0, Answer::Yes, IDP_VALUES_CHANGED, Buttons::YesNo, Icon::Auto, Answer::None,
+         "was shown but not expected"},
+        {IDP_REMOVE_RANGE_LIMIT, Answer::Yes, 0, Buttons::YesNo, Icon::Auto, Answer::None,
+         "was expected but never shown"},
+        {IDP_CHECK_ALL_POWERUPS, Answer::Ok, IDP_CHECK_ALL_POWERUPS, Buttons::Ok, Icon::Auto,
+         Answer::None, "shown as OK, warning icon, Enter OK, not as documented"},
+        {IDP_PROGRAMS_ADDED, Answer::No, IDP_PROGRAMS_ADDED, Buttons::YesNoCancel, Icon::Question,
+         Answer::None, "Enter Yes, not as documented"},
+        {IDP_BINARY_WRITE_FAILED, Answer::Ok, IDP_BINARY_WRITE_FAILED, Buttons::Ok, Icon::Auto,
+         Answer::None, "warning icon, Enter OK, not as documented"},
+        {IDP_CREATE_USER, Answer::Ok, IDP_CREATE_USER, Buttons::YesNo, Icon::Question, Answer::None,
+         "offers Yes/No, but the script answers OK"},
+        {999, Answer::Ok, 999, Buttons::Ok, Icon::Auto, Answer::None, "999 () is not documented"}};
+    for (const auto& [expected, answer, shown, buttons, icon, enter, failure] : cases) {
         EXPECT_NONFATAL_FAILURE(
             {
                 test::ScriptedPrompter prompter;
                 if (expected != 0) {
-                    prompter.Expect(expected, Answer::Yes);
+                    prompter.Expect(expected, answer);
                 }
                 if (shown != 0) {
-                    prompter.Message(shown, Buttons::YesNo);
+                    prompter.Message(shown, buttons, icon, {}, enter);
                 }
             },
             failure);
     }
+    // Each documented form passes; 116 has two.
+    test::ScriptedPrompter prompter;
+    prompter.Expect(IDP_VALUES_CHANGED, Answer::No).Expect(IDP_VALUES_CHANGED, Answer::Cancel);
+    prompter.Message(IDP_VALUES_CHANGED, Buttons::YesNo, Icon::Question);
+    prompter.Message(IDP_VALUES_CHANGED, Buttons::YesNoCancel);
 }
 
 } // namespace
