@@ -52,12 +52,21 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>&
     std::size_t done = 0;
     while (refusal.empty()) {
         if (done == read.size()) {
-            // The file may have grown since it was measured; read on up to the limit.
-            if (read.size() > kMaxReadSize) {
-                refusal = "larger than 64 MiB";
+            // The file may have grown since it was measured: look for more in a small buffer
+            // first, so that the usual end of the file costs no copy of the whole of it.
+            std::uint8_t more[4096];
+            const ssize_t got = ::read(fd, more, sizeof more);
+            if (got < 0 && errno != EINTR) {
+                refusal = std::generic_category().message(errno);
+            } else if (got == 0) {
                 break;
+            } else if (got > 0 && read.size() + static_cast<std::size_t>(got) > kMaxReadSize) {
+                refusal = "larger than 64 MiB";
+            } else if (got > 0) {
+                read.insert(read.end(), more, more + got);
+                done = read.size();
             }
-            read.resize(read.size() + 65536);
+            continue;
         }
         const ssize_t got = ::read(fd, read.data() + done, read.size() - done);
         if (got < 0 && errno != EINTR) {
