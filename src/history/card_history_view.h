@@ -32,21 +32,21 @@ struct FieldDifference {
 
 // The differences between a point and the card now.
 struct PointDifferences {
-    bool complete = true;              // false: a copy the point needs is gone (see missing)
-    std::vector<std::string> missing;  // the card names of the files whose copy is pruned or broken
+    bool complete = true;             // false: a copy the point needs is gone (see missing)
+    std::vector<std::string> missing; // the card names of the files whose copy is pruned or broken
     std::vector<FieldDifference> fields;
     std::vector<std::string> notCompared; // "calibration: text form / binary image"
 };
 
 // What restoring a point would do, for the question asked before it.
 struct RestorePreview {
-    bool possible = false;                // false: problem says why (unreadable, incomplete)
+    bool possible = false; // false: problem says why (unreadable, incomplete)
     std::string problem;
-    std::vector<std::string> files;       // the card names of the files the restore would replace
+    std::vector<std::string> files; // the card names of the files the restore would replace
     std::vector<std::string> changedOutside; // of those, the files that no longer hold what the
-                                          // newest entry says the last save left in them
-    std::vector<FieldDifference> undone;  // what restoring the changedOutside files would undo
-    PointDifferences differences;         // everything that will change (then = the point)
+                                             // newest entry says the last save left in them
+    std::vector<FieldDifference> undone;     // what restoring the changedOutside files would undo
+    PointDifferences differences;            // everything that will change (then = the point)
 };
 
 enum class RestoreOutcome {

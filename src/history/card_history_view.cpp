@@ -1,0 +1,117 @@
+#include "history/card_history_view.h"
+
+#include <map>
+
+#include "history/card_meaning.h"
+#include "history/card_points.h"
+#include "storage/card_history.h"
+
+namespace orvix {
+
+namespace {
+
+bool IsProgram(const std::string& name) {
+    return name == "STARTUP.BIN";
+}
+
+// Reads the meanings of the card at many states, each program file read once.
+class MeaningCache {
+public:
+    explicit MeaningCache(std::filesystem::path card) : card_(std::move(card)) {}
+
+    // The meaning of the areas the files touch: the program's, the other files', or both.
+    CardMeaning Read(const CardAtPoint& state, bool program, bool cardFiles) {
+        const CardFileLocator locate = LocatorOf(card_, state);
+        CardMeaning meaning;
+        if (program) {
+            const auto path = locate("STARTUP.BIN");
+            const std::string key = path ? path->string() : std::string();
+            auto found = programs_.find(key);
+            if (found == programs_.end()) {
+                found =
+                    programs_.emplace(key, path ? ReadProgramMeaning(*path) : CardMeaning{}).first;
+            }
+            meaning = found->second;
+        }
+        if (cardFiles) {
+            const CardMeaning files = ReadCardMeaning(
+                [&](const std::string& name) -> std::optional<std::filesystem::path> {
+                    return IsProgram(name) ? std::nullopt : locate(name);
+                });
+            meaning.hasCardFiles = true;
+            meaning.fields.insert(meaning.fields.end(), files.fields.begin(), files.fields.end());
+        }
+        return meaning;
+    }
+
+private:
+    std::filesystem::path card_;
+    std::map<std::string, CardMeaning> programs_;
+};
+
+} // namespace
+
+CardHistoryView::CardHistoryView(std::filesystem::path cardFolder,
+                                 std::filesystem::path backupFolder)
+    : card_(std::move(cardFolder)), backups_(std::move(backupFolder)) {}
+
+std::vector<HistoryRow> CardHistoryView::Rows() const {
+    const std::vector<HistoryEntry> entries = ReadCardHistory(card_, backups_);
+    MeaningCache cache(card_);
+    std::vector<HistoryRow> rows;
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        HistoryRow row{entry->sequence, entry->time, {}, {}, entry->readable, entry->problem};
+        bool program = false;
+        bool others = false;
+        for (const HistoryFile& file : entry->files) {
+            row.files.push_back(file.name);
+            (IsProgram(file.name) ? program : others) = true;
+        }
+        if (!entry->readable) {
+            row.summary = "(unreadable: " + entry->problem + ")";
+        } else if (const CardAtPoint before = CardBefore(entries, entry->sequence, backups_);
+                   !before.complete) {
+            row.summary = "(a copy is gone:";
+            for (const std::string& name : before.missing) {
+                row.summary += " " + name;
+            }
+            row.summary += ")";
+        } else {
+            const CardAtPoint after = CardBefore(entries, entry->sequence + 1, backups_);
+            row.summary = SummaryLine(CompareMeanings(cache.Read(before, program, others),
+                                                      cache.Read(after, program, others)));
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+namespace {
+
+HistoryPoint PointBefore(const std::filesystem::path& card, int sequence) {
+    HistoryPoint point;
+    point.card = card;
+    point.given = card;
+    point.kind = HistoryPoint::Kind::Before;
+    point.sequence = sequence;
+    return point;
+}
+
+} // namespace
+
+PointDifferences CardHistoryView::DifferencesBefore(int sequence) const {
+    const PointMeaning then = MeaningAt(PointBefore(card_, sequence), backups_);
+    return DifferencesOf(then.state, then.meaning, ReadFolderMeaning(card_));
+}
+
+RestorePreview CardHistoryView::PreviewRestoreBefore(int sequence,
+                                                     std::span<const std::string> only) const {
+    return PreviewRestore(PointBefore(card_, sequence), backups_, only);
+}
+
+RestoreResult CardHistoryView::RestoreBefore(int sequence, bool includeChangedOutside,
+                                             std::span<const std::string> only) {
+    return RestorePoint(PointBefore(card_, sequence), backups_, includeChangedOutside, only);
+}
+
+} // namespace orvix
