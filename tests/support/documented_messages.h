@@ -59,6 +59,11 @@ inline constexpr DocumentedMessage kMessages[] = {
     {173, B::YesNo, I::Warning, A::No},         // the file changed since it was read
     {174, B::Ok, I::Warning, A::Ok},            // the card is busy (a failure: OK only)
     {174, B::Ok, I::Error, A::Ok},
+    {175, B::YesNo, I::Question, A::No}, // restore the card to a point of its history
+    {176, B::Ok, I::Warning, A::Ok},     // files changed outside: not restored
+    {177, B::YesNo, I::Warning, A::No},  // restore the files changed outside as well
+    {178, B::Ok, I::Error, A::Ok},       // the point cannot be restored
+    {179, B::Ok, I::Information, A::Ok}, // restored
 };
 } // namespace documented
 
