@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <set>
 
 #include "cli/cli_runner.h"
+#include "history/card_meaning.h"
 #include "support/card_diff.h"
 #include "support/temp_folder.h"
 
@@ -156,6 +158,35 @@ TEST_F(HistoryTest, PointsThatCannotBeRestoredAndFilesChangedOutside) {
     EXPECT_EQ(listed.substr(0, listed.find('\n')), "@-1\t\t-\t(unreadable: not a history entry)");
     EXPECT_EQ(Run({"restore", At("@-1"), "--yes"}).status, 1);
     EXPECT_TRUE(SnapshotFolder(card_) == outside);
+}
+
+// Every field diff compares is a key of the show command of its area, so the names cannot drift.
+TEST_F(HistoryTest, FieldsAreNamedAsTheShowCommandsNameThem) {
+    const std::string image = (card_ / "STARTUP.BIN").string();
+    const auto json = [&](std::vector<std::string> arguments) {
+        arguments.push_back("--json");
+        return nlohmann::json::parse(Run(arguments).out);
+    };
+    const nlohmann::json calibration = json({"calibration", "show", image})["servos"];
+    const nlohmann::json options = json({"options", "show", image});
+    const nlohmann::json settings = json({"settings", "show", image});
+    const nlohmann::json users = json({"users", "list", image})[0];
+    std::set<std::string> areas;
+    for (const MeaningField& field : ReadFolderMeaning(card_).fields) {
+        areas.insert(field.area);
+        const std::string name = field.field.substr(field.field.find(' ') + 1);
+        const std::string first = field.field.substr(0, field.field.find(' '));
+        if (field.area == "calibration") {
+            EXPECT_TRUE(first == "attenuator" || calibration.contains(first)) << field.field;
+        } else if (field.area == "options" || field.area == "remote") {
+            EXPECT_TRUE(options.contains(first)) << field.field; // "eyeColour first"
+        } else if (field.area == "settings" && !Contains(field.field, "\\")) {
+            EXPECT_TRUE(settings.contains(field.field)) << field.field;
+        } else if (field.area == "users") {
+            EXPECT_TRUE(users.contains(name)) << field.field;
+        }
+    }
+    EXPECT_EQ(areas.size(), 5u);
 }
 
 } // namespace
