@@ -88,7 +88,7 @@ CardAtPoint StateAt(const HistoryPoint& point, std::span<const HistoryEntry> ent
                     const std::filesystem::path& backupFolder) {
     switch (point.kind) {
     case HistoryPoint::Kind::First:
-        return CardAtFirst(entries, backupFolder);
+        return CardAtFirst(entries, backupFolder, point.card);
     case HistoryPoint::Kind::Before:
         return CardBefore(entries, point.sequence, backupFolder);
     case HistoryPoint::Kind::Now:
