@@ -32,7 +32,11 @@ std::optional<HistoryPoint> ParsePoint(const std::string& text,
                                        const std::filesystem::path& backupFolder,
                                        std::string& problem) {
     HistoryPoint point;
-    const std::string::size_type at = text.rfind('@');
+    // A point follows the last '@' of the text; an '@' within a folder name is no point.
+    std::string::size_type at = text.rfind('@');
+    if (at != std::string::npos && text.find('/', at) != std::string::npos) {
+        at = std::string::npos;
+    }
     const std::string path = at == std::string::npos ? text : text.substr(0, at);
     point.given = PathFromUtf8(path);
     std::error_code code;
