@@ -39,7 +39,7 @@ inline constexpr const char* kHistoryFolderName = "history";
 // The size and hash of a file's content, as an entry records it.
 struct ContentMark {
     std::uint64_t size = 0;
-    std::string hash; // 16 lower-case hexadecimal digits (FNV-1a, 64 bits)
+    std::string hash; // 16 lower-case hexadecimal digits (FNV-1a, 64 bits, over 64-bit words)
     friend bool operator==(const ContentMark&, const ContentMark&) = default;
 };
 ContentMark MarkOf(std::span<const std::uint8_t> bytes);
