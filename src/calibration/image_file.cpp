@@ -1,5 +1,7 @@
 #include "calibration/image_file.h"
 
+#include <algorithm>
+#include <cctype>
 #include <limits>
 #include <string_view>
 #include <system_error>
@@ -9,6 +11,7 @@
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
 #include "storage/byte_order.h"
+#include "storage/card_history.h"
 #include "storage/card_lock.h"
 #include "storage/file_backup.h"
 #include "storage/file_io.h"
@@ -296,21 +299,28 @@ bool SaveImageFile(ui::DialogModel& dialog, ui::Prompter& prompter, EditorDocume
     if (!OverwriteAllowed(document, prompter, path)) {
         return false;
     }
+    // What the save replaces is kept among the backups, and the save becomes an entry of the
+    // card's history.
     FileError error;
-    if (!document.backupTaken) {
-        const std::filesystem::path backups =
-            PathFromUtf8(document.iniPath).parent_path() / kBackupFolderName;
-        if (!BackUpFile(path, backups, std::chrono::system_clock::now(), &error)) {
-            return failed(error);
-        }
-        document.backupTaken = true;
+    HistoryRecorder history(folder,
+                            PathFromUtf8(document.iniPath).parent_path() / kBackupFolderName,
+                            std::chrono::system_clock::now());
+    std::string cardName = path.filename().string();
+    std::string upper = cardName;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    const SavedFile saved[] = {{upper == "STARTUP.BIN" ? upper : cardName, path}};
+    if (!history.Begin(saved, &error)) {
+        return failed(error);
     }
+    document.backupTaken = true;
     if (!WriteFileAtomically(path,
                              {std::span<const std::uint8_t>(document.image),
                               std::span<const std::uint8_t>(document.imageTail)},
                              &error)) {
         return failed(error);
     }
+    history.Finish(); // the file is written; a history that cannot be kept does not undo that
     document.imageOnDisk = document.image;
     document.imageOnDisk->insert(document.imageOnDisk->end(), document.imageTail.begin(),
                                  document.imageTail.end());

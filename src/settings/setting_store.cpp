@@ -1,10 +1,13 @@
 #include "settings/setting_store.h"
 
 #include <algorithm>
+#include <chrono>
 #include <system_error>
 
 #include "resources/string_table.h"
+#include "storage/card_history.h"
 #include "storage/card_lock.h"
+#include "storage/file_backup.h"
 #include "storage/file_io.h"
 #include "storage/file_set_write.h"
 
@@ -144,8 +147,26 @@ bool WriteCardFiles(EditorDocument& document, ui::Prompter& prompter,
     if (!changed.empty() && !MayWriteOver(document, prompter, changed)) {
         return false;
     }
+    // What the write replaces is kept among the backups (beside Orvix2.ini), and the write
+    // becomes one entry of the card's history.
+    std::optional<HistoryRecorder> history;
+    if (!document.iniPath.empty()) {
+        history.emplace(folder, PathFromUtf8(document.iniPath).parent_path() / kBackupFolderName,
+                        std::chrono::system_clock::now());
+        std::vector<SavedFile> saved;
+        for (std::size_t i = 0; i < replacements.size(); ++i) {
+            saved.push_back(SavedFile{files[i].name, replacements[i].path});
+        }
+        FileError error;
+        if (!history->Begin(saved, &error)) {
+            return refuse(files.front().name, error);
+        }
+    }
     FileSetReport report;
     const bool written = WriteFileSet(replacements, &report);
+    if (history) {
+        history->Finish(); // also after a failure: what was put back is no change, the rest is
+    }
     // What holds its new content is the editor's own writing, also after a put-back that failed,
     // and no other program's change to ask about on the next try.
     for (std::size_t i = 0; i < replacements.size(); ++i) {

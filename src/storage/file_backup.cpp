@@ -1,6 +1,7 @@
 #include "storage/file_backup.h"
 
 #include <algorithm>
+#include <cctype>
 #include <compare>
 #include <cstdio>
 #include <ctime>
@@ -140,16 +141,9 @@ std::filesystem::path BackupFolderOf(const std::filesystem::path& file,
     return backupFolder / (file.filename().string() + "-" + number);
 }
 
-bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& backupFolder,
-                std::chrono::system_clock::time_point now, FileError* error) {
+bool PrepareBackupFolder(const std::filesystem::path& file,
+                         const std::filesystem::path& backupFolder, FileError* error) {
     std::error_code code;
-    if (!std::filesystem::exists(file, code)) {
-        return !code;
-    }
-    std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(file, bytes, error)) {
-        return false;
-    }
     const std::filesystem::path folder = BackupFolderOf(file, backupFolder);
     std::filesystem::create_directories(folder, code);
     if (code) {
@@ -158,7 +152,35 @@ bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& 
         }
         return false;
     }
-    if (!WriteSource(folder, file, error)) {
+    std::error_code absolute;
+    const std::filesystem::path full = std::filesystem::absolute(file, absolute);
+    return WriteSource(folder, absolute ? file : full, error);
+}
+
+std::filesystem::path BackupSource(const std::filesystem::path& folder) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(folder / kSourceFileName, bytes) || bytes.empty() || bytes.back() != '\n') {
+        return {};
+    }
+    return PathFromUtf8(std::string(bytes.begin(), bytes.end() - 1));
+}
+
+bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& backupFolder,
+                std::chrono::system_clock::time_point now, FileError* error,
+                std::string* copyName) {
+    std::error_code code;
+    if (copyName != nullptr) {
+        copyName->clear();
+    }
+    if (!std::filesystem::exists(file, code)) {
+        return !code;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(file, bytes, error)) {
+        return false;
+    }
+    const std::filesystem::path folder = BackupFolderOf(file, backupFolder);
+    if (!PrepareBackupFolder(file, backupFolder, error)) {
         return false; // a copy nobody can trace back to its card is no backup
     }
     const std::string stem = file.stem().string();
@@ -168,6 +190,9 @@ bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& 
         copies.rotating.empty() ? copies.first : copies.rotating.back().second;
     std::vector<std::uint8_t> newestBytes;
     if (newest && ReadWholeFile(*newest, newestBytes) && newestBytes == bytes) {
+        if (copyName != nullptr) {
+            *copyName = newest->filename().string();
+        }
         return true; // the card still holds what was copied last
     }
 
@@ -183,9 +208,16 @@ bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& 
     if (!WriteFileAtomically(target, {std::span<const std::uint8_t>(bytes)}, error)) {
         return false;
     }
+    if (copyName != nullptr) {
+        *copyName = target.filename().string();
+    }
     if (copies.first) {
+        std::string upper = file.filename().string();
+        std::transform(upper.begin(), upper.end(), upper.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        const std::size_t kept = upper == "STARTUP.BIN" ? kBackupsKept : kSmallBackupsKept;
         const std::size_t count = copies.rotating.size() + 1;
-        for (std::size_t i = 0; i + kBackupsKept < count; ++i) {
+        for (std::size_t i = 0; i + kept < count; ++i) {
             std::filesystem::remove(copies.rotating[i].second, code);
         }
     }

@@ -2,12 +2,14 @@
 
 #include <chrono>
 #include <filesystem>
+#include <string>
 
 #include "storage/file_io.h"
 
 namespace orvix {
 
-inline constexpr int kBackupsKept = 20;
+inline constexpr int kBackupsKept = 20;       // copies of the program, STARTUP.BIN
+inline constexpr int kSmallBackupsKept = 100; // copies of every other card file
 inline constexpr const char* kBackupFolderName = "backups";
 
 // The folder below the backup folder that holds the copies of one file: its name and a number
@@ -18,13 +20,25 @@ std::filesystem::path BackupFolderOf(const std::filesystem::path& file,
 // Copies a file as it is on disk into its folder of backups. The first copy ever taken of a file
 // is named STARTUP-first-20261206-193000.BIN (with the local time) and kept for good. Every later
 // copy gets a number, one more than the largest present, before the time:
-// STARTUP-000021-20261207-103000.BIN; of these the kBackupsKept highest numbers are kept, so
+// STARTUP-000021-20261207-103000.BIN; of these the kBackupsKept highest numbers are kept (of a
+// file other than STARTUP.BIN, the kSmallBackupsKept highest), so
 // that a clock set back never prunes a newer copy before an older one. (Copies named by the time
 // alone, STARTUP-20261206-193000.BIN, as earlier versions made them, count as older than every
 // numbered copy.) A copy identical to the newest one is not stored again, and a file that no
 // longer exists needs no copy. The folder's SOURCE.txt names the file; it is part of the backup,
 // written again whenever it is missing or wrong. False when the copy or SOURCE.txt fails.
+// copyName, when given, gets the name of the copy that holds the file's content (the new copy,
+// or the newest one when it was identical), or is emptied when the file does not exist.
 bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& backupFolder,
-                std::chrono::system_clock::time_point now, FileError* error = nullptr);
+                std::chrono::system_clock::time_point now, FileError* error = nullptr,
+                std::string* copyName = nullptr);
+
+// Makes the file's folder of backups and its SOURCE.txt (also for a file that does not exist
+// yet, so that a history entry saying it was absent can be traced to its card).
+bool PrepareBackupFolder(const std::filesystem::path& file,
+                         const std::filesystem::path& backupFolder, FileError* error = nullptr);
+
+// The file a folder of backups holds copies of, as its SOURCE.txt names it; empty when unreadable.
+std::filesystem::path BackupSource(const std::filesystem::path& folder);
 
 } // namespace orvix

@@ -1,0 +1,75 @@
+#pragma once
+
+// What a card means, field by field, read by the same readers as the editor and the show
+// commands: the calibration tables and the attenuator of STARTUP.BIN, the program's options and
+// its remote settings, every setting file and the user files. Two such readings compare field by
+// field; program bytes no known field explains are counted with their ranges.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "history/card_history_view.h"
+
+namespace orvix {
+
+// Areas in the order they are shown.
+inline constexpr const char* kMeaningAreas[] = {"calibration", "options", "remote", "settings",
+                                                "users"};
+
+struct MeaningField {
+    std::string area;
+    std::string field;
+    std::string value;
+    std::string
+        label{}; // its name in a one-line summary, when not the field's: "ID2 原点", "VOLUME"
+};
+
+struct CardMeaning {
+    // The program's form: "binary A", "binary B", "binary short" (4,011 bytes), "text"; empty
+    // when there is no readable STARTUP.BIN.
+    std::string programForm;
+    // The program file's bytes, shared by the copies of a reading; none without a program.
+    std::shared_ptr<const std::vector<std::uint8_t>> program;
+    bool optionsRead = false; // the program is of a known kind: its options were read
+    std::vector<MeaningField> fields;
+    bool hasCardFiles = false; // the setting and user files were read (a card, not a file)
+
+    const MeaningField* Find(const std::string& area, const std::string& field) const;
+};
+
+// Where a card file (card name "servo\SV02_ON.BIN") is; none when it is absent.
+using CardFileLocator = std::function<std::optional<std::filesystem::path>(const std::string&)>;
+
+// Reads the card whose files locate finds; programOnly reads STARTUP.BIN alone.
+CardMeaning ReadCardMeaning(const CardFileLocator& locate, bool programOnly = false);
+// The card in a folder, or a STARTUP.BIN alone.
+CardMeaning ReadFolderMeaning(const std::filesystem::path& folder);
+CardMeaning ReadProgramMeaning(const std::filesystem::path& program);
+
+// The same card with the standard values where there are any: the calibration standards (the
+// standard origin corrections, unlimited lower and upper limits) and the settings' standard
+// values; every other field as it is.
+CardMeaning StandardMeaning(const CardMeaning& card);
+
+struct MeaningDiff {
+    std::vector<FieldDifference> fields;  // then = a, now = b
+    std::vector<std::string> labels;      // each field's name in a summary
+    std::vector<std::string> notCompared; // "options: only one side is a program of a known kind"
+    std::size_t unexplainedBytes = 0;     // differing program bytes no known field covers
+    std::vector<std::pair<std::size_t, std::size_t>> ranges; // [first, last] of those bytes
+    bool Same() const { return fields.empty() && unexplainedBytes == 0; }
+};
+
+MeaningDiff CompareMeanings(const CardMeaning& a, const CardMeaning& b);
+
+// One line: "ID2 原点 25→30, walkSteps 4→12, VOLUME 5→7"; at most limit fields, then "…".
+std::string SummaryLine(const MeaningDiff& diff, std::size_t limit = 6);
+
+} // namespace orvix

@@ -1,0 +1,338 @@
+#include "history/card_points.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "storage/card_lock.h"
+#include "storage/file_io.h"
+#include "storage/file_set_write.h"
+
+namespace orvix {
+
+namespace {
+
+bool IsTime(const std::string& text) {
+    static constexpr const char* kShape = "dddd-dd-ddTdd:dd:dd";
+    if (text.size() != 19) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kShape[i] == 'd' ? !digit : text[i] != kShape[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<HistoryPoint> ParsePoint(const std::string& text,
+                                       const std::filesystem::path& backupFolder,
+                                       std::string& problem) {
+    HistoryPoint point;
+    // A point follows the last '@' of the text; an '@' within a folder name is no point.
+    std::string::size_type at = text.rfind('@');
+    if (at != std::string::npos && text.find('/', at) != std::string::npos) {
+        at = std::string::npos;
+    }
+    const std::string path = at == std::string::npos ? text : text.substr(0, at);
+    point.given = PathFromUtf8(path);
+    std::error_code code;
+    if (std::filesystem::is_directory(point.given, code)) {
+        point.card = point.given;
+    } else if (std::filesystem::is_regular_file(point.given, code) ||
+               (at != std::string::npos && !std::filesystem::exists(point.given, code))) {
+        point.givenFile = true;
+        point.card = point.given.parent_path().empty() ? std::filesystem::path(".")
+                                                       : point.given.parent_path();
+    } else {
+        problem = path + ": no such card folder or file";
+        return std::nullopt;
+    }
+    if (at == std::string::npos) {
+        return point;
+    }
+    const std::string where = text.substr(at + 1);
+    const std::vector<HistoryEntry> entries = ReadCardHistory(point.card, backupFolder);
+    if (where == "first") {
+        point.kind = HistoryPoint::Kind::First;
+        return point;
+    }
+    point.kind = HistoryPoint::Kind::Before;
+    if (where.size() >= 2 && where[0] == '-' && where.size() <= 7 &&
+        std::all_of(where.begin() + 1, where.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        const std::size_t n = std::stoul(where.substr(1));
+        if (n == 0 || n > entries.size()) {
+            problem = "@" + where + ": the card's history has " + std::to_string(entries.size()) +
+                      " entries";
+            return std::nullopt;
+        }
+        point.sequence = entries[entries.size() - n].sequence;
+        return point;
+    }
+    if (IsTime(where)) {
+        // The earliest save (by number) recorded after that time; none: the card as it is now.
+        point.kind = HistoryPoint::Kind::Now;
+        for (const HistoryEntry& entry : entries) {
+            if (entry.time > where) {
+                point.kind = HistoryPoint::Kind::Before;
+                point.sequence = entry.sequence;
+                break;
+            }
+        }
+        return point;
+    }
+    problem = "@" + where + ": a point is @first, @-N or @YYYY-MM-DDTHH:MM:SS";
+    return std::nullopt;
+}
+
+CardAtPoint StateAt(const HistoryPoint& point, std::span<const HistoryEntry> entries,
+                    const std::filesystem::path& backupFolder) {
+    switch (point.kind) {
+    case HistoryPoint::Kind::First:
+        return CardAtFirst(entries, backupFolder, point.card);
+    case HistoryPoint::Kind::Before:
+        return CardBefore(entries, point.sequence, backupFolder);
+    case HistoryPoint::Kind::Now:
+        break;
+    }
+    return {};
+}
+
+CardFileLocator LocatorOf(const std::filesystem::path& card, const CardAtPoint& state) {
+    return [card, &state](const std::string& name) -> std::optional<std::filesystem::path> {
+        const auto found = state.files.find(name);
+        if (found != state.files.end()) {
+            return found->second;
+        }
+        const std::filesystem::path path = CardFilePath(card, name);
+        std::error_code code;
+        if (!std::filesystem::is_regular_file(path, code)) {
+            return std::nullopt;
+        }
+        return path;
+    };
+}
+
+PointMeaning MeaningAt(const HistoryPoint& point, const std::filesystem::path& backupFolder) {
+    PointMeaning result;
+    if (point.kind == HistoryPoint::Kind::Now && point.givenFile) {
+        result.meaning = ReadProgramMeaning(point.given);
+        return result;
+    }
+    const std::vector<HistoryEntry> entries = ReadCardHistory(point.card, backupFolder);
+    result.state = StateAt(point, entries, backupFolder);
+    result.meaning = ReadCardMeaning(LocatorOf(point.card, result.state));
+    return result;
+}
+
+} // namespace orvix
+
+namespace orvix {
+
+namespace {
+
+std::optional<std::vector<std::uint8_t>> ReadIfThere(const std::filesystem::path& path) {
+    std::error_code code;
+    std::vector<std::uint8_t> bytes;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, code))) {
+        return std::nullopt;
+    }
+    if (!ReadWholeFile(path, bytes)) {
+        bytes.assign(1, 0xFF); // unreadable: counts as different from any copy
+        bytes.push_back(0x00);
+    }
+    return bytes;
+}
+
+bool Wanted(const std::string& name, std::span<const std::string> only) {
+    return only.empty() || std::find(only.begin(), only.end(), name) != only.end();
+}
+
+// The point restricted to some of its files.
+CardAtPoint Restricted(const CardAtPoint& state, std::span<const std::string> names) {
+    CardAtPoint part;
+    for (const std::string& name : names) {
+        part.files.emplace(name, state.files.at(name));
+        if (state.marks.contains(name)) {
+            part.marks.emplace(name, state.marks.at(name));
+        }
+    }
+    return part;
+}
+
+struct Plan {
+    RestorePreview preview;
+    CardAtPoint state;
+};
+
+Plan MakePlan(const HistoryPoint& point, const std::filesystem::path& backupFolder,
+              std::span<const std::string> only) {
+    Plan plan;
+    RestorePreview& preview = plan.preview;
+    const std::vector<HistoryEntry> entries = ReadCardHistory(point.card, backupFolder);
+    if (point.kind == HistoryPoint::Kind::Now) {
+        preview.problem = "a point to restore is CARD@first, CARD@-N or CARD@TIME";
+        return plan;
+    }
+    if (point.kind == HistoryPoint::Kind::Before) {
+        const auto entry = std::find_if(entries.begin(), entries.end(), [&](const HistoryEntry& e) {
+            return e.sequence == point.sequence;
+        });
+        if (entry == entries.end()) {
+            preview.problem = "no entry " + std::to_string(point.sequence) + " in the history";
+            return plan;
+        }
+        if (!entry->readable) {
+            preview.problem =
+                "entry " + std::to_string(point.sequence) + " cannot be read: " + entry->problem;
+            return plan;
+        }
+    }
+    plan.state = StateAt(point, entries, backupFolder);
+    for (const std::string& missing : plan.state.missing) {
+        if (Wanted(missing, only) || missing.starts_with("entry ")) {
+            preview.problem = "the point is incomplete: the copy of " + missing + " is gone";
+            preview.differences.complete = false;
+            preview.differences.missing = plan.state.missing;
+            return plan;
+        }
+    }
+    for (const auto& [name, source] : plan.state.files) {
+        if (!Wanted(name, only)) {
+            continue;
+        }
+        const auto now = ReadIfThere(CardFilePath(point.card, name));
+        const auto then = source ? ReadIfThere(*source) : std::nullopt;
+        if (now != then) {
+            preview.files.push_back(name);
+        }
+    }
+    const std::vector<std::string> outside = FilesChangedOutside(entries, point.card);
+    for (const std::string& name : preview.files) {
+        if (std::find(outside.begin(), outside.end(), name) != outside.end()) {
+            preview.changedOutside.push_back(name);
+        }
+    }
+    const CardMeaning now = ReadFolderMeaning(point.card);
+    const CardAtPoint restored = Restricted(plan.state, preview.files);
+    preview.differences =
+        DifferencesOf(restored, ReadCardMeaning(LocatorOf(point.card, restored)), now);
+    if (!preview.changedOutside.empty()) {
+        const CardAtPoint undone = Restricted(plan.state, preview.changedOutside);
+        preview.undone =
+            DifferencesOf(undone, ReadCardMeaning(LocatorOf(point.card, undone)), now).fields;
+    }
+    preview.possible = true;
+    return plan;
+}
+
+} // namespace
+
+PointDifferences DifferencesOf(const CardAtPoint& state, const CardMeaning& then,
+                               const CardMeaning& now) {
+    PointDifferences result;
+    result.complete = state.complete;
+    result.missing = state.missing;
+    const MeaningDiff diff = CompareMeanings(then, now);
+    result.fields = diff.fields;
+    result.notCompared = diff.notCompared;
+    if (diff.unexplainedBytes > 0) {
+        std::string ranges;
+        for (const auto& [first, last] : diff.ranges) {
+            char text[48];
+            std::snprintf(text, sizeof text, "%s0x%zx-0x%zx", ranges.empty() ? "" : " ", first,
+                          last);
+            ranges += text;
+        }
+        result.fields.push_back(
+            FieldDifference{"bytes", std::to_string(diff.unexplainedBytes), ranges, ""});
+    }
+    return result;
+}
+
+RestorePreview PreviewRestore(const HistoryPoint& point, const std::filesystem::path& backupFolder,
+                              std::span<const std::string> only) {
+    return MakePlan(point, backupFolder, only).preview;
+}
+
+RestoreResult RestorePoint(const HistoryPoint& point, const std::filesystem::path& backupFolder,
+                           bool includeChangedOutside, std::span<const std::string> only) {
+    RestoreResult result;
+    const CardLock lock(point.card);
+    if (!lock.MayWrite()) {
+        result.detail = lock.Error().Describe();
+        result.outcome = lock.GetState() == CardLock::State::Busy ? RestoreOutcome::Refused
+                                                                  : RestoreOutcome::Failed;
+        return result;
+    }
+    const Plan plan = MakePlan(point, backupFolder, only); // read again under the lock
+    if (!plan.preview.possible) {
+        result.detail = plan.preview.problem;
+        return result;
+    }
+    if (plan.preview.files.empty()) {
+        result.outcome = RestoreOutcome::Unchanged;
+        return result;
+    }
+    if (!plan.preview.changedOutside.empty() && !includeChangedOutside) {
+        result.detail = "changed outside Orvix2 since its last save:";
+        for (const std::string& name : plan.preview.changedOutside) {
+            result.detail += " " + name;
+        }
+        return result;
+    }
+    std::vector<FileReplacement> replacements;
+    std::vector<SavedFile> saved;
+    std::vector<std::filesystem::path> removals;
+    for (const std::string& name : plan.preview.files) {
+        const std::filesystem::path path = CardFilePath(point.card, name);
+        saved.push_back(SavedFile{name, path});
+        const auto& source = plan.state.files.at(name);
+        if (!source) {
+            removals.push_back(path);
+            continue;
+        }
+        std::vector<std::uint8_t> bytes;
+        FileError error;
+        if (!ReadWholeFile(*source, bytes, &error) || MarkOf(bytes) != plan.state.marks.at(name)) {
+            result.detail =
+                name + ": its copy " + Utf8FromPath(*source) + " no longer holds what was kept";
+            return result;
+        }
+        replacements.push_back(FileReplacement{path, std::move(bytes), ReadIfThere(path), true});
+    }
+    HistoryRecorder history(point.card, backupFolder, std::chrono::system_clock::now());
+    FileError error;
+    if (!history.Begin(saved, &error)) {
+        result.outcome = RestoreOutcome::Failed;
+        result.detail = error.Describe();
+        return result;
+    }
+    FileSetReport report;
+    if (!replacements.empty() && !WriteFileSet(replacements, &report)) {
+        history.Finish();
+        result.outcome = RestoreOutcome::Failed;
+        result.detail = report.Describe();
+        return result;
+    }
+    for (const std::filesystem::path& path : removals) {
+        std::error_code code;
+        if (!std::filesystem::remove(path, code) && code) {
+            result.sequence = history.Finish();
+            result.outcome = RestoreOutcome::Failed;
+            result.detail = FileError{path, code.message()}.Describe();
+            return result;
+        }
+    }
+    result.sequence = history.Finish(&error);
+    result.outcome = RestoreOutcome::Restored;
+    if (result.sequence == 0) {
+        result.detail = error.Describe();
+    }
+    return result;
+}
+
+} // namespace orvix

@@ -1,0 +1,5 @@
+target_sources(orvix2_core PRIVATE
+    history/card_history_view.cpp
+    history/card_meaning.cpp
+    history/card_points.cpp
+)
