@@ -9,6 +9,7 @@
 #include "cli/cli_prompter.h"
 #include "cli/demo_card.h"
 #include "cli/exit_status.h"
+#include "cli/history_commands.h"
 #include "cli/options_commands.h"
 #include "cli/settings_commands.h"
 #include "cli/users_commands.h"
@@ -148,7 +149,8 @@ Commands DefineCommands(CLI::App& app, CommandLine& line) {
         "\n"
         "Exit status: 0 everything asked was done; 1 a check refused a value, a read or write\n"
         "failed, or the card was busy (nothing written); 2 the command line is wrong; 3 the\n"
-        "file was written, but a requested change could not be made (the message names it).");
+        "file was written, but a requested change could not be made (the message names it).\n"
+        "diff alone follows diff(1): 0 the same, 1 different, 2 trouble.");
 
     Commands commands;
     CLI::App* calibration =
@@ -208,10 +210,13 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     const Commands commands = DefineCommands(app, line);
     UserCommands users;
     DefineUserCommands(app, users);
+    HistoryArguments history;
+    DefineHistoryCommands(app, history);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         const int status = app.exit(error, out, err); // prints the help, the version or the fault
+        // diff keeps the exit status of diff(1): 2 is its trouble, the command line's too
         return status == 0 ? kExitSuccess : kExitUsage;
     }
 
@@ -221,6 +226,10 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
 
     CliPrompter prompter(err, line.yes);
     const CommandContext context{out, err, prompter, SettingsFile(environment)};
+    // The history commands name cards and points of their own; restore locks its card itself.
+    if (const std::optional<int> status = RunHistoryCommands(history, context)) {
+        return *status;
+    }
     // The card stays locked from the command's first read to its last write, so that a second
     // writer waits for this one instead of undoing its change. A folder that cannot be opened
     // is left to the command's own read, which says why.

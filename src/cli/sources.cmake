@@ -5,6 +5,7 @@ target_sources(orvix2_cli_lib PRIVATE
     cli/demo_settings.cpp
     cli/demo_users.cpp
     cli/headless_dialog.cpp
+    cli/history_commands.cpp
     cli/image_session.cpp
     cli/options_commands.cpp
     cli/run_cli.cpp

@@ -5,6 +5,7 @@
 #include "history/card_meaning.h"
 #include "history/card_points.h"
 #include "storage/card_history.h"
+#include "storage/file_io.h"
 
 namespace orvix {
 
@@ -49,6 +50,22 @@ private:
     std::map<std::string, CardMeaning> programs_;
 };
 
+// What a file holds at a state, as an entry marks it.
+std::optional<ContentMark> MarkAfter(const std::filesystem::path& card, const CardAtPoint& state,
+                                     const std::string& name) {
+    const auto copy = state.files.find(name);
+    if (copy != state.files.end()) {
+        return copy->second ? std::optional<ContentMark>(state.marks.at(name)) : std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes;
+    std::error_code code;
+    const std::filesystem::path path = CardFilePath(card, name);
+    if (!std::filesystem::exists(path, code)) {
+        return std::nullopt;
+    }
+    return ReadWholeFile(path, bytes) ? MarkOf(bytes) : ContentMark{};
+}
+
 } // namespace
 
 CardHistoryView::CardHistoryView(std::filesystem::path cardFolder,
@@ -80,6 +97,16 @@ std::vector<HistoryRow> CardHistoryView::Rows() const {
             const CardAtPoint after = CardBefore(entries, entry->sequence + 1, backups_);
             row.summary = SummaryLine(CompareMeanings(cache.Read(before, program, others),
                                                       cache.Read(after, program, others)));
+            // What the next save found (or the card holds now) is not always what this one left.
+            std::string outside;
+            for (const HistoryFile& file : entry->files) {
+                if (MarkAfter(card_, after, file.name) != file.after) {
+                    outside += " " + file.name;
+                }
+            }
+            if (!outside.empty()) {
+                row.summary += " (changed outside Orvix2 afterwards:" + outside + ")";
+            }
         }
         rows.push_back(std::move(row));
     }

@@ -9,6 +9,7 @@
 #include "calibration/editor_document.h"
 #include "calibration/image_file.h"
 #include "calibration/servo_table.h"
+#include "options/option_sites.h"
 #include "options/program_options.h"
 #include "resources/main_dialog.h"
 #include "settings/power_ups.h"
@@ -270,6 +271,57 @@ bool CalibrationByte(std::size_t at) {
     return (at - kServoRecordBase) % kServoRecordSize < 6;
 }
 
+// The bytes of the options stored at several sites, of which the reading looks at one: the walk
+// step count, the voice recognition and timeout bytes, the face direction, the eye colour records.
+bool SecondaryOptionByte(std::size_t at, Layout layout) {
+    const auto within = [&](std::uint32_t site, std::size_t width) {
+        return at >= site && at < site + width;
+    };
+    for (const PerLayout& site : kWalkStepSites) {
+        if (within(site.In(layout), 4)) {
+            return true;
+        }
+    }
+    for (const PerLayout& site : kVoiceRecognitionNineSites) {
+        if (within(site.In(layout), 1)) {
+            return true;
+        }
+    }
+    for (const auto* sites : {&kFirstColourRecords}) {
+        for (const PerLayout& site : *sites) {
+            if (within(site.In(layout), kColourRecordSize)) {
+                return true;
+            }
+        }
+    }
+    for (const PerLayout& site : kSecondColourRecords) {
+        if (within(site.In(layout), kColourRecordSize)) {
+            return true;
+        }
+    }
+    for (const auto& site : kVoiceRecognitionBytes) {
+        if (within(site.address.In(layout), 1)) {
+            return true;
+        }
+    }
+    for (const auto& site : kTimeoutMonitorSites) {
+        if (within(site.address.In(layout), 1)) {
+            return true;
+        }
+    }
+    for (const auto& site : kFaceDirectionSites) {
+        if (within(site.address.In(layout), 1)) {
+            return true;
+        }
+    }
+    for (const VoiceJump& jump : kVoiceRecognitionJumps) {
+        if (within(jump.address, 4)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Options and eye colours of an image, to tell whether bytes change what it means.
 std::string OptionsKey(EditorDocument& document) {
     const ReadOptionsResult read = ReadProgramOptions(document);
@@ -287,8 +339,15 @@ void CountUnexplained(const CardMeaning& a, const CardMeaning& b, MeaningDiff& d
     const std::size_t common = std::min(x.size(), y.size());
     // The differing runs outside the calibration tables, joined across small gaps.
     std::vector<std::pair<std::size_t, std::size_t>> runs;
+    // Their other sites count as explained only where the options differ at all.
+    const bool options =
+        a.optionsRead && b.optionsRead &&
+        std::any_of(diff.fields.begin(), diff.fields.end(), [](const FieldDifference& f) {
+            return f.area == std::string("options") || f.area == std::string("remote");
+        });
+    const Layout layout = LayoutOf(a.programForm == "binary B");
     for (std::size_t i = 0; i < common; ++i) {
-        if (x[i] == y[i] || CalibrationByte(i)) {
+        if (x[i] == y[i] || CalibrationByte(i) || (options && SecondaryOptionByte(i, layout))) {
             continue;
         }
         if (!runs.empty() && i - runs.back().second <= 4) {

@@ -78,6 +78,17 @@ constexpr std::array kStrings{
                 "いいえを答えると何も書き込みません。"},
     StringEntry{IDP_CARD_BUSY, "カード[%1]は他のプログラムが使用中です。\nしばらくしてからもう一"
                                "度実行してください。"},
+    StringEntry{IDP_RESTORE_HISTORY_POINT,
+                "カードを%1の時点に戻しますか？\n変更される内容は詳細に示します。\n戻す前の状態も"
+                "変更履歴に残ります。"},
+    StringEntry{IDP_HISTORY_CHANGED_OUTSIDE,
+                "ファイル[%1]は最後の保存の後にOrvix2以外で変更されています。\n戻すとその変更が"
+                "失われるため、戻しませんでした。"},
+    StringEntry{IDP_RESTORE_CHANGED_OUTSIDE,
+                "ファイル[%1]は最後の保存の後にOrvix2以外で変更されています。\n戻すとその変更が"
+                "失われます。これらのファイルも戻しますか？"},
+    StringEntry{IDP_RESTORE_IMPOSSIBLE, "カードを%1の時点に戻せません。"},
+    StringEntry{IDP_RESTORE_DONE, "カードを%1の時点に戻しました。"},
 };
 
 } // namespace

@@ -47,6 +47,12 @@ inline constexpr int IDP_HEAD_SWITCH = 172;
 // Orvix2's own messages, beyond those of the original program.
 inline constexpr int IDP_FILE_CHANGED_ELSEWHERE = 173;
 inline constexpr int IDP_CARD_BUSY = 174;
+// The card's history.
+inline constexpr int IDP_RESTORE_HISTORY_POINT = 175;   // restore to a point? (Yes/No, No)
+inline constexpr int IDP_HISTORY_CHANGED_OUTSIDE = 176; // files changed outside: not restored
+inline constexpr int IDP_RESTORE_CHANGED_OUTSIDE = 177; // restore them as well? (Yes/No, No)
+inline constexpr int IDP_RESTORE_IMPOSSIBLE = 178;      // the point cannot be restored
+inline constexpr int IDP_RESTORE_DONE = 179;            // restored
 
 // The text of a string-table entry; empty for an unknown ID.
 std::string_view LoadString(int id);

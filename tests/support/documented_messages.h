@@ -57,8 +57,14 @@ inline constexpr DocumentedMessage kMessages[] = {
     {171, B::YesNo, I::Question, A::Yes},       // uncheck all power-ups
     {172, B::OkCancel, I::Warning, A::Ok},      // the head switch talks
     {173, B::YesNo, I::Warning, A::No},         // the file changed since it was read
+    {173, B::Ok, I::Warning, A::Ok},            // the same, as the tool's refusal: OK only
     {174, B::Ok, I::Warning, A::Ok},            // the card is busy (a failure: OK only)
     {174, B::Ok, I::Error, A::Ok},
+    {175, B::YesNo, I::Question, A::No}, // restore the card to a point of its history
+    {176, B::Ok, I::Warning, A::Ok},     // files changed outside: not restored
+    {177, B::YesNo, I::Warning, A::No},  // restore the files changed outside as well
+    {178, B::Ok, I::Error, A::Ok},       // the point cannot be restored
+    {179, B::Ok, I::Information, A::Ok}, // restored
 };
 } // namespace documented
 

@@ -1,0 +1,163 @@
+// The card's history from the command line: a typed card, three saves, the entries they leave,
+// restores that bring back every byte and record entries of their own, the points @first, @-N
+// and @TIME, diff of hand-made cards, and the points that cannot be restored.
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <regex>
+
+#include "cli/cli_runner.h"
+#include "support/card_diff.h"
+#include "support/temp_folder.h"
+
+namespace orvix::test {
+namespace {
+
+const std::filesystem::path kData = ORVIX2_TEST_DATA;
+
+std::string Typed(const std::string& name) {
+    return ReadText(kData / "history" / name);
+}
+
+std::string WithoutTimes(const std::string& text) {
+    return std::regex_replace(text, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d)"), "TIME");
+}
+
+class HistoryTest : public ::testing::Test {
+protected:
+    void SetUp() override { MakeCard("../scenarios/cards/layout_a.card", card_); }
+
+    void MakeCard(const std::string& description, const std::filesystem::path& folder) {
+        CardState state;
+        ApplyDescription(kData / "history" / description, state);
+        WriteCard(state, folder, temp_ / "settings");
+    }
+    CliResult Run(std::vector<std::string> arguments) { return RunCommandLine(temp_, arguments); }
+    std::string At(const std::string& point = "") const { return card_.string() + point; }
+
+    // A calibration, an option and a setting, each saved on its own; states_ holds the card
+    // before each save and after the last.
+    void ThreeSaves() {
+        const std::string image = (card_ / "STARTUP.BIN").string();
+        const std::vector<std::vector<std::string>> saves{{"calibration", "set", image, "ID2=30"},
+                                                          {"options", "set", image, "walkSteps=12"},
+                                                          {"settings", "set", image, "volume=7"}};
+        for (const auto& save : saves) {
+            states_.push_back(SnapshotFolder(card_));
+            const CliResult result = Run(save);
+            ASSERT_EQ(result.status, 0) << result.err;
+        }
+        states_.push_back(SnapshotFolder(card_));
+    }
+    void ExpectRestored(const std::vector<std::string>& arguments, const CardFiles& state) {
+        const CliResult result = Run(arguments);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_TRUE(SnapshotFolder(card_) == state) << arguments[1];
+    }
+
+    TempFolder temp_;
+    std::filesystem::path card_ = temp_ / "card";
+    std::filesystem::path backups_ = temp_ / "settings" / "backups";
+    std::vector<CardFiles> states_;
+};
+
+TEST_F(HistoryTest, SavesAreEntriesAndEveryPointComesBackByteForByte) {
+    ThreeSaves();
+    EXPECT_EQ(WithoutTimes(Run({"history", At()}).out), Typed("history_three_saves.txt"));
+
+    // Asked and answered No: nothing written.
+    const CliResult asked = Run({"restore", At("@-2")});
+    EXPECT_EQ(asked.status, 1);
+    EXPECT_TRUE(Contains(asked.err, "カードを@-2の時点に戻しますか？")) << asked.err;
+    EXPECT_TRUE(Contains(asked.err, "options\twalkSteps\t12 → 4")) << asked.err;
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
+
+    ExpectRestored({"restore", At("@-2"), "--yes"}, states_[1]);
+    EXPECT_EQ(WithoutTimes(Run({"history", At()}).out), Typed("history_after_restore.txt"));
+    ExpectRestored({"restore", At("@-1"), "--yes"}, states_[3]); // the restore undone
+    ExpectRestored({"restore", At("@first"), "--yes"}, states_[0]);
+    EXPECT_EQ(Run({"diff", At("@first"), At()}).status, 0);
+
+    // A point in time: before the earliest save (by number) recorded after it, whatever the
+    // order of the times (a clock set back).
+    const char* times[] = {"2026-01-01T12:00:00", "2026-01-01T10:00:00", "2026-01-01T11:00:00"};
+    for (int i = 0; i < 3; ++i) {
+        const auto entry = backups_ / "history" / ("00000" + std::to_string(i + 1) + ".txt");
+        WriteText(entry, std::regex_replace(ReadText(entry), std::regex("time [^\n]*"),
+                                            std::string("time ") + times[i]));
+    }
+    ExpectRestored({"restore", At("@2026-01-01T10:30:00"), "--yes"}, states_[2]);
+    EXPECT_EQ(Run({"restore", At("@yesterday")}).status, 2);
+    EXPECT_EQ(Run({"restore", At("@-9")}).status, 2);
+}
+
+TEST_F(HistoryTest, DiffOfHandMadeCardsByMeaning) {
+    MakeCard("changed.card", temp_ / "other");
+    const std::string other = (temp_ / "other").string();
+    const CliResult text = Run({"diff", At(), other});
+    EXPECT_EQ(text.status, 1) << text.err;
+    EXPECT_EQ(text.out, Typed("diff_changed.txt"));
+    const CliResult json = Run({"diff", At(), other, "--json"});
+    EXPECT_EQ(nlohmann::json::parse(json.out), nlohmann::json::parse(Typed("diff_changed.json")));
+
+    // The program files alone: no setting or user files to compare, and it says so.
+    const CliResult programs =
+        Run({"diff", At("/STARTUP.BIN"), (temp_ / "other" / "STARTUP.BIN").string()});
+    EXPECT_EQ(programs.out, "calibration\tID3 origin\t121 → 122\noptions\twalkSteps\t4 → 12\n"
+                            "bytes\t1 program bytes no field explains: 0x100000-0x100000\n");
+    EXPECT_EQ(Run({"diff", At(), At("/STARTUP.BIN")}).out,
+              "not compared\tsettings, users: only one side is a card folder\n");
+
+    EXPECT_EQ(Run({"diff", At(), At()}).status, 0);
+    EXPECT_EQ(Run({"diff", At(), (temp_ / "missing").string()}).status, 2);
+    const CliResult standard = Run({"diff", At(), "--standard"});
+    EXPECT_EQ(standard.status, 1);
+    for (const char* line :
+         {"calibration\tID2 lower\t-1000 → -32767\n", "calibration\tID2 upper\t900 → 32767\n",
+          "settings\ttimeoutStand\t100 → 10800\n", "settings\tvbatStop\t-2 → 2000\n"}) {
+        EXPECT_TRUE(Contains(standard.out, line)) << line << standard.out;
+    }
+    EXPECT_FALSE(Contains(standard.out, "ID2 origin")); // the card holds its standard value
+}
+
+TEST_F(HistoryTest, PointsThatCannotBeRestoredAndFilesChangedOutside) {
+    ThreeSaves();
+    // The copy the second save took is gone: that point is incomplete, a file it did not need
+    // is still restored alone.
+    for (const auto& folder : std::filesystem::directory_iterator(backups_)) {
+        for (const auto& copy : std::filesystem::directory_iterator(folder.path())) {
+            if (copy.path().filename().string().starts_with("STARTUP-000001-")) {
+                std::filesystem::remove(copy.path());
+            }
+        }
+    }
+    const CliResult incomplete = Run({"restore", At("@-2"), "--yes"});
+    EXPECT_EQ(incomplete.status, 1);
+    EXPECT_TRUE(Contains(incomplete.err, "the copy of STARTUP.BIN is gone")) << incomplete.err;
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
+    EXPECT_TRUE(Contains(Run({"history", At()}).out, "(a copy is gone: STARTUP.BIN)"));
+    CardFiles volumeBack = states_[3];
+    volumeBack["VOLUME.BIN"] = states_[0]["VOLUME.BIN"];
+    ExpectRestored({"restore", At("@-2"), "--only", "VOLUME.BIN", "--yes"}, volumeBack);
+
+    // Changed by another program since the last save: named, not restored without --force.
+    WriteBytes(card_ / "VOLUME.BIN", {0x03, 0x00});
+    CardFiles outside = SnapshotFolder(card_);
+    const CliResult refused = Run({"restore", At("@-2"), "--yes"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(Contains(refused.err, "ファイル[VOLUME.BIN]は最後の保存の後に")) << refused.err;
+    EXPECT_TRUE(Contains(refused.err, "settings\tvolume\t3 → 7")) << refused.err;
+    EXPECT_TRUE(SnapshotFolder(card_) == outside);
+    outside["VOLUME.BIN"] = states_[3]["VOLUME.BIN"];
+    ExpectRestored({"restore", At("@-2"), "--only", "VOLUME.BIN", "--yes", "--force"}, outside);
+
+    // A hand-edited entry is listed as unreadable and cannot be restored.
+    WriteText(backups_ / "history" / "000099.txt", "orvix2-history 1\nsequence 99\n");
+    const std::string listed = Run({"history", At()}).out;
+    EXPECT_EQ(listed.substr(0, listed.find('\n')), "@-1\t\t-\t(unreadable: not a history entry)");
+    EXPECT_EQ(Run({"restore", At("@-1"), "--yes"}).status, 1);
+    EXPECT_TRUE(SnapshotFolder(card_) == outside);
+}
+
+} // namespace
+} // namespace orvix::test
