@@ -1,11 +1,13 @@
 #include "history/card_history_view.h"
 
 #include <map>
+#include <set>
 
 #include "history/card_meaning.h"
 #include "history/card_points.h"
 #include "storage/card_history.h"
 #include "storage/file_io.h"
+#include "users/user_record.h"
 
 namespace orvix {
 
@@ -20,9 +22,23 @@ class MeaningCache {
 public:
     explicit MeaningCache(std::filesystem::path card) : card_(std::move(card)) {}
 
-    // The meaning of the areas the files touch: the program's, the other files', or both.
-    CardMeaning Read(const CardAtPoint& state, bool program, bool cardFiles) {
-        const CardFileLocator locate = LocatorOf(card_, state);
+    // The meaning of the files an entry names (with the name table, for the users' names); the
+    // other files read as absent on both sides of a comparison.
+    CardMeaning Read(const CardAtPoint& state, const std::vector<std::string>& names) {
+        const CardFileLocator all = LocatorOf(card_, state);
+        bool program = false;
+        bool cardFiles = false;
+        std::set<std::string> wanted(names.begin(), names.end());
+        for (const std::string& name : names) {
+            (IsProgram(name) ? program : cardFiles) = true;
+            if (name.starts_with("user\\")) {
+                wanted.insert(kNameTableFile);
+            }
+        }
+        const CardFileLocator locate =
+            [&](const std::string& name) -> std::optional<std::filesystem::path> {
+            return wanted.contains(name) ? all(name) : std::nullopt;
+        };
         CardMeaning meaning;
         if (program) {
             const auto path = locate("STARTUP.BIN");
@@ -78,11 +94,8 @@ std::vector<HistoryRow> CardHistoryView::Rows() const {
     std::vector<HistoryRow> rows;
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         HistoryRow row{entry->sequence, entry->time, {}, {}, entry->readable, entry->problem};
-        bool program = false;
-        bool others = false;
         for (const HistoryFile& file : entry->files) {
             row.files.push_back(file.name);
-            (IsProgram(file.name) ? program : others) = true;
         }
         if (!entry->readable) {
             row.summary = "(unreadable: " + entry->problem + ")";
@@ -95,8 +108,8 @@ std::vector<HistoryRow> CardHistoryView::Rows() const {
             row.summary += ")";
         } else {
             const CardAtPoint after = CardBefore(entries, entry->sequence + 1, backups_);
-            row.summary = SummaryLine(CompareMeanings(cache.Read(before, program, others),
-                                                      cache.Read(after, program, others)));
+            row.summary = SummaryLine(
+                CompareMeanings(cache.Read(before, row.files), cache.Read(after, row.files)));
             // What the next save found (or the card holds now) is not always what this one left.
             std::string outside;
             for (const HistoryFile& file : entry->files) {

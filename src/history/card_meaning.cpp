@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -159,7 +160,10 @@ void ReadProgram(CardMeaning& meaning, const std::filesystem::path& path) {
     if (!LoadImageFile(document, model, prompter, false) || document.imagePath.empty()) {
         return;
     }
-    meaning.program = document.image;
+    // The image is kept once its reading is done, without a copy.
+    const auto keep = [&] {
+        meaning.program = std::make_shared<const Bytes>(std::move(document.image));
+    };
     meaning.programForm = !document.isBinaryImage         ? "text"
                           : document.image.size() == 4011 ? "binary short"
                           : document.buildVariant         ? "binary B"
@@ -178,11 +182,11 @@ void ReadProgram(CardMeaning& meaning, const std::filesystem::path& path) {
         }
     }
     if (!document.isBinaryImage || document.image.size() == 4011) {
-        return; // no program to read options from
+        return keep(); // no program to read options from
     }
     const ReadOptionsResult read = ReadProgramOptions(document);
     if (!read.accepted) {
-        return;
+        return keep();
     }
     meaning.optionsRead = true;
     for (const OptionName& option : kOptionNames) {
@@ -192,6 +196,7 @@ void ReadProgram(CardMeaning& meaning, const std::filesystem::path& path) {
     }
     Add(meaning, "options", "eyeColour first", Colour(FirstEyeColour(document)));
     Add(meaning, "options", "eyeColour second", Colour(SecondEyeColour(document)));
+    keep();
 }
 
 std::string Days(std::uint8_t days) {
@@ -334,8 +339,8 @@ std::string OptionsKey(EditorDocument& document) {
 }
 
 void CountUnexplained(const CardMeaning& a, const CardMeaning& b, MeaningDiff& diff) {
-    const Bytes& x = a.program;
-    const Bytes& y = b.program;
+    const Bytes& x = *a.program;
+    const Bytes& y = *b.program;
     const std::size_t common = std::min(x.size(), y.size());
     // The differing runs outside the calibration tables, joined across small gaps.
     std::vector<std::pair<std::size_t, std::size_t>> runs;
@@ -347,7 +352,17 @@ void CountUnexplained(const CardMeaning& a, const CardMeaning& b, MeaningDiff& d
         });
     const Layout layout = LayoutOf(a.programForm == "binary B");
     for (std::size_t i = 0; i < common; ++i) {
-        if (x[i] == y[i] || CalibrationByte(i) || (options && SecondaryOptionByte(i, layout))) {
+        // Equal blocks are skipped at the speed of a memory compare.
+        while (i + 4096 <= common && std::memcmp(x.data() + i, y.data() + i, 4096) == 0) {
+            i += 4096;
+        }
+        while (i < common && x[i] == y[i]) {
+            ++i;
+        }
+        if (i == common) {
+            break;
+        }
+        if (CalibrationByte(i) || (options && SecondaryOptionByte(i, layout))) {
             continue;
         }
         if (!runs.empty() && i - runs.back().second <= 4) {
@@ -357,7 +372,8 @@ void CountUnexplained(const CardMeaning& a, const CardMeaning& b, MeaningDiff& d
         }
     }
     // A run is explained when it changes the options of the one image: probed on a copy.
-    const bool probe = a.optionsRead && b.optionsRead && x.size() == y.size() && runs.size() <= 64;
+    const bool probe = a.optionsRead && b.optionsRead && x.size() == y.size() && !runs.empty() &&
+                       runs.size() <= 64;
     EditorDocument document{std::string()};
     std::string before;
     if (probe) {
@@ -446,7 +462,7 @@ CardMeaning ReadProgramMeaning(const std::filesystem::path& program) {
 
 CardMeaning StandardMeaning(const CardMeaning& card) {
     CardMeaning standard = card;
-    standard.program.clear();
+    standard.program.reset();
     for (MeaningField& field : standard.fields) {
         if (field.area == "calibration") {
             for (int k = 0; k < kServoCount; ++k) {
@@ -518,7 +534,7 @@ MeaningDiff CompareMeanings(const CardMeaning& a, const CardMeaning& b) {
             }
         }
     }
-    if (!a.program.empty() && !b.program.empty() && a.programForm.starts_with("binary") &&
+    if (a.program && b.program && a.programForm.starts_with("binary") &&
         b.programForm.starts_with("binary")) {
         CountUnexplained(a, b, diff);
     }

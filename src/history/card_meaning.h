@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -34,8 +35,9 @@ struct CardMeaning {
     // The program's form: "binary A", "binary B", "binary short" (4,011 bytes), "text"; empty
     // when there is no readable STARTUP.BIN.
     std::string programForm;
-    std::vector<std::uint8_t> program; // the program file's bytes
-    bool optionsRead = false;          // the program is of a known kind: its options were read
+    // The program file's bytes, shared by the copies of a reading; none without a program.
+    std::shared_ptr<const std::vector<std::uint8_t>> program;
+    bool optionsRead = false; // the program is of a known kind: its options were read
     std::vector<MeaningField> fields;
     bool hasCardFiles = false; // the setting and user files were read (a card, not a file)
 

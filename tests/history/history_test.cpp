@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <set>
 
 #include "cli/cli_runner.h"
+#include "history/card_meaning.h"
 #include "support/card_diff.h"
 #include "support/temp_folder.h"
 
@@ -78,15 +80,14 @@ TEST_F(HistoryTest, SavesAreEntriesAndEveryPointComesBackByteForByte) {
     ExpectRestored({"restore", At("@first"), "--yes"}, states_[0]);
     EXPECT_EQ(Run({"diff", At("@first"), At()}).status, 0);
 
-    // A point in time: before the earliest save (by number) recorded after it, whatever the
-    // order of the times (a clock set back).
-    const char* times[] = {"2026-01-01T12:00:00", "2026-01-01T10:00:00", "2026-01-01T11:00:00"};
+    // A point in time: before the earliest save recorded after it.
+    const char* times[] = {"2026-01-01T10:00:00", "2026-01-01T11:00:00", "2026-01-01T12:00:00"};
     for (int i = 0; i < 3; ++i) {
         const auto entry = backups_ / "history" / ("00000" + std::to_string(i + 1) + ".txt");
         WriteText(entry, std::regex_replace(ReadText(entry), std::regex("time [^\n]*"),
                                             std::string("time ") + times[i]));
     }
-    ExpectRestored({"restore", At("@2026-01-01T10:30:00"), "--yes"}, states_[2]);
+    ExpectRestored({"restore", At("@2026-01-01T11:30:00"), "--yes"}, states_[2]);
     EXPECT_EQ(Run({"restore", At("@yesterday")}).status, 2);
     EXPECT_EQ(Run({"restore", At("@-9")}).status, 2);
 }
@@ -146,9 +147,9 @@ TEST_F(HistoryTest, PointsThatCannotBeRestoredAndFilesChangedOutside) {
     const CliResult refused = Run({"restore", At("@-2"), "--yes"});
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(Contains(refused.err, "ファイル[VOLUME.BIN]は最後の保存の後に")) << refused.err;
-    EXPECT_TRUE(Contains(refused.err, "settings\tvolume\t3 → 7")) << refused.err;
+    EXPECT_TRUE(Contains(refused.err, "settings\tvolume\t3 → 5")) << refused.err;
     EXPECT_TRUE(SnapshotFolder(card_) == outside);
-    outside["VOLUME.BIN"] = states_[3]["VOLUME.BIN"];
+    outside["VOLUME.BIN"] = states_[0]["VOLUME.BIN"]; // as the point before the volume save
     ExpectRestored({"restore", At("@-2"), "--only", "VOLUME.BIN", "--yes", "--force"}, outside);
 
     // A hand-edited entry is listed as unreadable and cannot be restored.
@@ -157,6 +158,35 @@ TEST_F(HistoryTest, PointsThatCannotBeRestoredAndFilesChangedOutside) {
     EXPECT_EQ(listed.substr(0, listed.find('\n')), "@-1\t\t-\t(unreadable: not a history entry)");
     EXPECT_EQ(Run({"restore", At("@-1"), "--yes"}).status, 1);
     EXPECT_TRUE(SnapshotFolder(card_) == outside);
+}
+
+// Every field diff compares is a key of the show command of its area, so the names cannot drift.
+TEST_F(HistoryTest, FieldsAreNamedAsTheShowCommandsNameThem) {
+    const std::string image = (card_ / "STARTUP.BIN").string();
+    const auto json = [&](std::vector<std::string> arguments) {
+        arguments.push_back("--json");
+        return nlohmann::json::parse(Run(arguments).out);
+    };
+    const nlohmann::json calibration = json({"calibration", "show", image})["servos"];
+    const nlohmann::json options = json({"options", "show", image});
+    const nlohmann::json settings = json({"settings", "show", image});
+    const nlohmann::json users = json({"users", "list", image})[0];
+    std::set<std::string> areas;
+    for (const MeaningField& field : ReadFolderMeaning(card_).fields) {
+        areas.insert(field.area);
+        const std::string name = field.field.substr(field.field.find(' ') + 1);
+        const std::string first = field.field.substr(0, field.field.find(' '));
+        if (field.area == "calibration") {
+            EXPECT_TRUE(first == "attenuator" || calibration.contains(first)) << field.field;
+        } else if (field.area == "options" || field.area == "remote") {
+            EXPECT_TRUE(options.contains(first)) << field.field; // "eyeColour first"
+        } else if (field.area == "settings" && !Contains(field.field, "\\")) {
+            EXPECT_TRUE(settings.contains(field.field)) << field.field;
+        } else if (field.area == "users") {
+            EXPECT_TRUE(users.contains(name)) << field.field;
+        }
+    }
+    EXPECT_EQ(areas.size(), 5u);
 }
 
 } // namespace
