@@ -31,8 +31,10 @@ void ListColumns::paint(QPainter* painter, const QStyleOptionViewItem& option,
     QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
     style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
 
-    const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget);
+    // Half a character in from the frame, as the platform's list box draws its text.
     const int gap = item.fontMetrics.averageCharWidth();
+    const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget)
+                           .adjusted(gap / 2, 0, 0, 0);
     const QPalette::ColorRole role =
         (item.state & QStyle::State_Selected) != 0 ? QPalette::HighlightedText : QPalette::Text;
     painter->save();

@@ -13,7 +13,7 @@ namespace {
 constexpr int kLeft = 7;
 constexpr int kWidth = 446;
 // The list's frame and the margin of its text, before its first column.
-constexpr int kTextInset = 3;
+constexpr int kTextInset = 4;
 
 // One header per column over a list, each at its column's stop and as wide as the column.
 template <std::size_t N>
