@@ -3,6 +3,7 @@
 // another program changed, after a second question), and the main dialog's entry that opens it.
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <regex>
 
 #include "app/orvix_app.h"
@@ -23,15 +24,6 @@ using namespace history_dlg;
 using ui::Answer;
 using Texts = std::vector<std::string>;
 
-Texts Items(ui::DialogModel& dialog, int id) {
-    Texts items;
-    for (int i = 0; i < dialog.ItemCount(id); ++i) {
-        items.push_back(std::regex_replace(
-            dialog.ItemText(id, i), std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d)"), "TIME"));
-    }
-    return items;
-}
-
 class HistoryDialogTest : public ::testing::Test {
 protected:
     // A calibration, an option and a setting, each saved on its own; states_ holds the card
@@ -51,17 +43,23 @@ protected:
         states_.push_back(SnapshotFolder(card_));
     }
 
-    // Opens the dialog, chooses the row and presses the restore button.
+    // Chooses a row, presses the restore button and answers the questions in turn.
     void Restore(int row, std::initializer_list<std::pair<int, Answer>> answers) {
-        CHistoryDialog controller(services_, card_, temp_ / "settings/backups",
-                                  [this] { ++reloads_; });
-        OpenDialog dialog(controller);
-        dialog->ChooseItem(IDC_ENTRIES, row);
+        Dialog().ChooseItem(IDC_ENTRIES, row);
         for (const auto& [message, answer] : answers) {
             prompter_.Expect(message, answer);
         }
-        dialog->Click(IDC_RESTORE_POINT);
-        prompter_.Verify();
+        Dialog().Click(IDC_RESTORE_POINT);
+    }
+    ui::DialogModel& Dialog() { return dialog_->Model(); }
+    // A list's rows with the recorded times as TIME.
+    Texts Items(int id) {
+        Texts items;
+        for (int i = 0; i < Dialog().ItemCount(id); ++i) {
+            items.push_back(std::regex_replace(Dialog().ItemText(id, i),
+                                               std::regex(R"(\d{4}-\d\d-\d\dT[\d:]{8})"), "TIME"));
+        }
+        return items;
     }
 
     TempFolder temp_;
@@ -71,39 +69,33 @@ protected:
     TestRunner runner_;
     ui::UiServices services_{prompter_, runner_};
     int reloads_ = 0;
+    CHistoryDialog controller_{services_, card_, temp_ / "settings/backups",
+                               [this] { ++reloads_; }};
+    std::optional<OpenDialog> dialog_;
 };
 
 TEST_F(HistoryDialogTest, ListsTheSavesShowsAChosenPointAndRestoresItByteForByte) {
-    CHistoryDialog controller(services_, card_, temp_ / "settings/backups", [this] { ++reloads_; });
-    OpenDialog dialog(controller);
-    EXPECT_EQ(Items(dialog.Model(), IDC_ENTRIES),
+    dialog_.emplace(controller_);
+    EXPECT_EQ(Items(IDC_ENTRIES),
               (Texts{"3\tTIME\tVOLUME.BIN\tVOLUME 5→7", "2\tTIME\tSTARTUP.BIN\twalkSteps 4→12",
                      "1\tTIME\tSTARTUP.BIN\tID2 原点 25→30"}));
-    EXPECT_EQ(std::pair(dialog->Selection(IDC_ENTRIES), dialog->IsEnabled(IDC_RESTORE_POINT)),
-              std::pair(-1, false));
-
-    dialog->ChooseItem(IDC_ENTRIES, 1);
-    EXPECT_EQ(dialog->GetText(IDC_DIFFERENCES_TITLE), "2番の保存の前と今のカードとの違い");
-    EXPECT_EQ(Items(dialog.Model(), IDC_DIFFERENCES),
-              (Texts{"プログラム\twalkSteps\t4\t12", "設定データ\tvolume\t5\t7"}));
-
-    prompter_.Expect(IDP_HISTORY_RESTORE, Answer::No);
-    dialog->Click(IDC_RESTORE_POINT);
-    EXPECT_EQ(prompter_.Messages().back().argument, "STARTUP.BIN, VOLUME.BIN");
+    EXPECT_FALSE(Dialog().IsEnabled(IDC_RESTORE_POINT)); // nothing chosen yet
+    Restore(1, {{IDP_HISTORY_RESTORE, Answer::No}});
+    EXPECT_EQ(std::tuple(Dialog().GetText(IDC_DIFFERENCES_TITLE), Items(IDC_DIFFERENCES),
+                         prompter_.Messages().back().argument),
+              std::tuple("2番の保存の前と今のカードとの違い",
+                         Texts{"プログラム\twalkSteps\t4\t12", "設定データ\tvolume\t5\t7"},
+                         "STARTUP.BIN, VOLUME.BIN"));
     EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
 
-    prompter_.Expect(IDP_HISTORY_RESTORE, Answer::Yes).Expect(IDP_RESTORE_DONE);
-    dialog->Click(IDC_RESTORE_POINT);
+    Restore(1, {{IDP_HISTORY_RESTORE, Answer::Yes}, {IDP_RESTORE_DONE, Answer::Ok}});
     EXPECT_TRUE(SnapshotFolder(card_) == states_[1]);
-    EXPECT_EQ(reloads_, 1);
     // The restore is an entry of its own; the chosen one stays chosen and equals the card now.
-    EXPECT_EQ(Items(dialog.Model(), IDC_ENTRIES).front(),
-              "4\tTIME\tSTARTUP.BIN, VOLUME.BIN\twalkSteps 12→4, VOLUME 7→5");
-    EXPECT_EQ(std::pair(dialog->ItemCount(IDC_ENTRIES), dialog->Selection(IDC_ENTRIES)),
-              std::pair(5 - 1, 2));
-    EXPECT_EQ(Items(dialog.Model(), IDC_DIFFERENCES), Texts{"\t(違いはありません)"});
-    prompter_.Expect(IDP_HISTORY_ALREADY_AT_POINT);
-    dialog->Click(IDC_RESTORE_POINT);
+    EXPECT_EQ(std::tuple(Items(IDC_ENTRIES).front(), Dialog().Selection(IDC_ENTRIES),
+                         Items(IDC_DIFFERENCES), reloads_),
+              std::tuple("4\tTIME\tSTARTUP.BIN, VOLUME.BIN\twalkSteps 12→4, VOLUME 7→5", 2,
+                         Texts{"\t(違いはありません)"}, 1));
+    Restore(2, {{IDP_HISTORY_ALREADY_AT_POINT, Answer::Ok}});
     EXPECT_TRUE(SnapshotFolder(card_) == states_[1]);
 }
 
@@ -112,29 +104,27 @@ TEST_F(HistoryDialogTest, AFileChangedOutsideIsRestoredOnlyAfterASecondYesAndNoE
     CardFiles expected = states_[3];
     expected["STARTUP.BIN"] = states_[1]["STARTUP.BIN"];
     expected["VOLUME.BIN"] = {0x03, 0x00};
-    // No to the second question: the program file alone goes back.
+    dialog_.emplace(controller_);
+    // No to the second question: the program file alone goes back; yes restores the setting.
     Restore(1, {{IDP_HISTORY_RESTORE, Answer::Yes},
                 {IDP_RESTORE_CHANGED_OUTSIDE, Answer::No},
                 {IDP_RESTORE_DONE, Answer::Ok}});
-    EXPECT_EQ(prompter_.Messages()[1].argument, "VOLUME.BIN");
-    EXPECT_EQ(prompter_.Messages()[1].detail, "設定データ  volume: 3 → 5");
+    EXPECT_EQ(std::pair(prompter_.Messages()[1].argument, prompter_.Messages()[1].detail),
+              std::pair(std::string("VOLUME.BIN"), std::string("設定データ  volume: 3 → 5")));
     EXPECT_TRUE(SnapshotFolder(card_) == expected);
-    // The entry is now the second of four; yes to both restores the setting too.
     Restore(2, {{IDP_HISTORY_RESTORE, Answer::Yes},
                 {IDP_RESTORE_CHANGED_OUTSIDE, Answer::Yes},
                 {IDP_RESTORE_DONE, Answer::Ok}});
     EXPECT_TRUE(SnapshotFolder(card_) == states_[1]);
-    EXPECT_EQ(reloads_, 2);
 
-    // A hand-edited entry is listed as unreadable and cannot be restored; its copy gone, a point
-    // names the file and restores nothing.
+    // A hand-edited entry is listed as unreadable and cannot be restored.
     WriteText(temp_ / "settings/backups/history/000099.txt", "orvix2-history 1\nsequence 99\n");
-    CHistoryDialog controller(services_, card_, temp_ / "settings/backups", nullptr);
-    OpenDialog dialog(controller);
-    dialog->ChooseItem(IDC_ENTRIES, 0);
-    EXPECT_EQ(Items(dialog.Model(), IDC_ENTRIES)[0], "99\t\t\t読めない記録: not a history entry");
-    EXPECT_EQ(Items(dialog.Model(), IDC_DIFFERENCES), Texts{"読めない記録\tnot a history entry"});
-    EXPECT_FALSE(dialog->IsEnabled(IDC_RESTORE_POINT));
+    dialog_.emplace(controller_);
+    Dialog().ChooseItem(IDC_ENTRIES, 0);
+    EXPECT_EQ(std::tuple(Items(IDC_ENTRIES)[0], Items(IDC_DIFFERENCES),
+                         Dialog().IsEnabled(IDC_RESTORE_POINT)),
+              std::tuple("99\t\t\t読めない記録: not a history entry",
+                         Texts{"読めない記録\tnot a history entry"}, false));
 }
 
 // The system menu's entry after the about box opens the dialog on the loaded image's card, and
