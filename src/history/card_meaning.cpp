@@ -155,10 +155,24 @@ void ReadProgram(CardMeaning& meaning, const std::filesystem::path& path) {
     EditorDocument document{std::string()};
     document.rememberImagePath = false;
     document.imagePath = Utf8FromPath(path);
-    ui::DialogModel model(MainDialogTemplate());
-    SilentPrompter prompter;
-    if (!LoadImageFile(document, model, prompter, false) || document.imagePath.empty()) {
-        return;
+    const char last = document.imagePath.empty() ? ' ' : document.imagePath.back();
+    if (last == 'N' || last == 'n') {
+        // The binary form, as the load takes it, without the copies the editor keeps.
+        Bytes bytes;
+        if (!ReadWholeFile(path, bytes) ||
+            bytes.size() < static_cast<std::size_t>(kServoTableEnd)) {
+            return;
+        }
+        document.isBinaryImage = true;
+        document.buildVariant =
+            bytes.size() > kBuildMarkerOffset && bytes[kBuildMarkerOffset] == kBuildMarkerLayoutB;
+        document.image = std::move(bytes);
+    } else {
+        ui::DialogModel model(MainDialogTemplate());
+        SilentPrompter prompter;
+        if (!LoadImageFile(document, model, prompter, false) || document.imagePath.empty()) {
+            return;
+        }
     }
     // The image is kept once its reading is done, without a copy.
     const auto keep = [&] {

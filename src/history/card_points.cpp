@@ -32,7 +32,11 @@ std::optional<HistoryPoint> ParsePoint(const std::string& text,
                                        const std::filesystem::path& backupFolder,
                                        std::string& problem) {
     HistoryPoint point;
-    const std::string::size_type at = text.rfind('@');
+    // A point follows the last '@' of the text; an '@' within a folder name is no point.
+    std::string::size_type at = text.rfind('@');
+    if (at != std::string::npos && text.find('/', at) != std::string::npos) {
+        at = std::string::npos;
+    }
     const std::string path = at == std::string::npos ? text : text.substr(0, at);
     point.given = PathFromUtf8(path);
     std::error_code code;
@@ -88,7 +92,7 @@ CardAtPoint StateAt(const HistoryPoint& point, std::span<const HistoryEntry> ent
                     const std::filesystem::path& backupFolder) {
     switch (point.kind) {
     case HistoryPoint::Kind::First:
-        return CardAtFirst(entries, backupFolder);
+        return CardAtFirst(entries, backupFolder, point.card);
     case HistoryPoint::Kind::Before:
         return CardBefore(entries, point.sequence, backupFolder);
     case HistoryPoint::Kind::Now:

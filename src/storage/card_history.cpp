@@ -1,6 +1,7 @@
 #include "storage/card_history.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
@@ -155,9 +156,19 @@ std::filesystem::path Absolute(const std::filesystem::path& path) {
 } // namespace
 
 ContentMark MarkOf(std::span<const std::uint8_t> bytes) {
+    // FNV-1a over little-endian 64-bit words, then the last bytes one by one: a program file's
+    // mark takes about a millisecond.
     std::uint64_t hash = 14695981039346656037ull;
-    for (const std::uint8_t b : bytes) {
-        hash = (hash ^ b) * 1099511628211ull;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word = 0;
+        for (std::size_t k = 0; k < 8; ++k) {
+            word |= std::uint64_t{bytes[i + k]} << (8 * k);
+        }
+        hash = (hash ^ word) * 1099511628211ull;
+    }
+    for (; i < bytes.size(); ++i) {
+        hash = (hash ^ bytes[i]) * 1099511628211ull;
     }
     return ContentMark{bytes.size(), Hex64(hash)};
 }
@@ -416,15 +427,44 @@ CardAtPoint CardBefore(std::span<const HistoryEntry> entries, int sequence,
 }
 
 CardAtPoint CardAtFirst(std::span<const HistoryEntry> entries,
-                        const std::filesystem::path& backupFolder) {
+                        const std::filesystem::path& backupFolder,
+                        const std::filesystem::path& cardFolder) {
     CardAtPoint point = CardBefore(entries, 0, backupFolder);
-    // A copy that was pruned is replaced by the file's first copy, kept for good, when the first
-    // entry replacing it took that one.
-    for (const HistoryEntry& entry : entries) {
-        for (const HistoryFile& file : entry.files) {
-            const auto missing = std::find(point.missing.begin(), point.missing.end(), file.name);
-            if (missing != point.missing.end() && file.copy.find("-first-") != std::string::npos) {
-                point.missing.erase(missing);
+    // Where the first save of a file found it, its first copy (kept for good) is what it was.
+    std::set<std::string> absent;
+    for (const auto& [name, source] : point.files) {
+        if (!source) {
+            absent.insert(name);
+        }
+    }
+    const std::filesystem::path card = Absolute(cardFolder);
+    std::error_code code;
+    for (const auto& folder : std::filesystem::directory_iterator(backupFolder, code)) {
+        const std::filesystem::path source = BackupSource(folder.path());
+        if (source.empty() || !UnderFolder(source, card)) {
+            continue;
+        }
+        std::string name = source.lexically_relative(card).generic_string();
+        std::replace(name.begin(), name.end(), '/', '\\');
+        std::string upper = name;
+        std::transform(upper.begin(), upper.end(), upper.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        if (upper == "STARTUP.BIN") {
+            name = upper; // the program, however the card spells it
+        }
+        if (absent.contains(name)) {
+            continue;
+        }
+        const std::string stem = source.stem().string() + "-first-";
+        std::error_code inner;
+        for (const auto& copy : std::filesystem::directory_iterator(folder.path(), inner)) {
+            const std::string copyName = copy.path().filename().string();
+            std::vector<std::uint8_t> bytes;
+            if (copyName.starts_with(stem) && copyName.ends_with(source.extension().string()) &&
+                ReadWholeFile(copy.path(), bytes)) {
+                point.files[name] = copy.path();
+                point.marks[name] = MarkOf(bytes);
+                std::erase(point.missing, name);
             }
         }
     }

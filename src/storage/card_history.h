@@ -39,7 +39,7 @@ inline constexpr const char* kHistoryFolderName = "history";
 // The size and hash of a file's content, as an entry records it.
 struct ContentMark {
     std::uint64_t size = 0;
-    std::string hash; // 16 lower-case hexadecimal digits (FNV-1a, 64 bits)
+    std::string hash; // 16 lower-case hexadecimal digits (FNV-1a, 64 bits, over 64-bit words)
     friend bool operator==(const ContentMark&, const ContentMark&) = default;
 };
 ContentMark MarkOf(std::span<const std::uint8_t> bytes);
@@ -116,9 +116,12 @@ struct CardAtPoint {
 // The point just before the entry of that sequence number (of the card's entries, oldest first).
 CardAtPoint CardBefore(std::span<const HistoryEntry> entries, int sequence,
                        const std::filesystem::path& backupFolder);
-// The card before Orvix2 first changed it: each file's first copy kept for good.
+// The card before Orvix2 first changed it: each file's first copy kept for good (also in a folder
+// of backups that no entry names, as earlier versions made them for STARTUP.BIN), or absent where
+// the first save that replaced it found none.
 CardAtPoint CardAtFirst(std::span<const HistoryEntry> entries,
-                        const std::filesystem::path& backupFolder);
+                        const std::filesystem::path& backupFolder,
+                        const std::filesystem::path& cardFolder);
 
 // The card's files (card names) that no longer hold what the newest entry replacing them says
 // the save left in them: changed outside Orvix2 since.

@@ -92,6 +92,16 @@ TEST_F(HistoryTest, SavesAreEntriesAndEveryPointComesBackByteForByte) {
     EXPECT_EQ(Run({"restore", At("@-9")}).status, 2);
 }
 
+// The settings' OK writes the ten leg files as one: one entry, undone as one.
+TEST_F(HistoryTest, AMultiFileSaveIsOneEntry) {
+    const CardFiles before = SnapshotFolder(card_);
+    const CliResult set =
+        Run({"settings", "set", (card_ / "STARTUP.BIN").string(), "servoLegs=1,2,3"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    EXPECT_EQ(WithoutTimes(Run({"history", At()}).out), Typed("history_servo_legs.txt"));
+    ExpectRestored({"restore", At("@-1"), "--yes"}, before);
+}
+
 TEST_F(HistoryTest, DiffOfHandMadeCardsByMeaning) {
     MakeCard("changed.card", temp_ / "other");
     const std::string other = (temp_ / "other").string();
