@@ -1,9 +1,12 @@
 #include "app/orvix_app.h"
 
 #include "app/about_dlg.h"
+#include "calibration/image_file.h"
 #include "calibration/orvix_dlg.h"
+#include "history/history_dialog.h"
 #include "options/toruque_dialog.h"
 #include "settings/binary_dialog.h"
+#include "storage/file_backup.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
 #include "users/user_dialog.h"
@@ -33,6 +36,18 @@ bool COrvixApp::InitInstance() {
     hooks.userData = [this](EditorDocument& document, ui::DialogModel&) {
         CUserDialog userData(services_, document);
         services_.runner.RunModal(userData);
+    };
+    // The card of the loaded image, with the backups beside Orvix2.ini; a restore reloads the
+    // image into the main dialog as its read button would.
+    hooks.history = [this](EditorDocument& document, ui::DialogModel& mainDialog) {
+        CHistoryDialog history(
+            services_, PathFromUtf8(document.imagePath).parent_path(),
+            PathFromUtf8(document.iniPath).parent_path() / kBackupFolderName, [&] {
+                if (!LoadImageFile(document, mainDialog, services_.prompter, false)) {
+                    ClearValueFields(document, mainDialog);
+                }
+            });
+        services_.runner.RunModal(history);
     };
     COrvixDlg dialog(services_, Utf8FromPath(settingsFolder_ / kSettingsFileName),
                      initialImagePath_, std::move(hooks));

@@ -5,6 +5,7 @@
 
 #include "calibration/image_file.h"
 #include "calibration/servo_table.h"
+#include "resources/history_dialog.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
 #include "storage/file_io.h"
@@ -41,7 +42,8 @@ bool COrvixDlg::Dispatch(int id, Event event) {
         ui::OnRange(IDC_TABLE_ORIGIN, IDC_TABLE_UPPER, Event::Clicked, &COrvixDlg::OnTable),
         ui::OnRange(kFirstServoField, kLastServoField, Event::Changed, &COrvixDlg::OnServoChanged),
         ui::On(IDC_CLOSE, Event::Clicked, &COrvixDlg::OnClose),
-        ui::On(IDM_ABOUTBOX, Event::SysCommand, &COrvixDlg::OnSysCommand),
+        ui::On(IDM_ABOUTBOX, Event::SysCommand, &COrvixDlg::OnAbout),
+        ui::On(IDM_HISTORY, Event::SysCommand, &COrvixDlg::OnHistory),
     };
     return ui::DispatchMessageMap<COrvixDlg>(*this, map, id, event);
 }
@@ -51,6 +53,9 @@ void COrvixDlg::OnInitDialog() {
     const std::string_view about = LoadString(IDS_ABOUTBOX);
     if (!about.empty()) {
         dialog.AppendSystemMenu(IDM_ABOUTBOX, about, "F1");
+    }
+    if (hooks_.history) {
+        dialog.AppendSystemMenu(IDM_HISTORY, LoadString(IDS_HISTORY));
     }
 
     dialog.SetCheck(IDC_TABLE_ORIGIN, true);
@@ -162,10 +167,22 @@ void COrvixDlg::OnClose(int) {
     Model().EndDialog(ui::kIdCancel);
 }
 
-void COrvixDlg::OnSysCommand(int) {
+void COrvixDlg::OnAbout(int) {
     if (hooks_.showAbout) {
         hooks_.showAbout();
     }
+}
+
+// The history belongs to a card: without a loaded image there is none to show.
+void COrvixDlg::OnHistory(int) {
+    if (!hooks_.history) {
+        return;
+    }
+    if (!document_.HasImage()) {
+        services_.prompter.Message(IDP_HISTORY_NO_IMAGE, ui::Buttons::Ok, ui::Icon::Warning);
+        return;
+    }
+    hooks_.history(document_, Model());
 }
 
 } // namespace orvix

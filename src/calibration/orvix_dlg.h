@@ -18,6 +18,8 @@ struct MainDialogHooks {
     std::function<void(EditorDocument&, ui::DialogModel&)> settingsData;
     // The user list dialog, on the same.
     std::function<void(EditorDocument&, ui::DialogModel&)> userData;
+    // The change history of the loaded image's card, on the same; opened only with an image.
+    std::function<void(EditorDocument&, ui::DialogModel&)> history;
 };
 
 // The main dialog: one calibration table of the loaded image as twenty value fields.
@@ -44,7 +46,8 @@ private:
     void OnTable(int id);
     void OnServoChanged(int id);
     void OnClose(int id);
-    void OnSysCommand(int id);
+    void OnAbout(int id);
+    void OnHistory(int id);
 
     ui::UiServices& services_;
     EditorDocument document_;

@@ -3,3 +3,6 @@ target_sources(orvix2_core PRIVATE
     history/card_meaning.cpp
     history/card_points.cpp
 )
+
+# The editor's change history dialog.
+target_sources(orvix2_core PRIVATE history/history_dialog.cpp)

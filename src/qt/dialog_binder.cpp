@@ -8,9 +8,11 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QSignalBlocker>
 
+#include "qt/list_columns.h"
 #include "qt/spin_arrows.h"
 
 namespace orvix::qt {
@@ -86,6 +88,16 @@ void DialogBinder::Connect(std::size_t index) {
                     Sync(index);
                 });
         break;
+    case ControlKind::ListBox:
+        // A row made current by a click or a key; the program's own changes come blocked.
+        connect(static_cast<QListWidget*>(widget), &QListWidget::currentRowChanged, this,
+                [this, id, index](int row) {
+                    if (row >= 0) {
+                        model_.ChooseItem(id, row);
+                    }
+                    Sync(index);
+                });
+        break;
     case ControlKind::GroupBox:
     case ControlKind::Label:
     case ControlKind::Icon:
@@ -140,6 +152,9 @@ void DialogBinder::Sync(std::size_t index) {
         combo->setCurrentIndex(model_.Selection(id));
         break;
     }
+    case ControlKind::ListBox:
+        SyncList(*static_cast<QListWidget*>(widget), id);
+        break;
     case ControlKind::GroupBox: {
         auto* box = static_cast<QGroupBox*>(widget);
         if (box->title() != text) {
@@ -157,6 +172,38 @@ void DialogBinder::Sync(std::size_t index) {
     case ControlKind::Spin:
     case ControlKind::Icon:
         break;
+    }
+}
+
+void DialogBinder::SyncList(QListWidget& list, int id) {
+    QStringList items;
+    for (int i = 0; i < model_.ItemCount(id); ++i) {
+        items.append(ToQString(model_.ItemText(id, i)));
+    }
+    QStringList shown;
+    for (int i = 0; i < list.count(); ++i) {
+        shown.append(list.item(i)->text());
+    }
+    if (shown != items) {
+        list.clear();
+        for (const QString& text : items) {
+            auto* item = new QListWidgetItem(text, &list);
+            // The whole row, for a column cut short.
+            item->setToolTip(QString(text).replace(QLatin1Char('\t'), QStringLiteral("  ")));
+        }
+    }
+    if (auto* columns = dynamic_cast<ListColumns*>(list.itemDelegate())) {
+        QList<int> stops;
+        for (int stop : model_.TabStops(id)) {
+            stops.append(view_.Units().X(stop));
+        }
+        columns->SetStops(stops, view_.Units().X(ui::kDefaultTabStop));
+        list.viewport()->update();
+    }
+    const int selection = model_.Selection(id);
+    list.setCurrentRow(selection);
+    if (selection < 0) {
+        list.clearSelection();
     }
 }
 

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <unordered_map>
 
+class QListWidget;
+
 #include "qt/template_dialog.h"
 #include "ui/dialog_model.h"
 
@@ -34,6 +36,7 @@ protected:
 private:
     void Connect(std::size_t index);
     void Sync(std::size_t index);
+    void SyncList(QListWidget& list, int id);
     void ShowSystemMenu(const QPoint& globalPos);
 
     TemplateDialog& view_;

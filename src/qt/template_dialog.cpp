@@ -8,11 +8,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <charconv>
 
 #include "qt/app_icon.h"
+#include "qt/list_columns.h"
 #include "qt/spin_arrows.h"
 #include "resources/main_dialog.h"
 
@@ -100,6 +102,15 @@ QWidget* TemplateDialog::MakeWidget(const ui::ControlTemplate& control) {
         auto* combo = new QComboBox(this);
         combo->setEditable(false);
         widget = combo;
+        break;
+    }
+    case ControlKind::ListBox: {
+        auto* list = new QListWidget(this);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // long columns are cut short
+        list->setUniformItemSizes(true);
+        list->setItemDelegate(new ListColumns(list));
+        widget = list;
         break;
     }
     case ControlKind::GroupBox:

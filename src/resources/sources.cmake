@@ -5,4 +5,5 @@ target_sources(orvix2_core PRIVATE
     resources/program_dialog.cpp
     resources/user_dialogs.cpp
     resources/settings_dialog.cpp
+    resources/history_dialog.cpp
 )

@@ -89,6 +89,16 @@ constexpr std::array kStrings{
                 "失われます。これらのファイルも戻しますか？"},
     StringEntry{IDP_RESTORE_IMPOSSIBLE, "カードを%1の時点に戻せません。"},
     StringEntry{IDP_RESTORE_DONE, "カードを%1の時点に戻しました。"},
+    StringEntry{IDS_HISTORY, "変更履歴..."},
+    StringEntry{IDP_HISTORY_NO_IMAGE, "プログラムが読み込まれていません。\n変更履歴はカードの"
+                                      "STARTUP.BINを読み込んでから開いてください。"},
+    StringEntry{IDP_HISTORY_RESTORE,
+                "カードのファイル[%1]を選択した保存の前の状態に戻しますか？\n変更される内容は詳細"
+                "に示します。戻す前の状態も変更履歴に残ります。\nメイン画面で書き出していない値"
+                "は破棄されます。"},
+    StringEntry{IDP_HISTORY_ALREADY_AT_POINT,
+                "カードはすでに%1の時点と同じです。\n何も書き込みませんでした。"},
+    StringEntry{IDS_HISTORY_POINT, "%1番の保存の前"},
 };
 
 } // namespace

@@ -53,6 +53,12 @@ inline constexpr int IDP_HISTORY_CHANGED_OUTSIDE = 176; // files changed outside
 inline constexpr int IDP_RESTORE_CHANGED_OUTSIDE = 177; // restore them as well? (Yes/No, No)
 inline constexpr int IDP_RESTORE_IMPOSSIBLE = 178;      // the point cannot be restored
 inline constexpr int IDP_RESTORE_DONE = 179;            // restored
+// The editor's change history dialog.
+inline constexpr int IDS_HISTORY = 185;                  // the system menu entry
+inline constexpr int IDP_HISTORY_NO_IMAGE = 186;         // no program loaded: no card to show
+inline constexpr int IDP_HISTORY_RESTORE = 187;          // restore these files? (Yes/No, No)
+inline constexpr int IDP_HISTORY_ALREADY_AT_POINT = 188; // nothing to restore
+inline constexpr int IDS_HISTORY_POINT = 189; // "%1番の保存の前": a point, for %1 above
 
 // The text of a string-table entry; empty for an unknown ID.
 std::string_view LoadString(int id);

@@ -72,7 +72,7 @@ DialogModel::DialogModel(const DialogTemplate& dialogTemplate) : template_(dialo
         control.enabled = (tpl.style & kDisabled) == 0;
         control.visible = (tpl.style & kHidden) == 0;
         if (tpl.kind != ControlKind::Edit && tpl.kind != ControlKind::ReadOnlyEdit &&
-            tpl.kind != ControlKind::DropDownList) {
+            tpl.kind != ControlKind::DropDownList && tpl.kind != ControlKind::ListBox) {
             control.text = std::string(tpl.text);
         }
         if (tpl.kind == ControlKind::Spin) {
@@ -229,6 +229,15 @@ int DialogModel::Selection(int id) const {
     return Get(id).selection;
 }
 
+void DialogModel::SetTabStops(int id, std::vector<int> stops) {
+    Get(id).tabStops = std::move(stops);
+    Changed(id);
+}
+
+const std::vector<int>& DialogModel::TabStops(int id) const {
+    return Get(id).tabStops;
+}
+
 void DialogModel::SetSpinRange(int id, int low, int high) {
     Control& control = Get(id);
     control.low = low;
@@ -361,7 +370,9 @@ void DialogModel::StepSpin(int spinId, int delta) {
 
 void DialogModel::ChooseItem(int id, int index) {
     Control& control = Get(id);
-    if (!UserCanReach(control) || control.tpl->kind != ControlKind::DropDownList || index < 0 ||
+    const bool isList =
+        control.tpl->kind == ControlKind::DropDownList || control.tpl->kind == ControlKind::ListBox;
+    if (!UserCanReach(control) || !isList || index < 0 ||
         index >= static_cast<int>(control.items.size())) {
         return;
     }

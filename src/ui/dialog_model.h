@@ -13,7 +13,7 @@ namespace orvix::ui {
 enum class Event {
     Clicked,          // a user click on an enabled button, check box or radio button
     Changed,          // an edit's text was set, by the user or by the program
-    SelectionChanged, // a user choice in a drop-down list
+    SelectionChanged, // a user choice in a drop-down list or a list box
     SysCommand,       // an entry of the system (context) menu
 };
 
@@ -33,6 +33,9 @@ public:
     virtual void FocusChanged(int id) = 0;
     virtual void DialogEnded(int result) = 0;
 };
+
+// The distance of a list box's tab stops when none are set, in dialog units.
+inline constexpr int kDefaultTabStop = 32;
 
 struct SystemMenuEntry {
     int command = 0;
@@ -83,6 +86,10 @@ public:
     std::string ItemText(int id, int index) const;
     void SelectItem(int id, int index); // an index that is no item leaves no selection
     int Selection(int id) const;        // -1 for none
+    // Where a list box's tab-separated columns start, in dialog units from its left edge; a
+    // column with no stop of its own starts at a multiple of kDefaultTabStop.
+    void SetTabStops(int id, std::vector<int> stops);
+    const std::vector<int>& TabStops(int id) const;
 
     void SetSpinRange(int id, int low, int high);
     int SpinLow(int id) const;
@@ -124,6 +131,7 @@ private:
         bool visible = true;
         std::vector<std::string> items;
         int selection = -1;
+        std::vector<int> tabStops;
         int low = 0;
         int high = 100;
         int buddy = 0;

@@ -18,6 +18,7 @@ enum class ControlKind {
     ReadOnlyEdit,
     Spin,
     DropDownList,
+    ListBox, // a single-selection list; its items may hold tab-separated columns
     GroupBox,
     Label,
     Icon, // a static picture: its text names the icon resource ("128")

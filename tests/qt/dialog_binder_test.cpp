@@ -142,5 +142,27 @@ TEST(DropDownListBindingTest, ItemsAndSelectionFollowTheModelAndAChoiceReachesTh
     EXPECT_EQ(controller.events[ui::Event::SelectionChanged], Ids{1100}); // the user's choice alone
 }
 
+TEST(ListBoxBindingTest, ItemsAndSelectionFollowTheModelAndAClickOrAKeyIsAChoice) {
+    ui::DialogTemplate lists{900, "一覧", 200, 80, {}};
+    lists.controls = {ui::Control(ui::ControlKind::ListBox, 1100, "", 10, 10, 180, 60)};
+    RecordingDialog controller(lists);
+    RenderedDialog dialog(controller);
+    dialog.view.show();
+    dialog.model.AddItems(1100, {"12\t設定\tVOLUME", "3\t原点\tID2 原点 25→30"});
+    dialog.model.SelectItem(1100, 1);
+    auto* list = dialog.view.Widget<QListWidget>(1100);
+    EXPECT_EQ((std::tuple(list->count(), list->currentRow(), list->item(0)->toolTip())),
+              (std::tuple(2, 1, QString("12  設定  VOLUME"))));
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    dialog.model.SelectItem(1100, -1);
+    EXPECT_EQ((std::pair(list->currentRow(), list->selectedItems().size())),
+              (std::pair(-1, qsizetype{0})));
+    EXPECT_EQ(controller.events[ui::Event::SelectionChanged], (Ids{1100, 1100}));
+}
+
 } // namespace
 } // namespace orvix::test

@@ -3,6 +3,7 @@
 // a look at the layouts.
 
 #include "qt_test_support.h"
+#include "resources/history_dialog.h"
 #include "resources/program_dialog.h"
 #include "resources/settings_dialog.h"
 #include "resources/user_dialogs.h"
@@ -90,14 +91,30 @@ std::tuple<QString, QSize, QRect> TextOf(QWidget* widget) {
 }
 
 // Keeps the dialog as <id>.png and, drawn at twice the pixel density, as <id>@2x.png.
-void SaveScreenshots(QWidget& view, int id) {
+void SaveScreenshots(QWidget& view, const QString& name) {
     const QDir folder(QStringLiteral(ORVIX2_SCREENSHOT_DIR));
     ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));
-    EXPECT_TRUE(view.grab().save(folder.filePath(QStringLiteral("%1.png").arg(id))));
+    EXPECT_TRUE(view.grab().save(folder.filePath(name + QStringLiteral(".png"))));
     QPixmap twice(view.size() * 2);
     twice.setDevicePixelRatio(2.0);
     view.render(&twice);
-    EXPECT_TRUE(twice.save(folder.filePath(QStringLiteral("%1@2x.png").arg(id))));
+    EXPECT_TRUE(twice.save(folder.filePath(name + QStringLiteral("@2x.png"))));
+}
+
+// Rows as a card's saves give them, with a row of the headers' texts to see the columns under
+// the headers in the rendering.
+void FillHistoryLists(ui::DialogModel& model) {
+    using namespace history_dlg;
+    model.SetTabStops(IDC_ENTRIES, {kEntryStops.begin(), kEntryStops.end()});
+    model.SetTabStops(IDC_DIFFERENCES, {kDifferenceStops.begin(), kDifferenceStops.end()});
+    model.AddItems(IDC_ENTRIES, {"番号\t日時\tファイル\t変更の内容",
+                                 "14\t2026-12-07T10:42:13\tSTARTUP.BIN, VOLUME.BIN\t"
+                                 "ID2 原点 25→30, ID3 原点 -10→-12, ID4 原点 0→3, VOLUME 7→5",
+                                 "9\t\t\t読めない記録: not a history entry"});
+    model.SelectItem(IDC_ENTRIES, 1);
+    model.AddItems(IDC_DIFFERENCES,
+                   {"分類\t項目\tその時点\t今のカード", "サーボ値\tID2 origin\t25\t30",
+                    "ユーザ\tuser1 name\t(なし)\tたろう"});
 }
 
 // Hidden controls count too: they are shown in some states. Qt stacks children in the order of
@@ -109,16 +126,20 @@ TEST(TemplateDialogTest, EveryControlIsAWidgetOfItsKindInItsPlaceAndNothingOverl
           std::pair(&ProgramDialogTemplate, 1.0), std::pair(&ProgramDialogTemplate, 2.0),
           std::pair(&SettingsDialogTemplate, 1.0), std::pair(&SettingsDialogTemplate, 2.0),
           std::pair(&UserDialogTemplate, 1.0), std::pair(&UserDialogTemplate, 2.0),
-          std::pair(&DateDialogTemplate, 1.0), std::pair(&DateDialogTemplate, 2.0)}) {
+          std::pair(&DateDialogTemplate, 1.0), std::pair(&DateDialogTemplate, 2.0),
+          std::pair(&HistoryDialogTemplate, 1.0), std::pair(&HistoryDialogTemplate, 2.0)}) {
         SCOPED_TRACE(std::string(dialogTemplate().title) + " at " + std::to_string(fontScale));
         RecordingDialog controller(dialogTemplate());
+        if (dialogTemplate().resourceId == IDD_HISTORY_DIALOG) {
+            controller.onInit = FillHistoryLists;
+        }
         RenderedDialog dialog(controller, fontScale);
         const std::vector<ControlTemplate>& controls = controller.Template().controls;
         const QObjectList stacking = dialog.view.children();
         const int titleHeight = QFontMetrics(dialog.view.font()).height();
         EXPECT_FALSE(dialog.view.windowIcon().isNull());
         if (fontScale == 1.0) {
-            SaveScreenshots(dialog.view, controller.Template().resourceId);
+            SaveScreenshots(dialog.view, QString::number(controller.Template().resourceId));
         }
         for (std::size_t i = 0; i < controls.size(); ++i) {
             const ControlTemplate& control = controls[i];

@@ -65,6 +65,9 @@ inline constexpr DocumentedMessage kMessages[] = {
     {177, B::YesNo, I::Warning, A::No},  // restore the files changed outside as well
     {178, B::Ok, I::Error, A::Ok},       // the point cannot be restored
     {179, B::Ok, I::Information, A::Ok}, // restored
+    {186, B::Ok, I::Warning, A::Ok},     // the change history needs a loaded program
+    {187, B::YesNo, I::Question, A::No}, // restore these files to the point (the editor)
+    {188, B::Ok, I::Information, A::Ok}, // the card already is that point
 };
 } // namespace documented
 

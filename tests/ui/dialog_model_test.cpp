@@ -12,7 +12,7 @@ namespace {
 
 // Radio buttons 103 to 105 form one group, 106 and 107 another.
 constexpr int kEdit = 100, kSpin = 101, kCheck = 102, kRadioA = 103, kRadioC = 105, kRadioX = 106,
-              kRadioY = 107, kList = 108, kButton = 109, kReadOnly = 110;
+              kRadioY = 107, kList = 108, kButton = 109, kReadOnly = 110, kListBox = 111;
 
 ControlTemplate Make(ControlKind kind, int id, unsigned style = kNone) {
     return Control(kind, id, "", 0, 0, 10, 10, style);
@@ -21,13 +21,14 @@ ControlTemplate Make(ControlKind kind, int id, unsigned style = kNone) {
 using K = ControlKind;
 const DialogTemplate kTemplate{
     900, "test", 200, 200,
-    std::vector<ControlTemplate>(
-        {Make(K::Edit, kEdit), Make(K::Spin, kSpin), Make(K::CheckBox, kCheck),
-         Make(K::RadioButton, kRadioA, kGroup), Make(K::RadioButton, 104),
-         Make(K::RadioButton, kRadioC), Make(K::RadioButton, kRadioX, kGroup),
-         Make(K::RadioButton, kRadioY), Make(K::DropDownList, kList),
-         Make(K::PushButton, kButton, kDisabled), Make(K::ReadOnlyEdit, kReadOnly),
-         Make(K::DefPushButton, kIdOk), Make(K::PushButton, kIdCancel)})};
+    std::vector<ControlTemplate>({Make(K::Edit, kEdit), Make(K::Spin, kSpin),
+                                  Make(K::CheckBox, kCheck), Make(K::RadioButton, kRadioA, kGroup),
+                                  Make(K::RadioButton, 104), Make(K::RadioButton, kRadioC),
+                                  Make(K::RadioButton, kRadioX, kGroup),
+                                  Make(K::RadioButton, kRadioY), Make(K::DropDownList, kList),
+                                  Make(K::PushButton, kButton, kDisabled),
+                                  Make(K::ReadOnlyEdit, kReadOnly), Make(K::ListBox, kListBox),
+                                  Make(K::DefPushButton, kIdOk), Make(K::PushButton, kIdCancel)})};
 
 using Ids = std::vector<int>;
 using Bools = std::vector<bool>;
@@ -104,6 +105,22 @@ TEST_F(DialogModelTest, EveryTextSetNotifiesButUserActsReachOnlyEnabledVisibleCo
                      model.IsChecked(kRadioX), model.IsChecked(kRadioY)}),
               (Bools{false, false, true, true, false}));
     EXPECT_EQ(clicks, (Ids{kButton, kCheck, kCheck, kRadioC, kRadioC}));
+}
+
+// A list box keeps one selection or none; only a user's choice of an item notifies.
+TEST_F(DialogModelTest, AListBoxNotifiesAUserChoiceAloneAndKeepsOneSelectionOrNone) {
+    model.AddItems(kListBox, {"12\t10:30", "11\t10:00", "10\t09:00"});
+    model.SelectItem(kListBox, 2);
+    model.ChooseItem(kListBox, 3); // no such item
+    model.ChooseItem(kListBox, 1);
+    const int chosen = model.Selection(kListBox);
+    model.Enable(kListBox, false);
+    model.ChooseItem(kListBox, 0);
+    model.SetTabStops(kListBox, {20, 90});
+    model.ClearItems(kListBox);
+    EXPECT_EQ(std::tuple(chosen, model.Selection(kListBox), model.GetText(kListBox),
+                         model.TabStops(kListBox), events[Event::SelectionChanged]),
+              std::tuple(1, -1, std::string(), std::vector<int>{20, 90}, Ids{kListBox}));
 }
 
 TEST_F(DialogModelTest, ASpinStepsFromTheEditsNumberToTheNextWithinItsRange) {

@@ -1,0 +1,160 @@
+// The editor's change history dialog driven through its controls: a typed card, three saves, the
+// list, the differences of a chosen entry, restores that bring back every byte (also past a file
+// another program changed, after a second question), and the main dialog's entry that opens it.
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <regex>
+
+#include "app/orvix_app.h"
+#include "calibration/orvix_dlg.h"
+#include "cli/cli_runner.h"
+#include "history/history_dialog.h"
+#include "resources/history_dialog.h"
+#include "resources/main_dialog.h"
+#include "resources/string_table.h"
+#include "support/card_diff.h"
+#include "support/scripted_prompter.h"
+#include "support/test_runner.h"
+
+namespace orvix::test {
+namespace {
+
+using namespace history_dlg;
+using ui::Answer;
+using Texts = std::vector<std::string>;
+
+class HistoryDialogTest : public ::testing::Test {
+protected:
+    // A calibration, an option and a setting, each saved on its own; states_ holds the card
+    // before each save and after the last.
+    HistoryDialogTest() {
+        CardState state;
+        ApplyDescription(std::filesystem::path(ORVIX2_TEST_DATA) / "scenarios/cards/layout_a.card",
+                         state);
+        WriteCard(state, card_, temp_ / "settings");
+        const std::string image = (card_ / "STARTUP.BIN").string();
+        for (const Texts& save : {Texts{"calibration", "set", image, "ID2=30"},
+                                  Texts{"options", "set", image, "walkSteps=12"},
+                                  Texts{"settings", "set", image, "volume=7"}}) {
+            states_.push_back(SnapshotFolder(card_));
+            EXPECT_EQ(RunCommandLine(temp_, save).status, 0);
+        }
+        states_.push_back(SnapshotFolder(card_));
+    }
+
+    // Chooses a row, presses the restore button and answers the questions in turn.
+    void Restore(int row, std::initializer_list<std::pair<int, Answer>> answers) {
+        Dialog().ChooseItem(IDC_ENTRIES, row);
+        for (const auto& [message, answer] : answers) {
+            prompter_.Expect(message, answer);
+        }
+        Dialog().Click(IDC_RESTORE_POINT);
+    }
+    ui::DialogModel& Dialog() { return dialog_->Model(); }
+    // A list's rows with the recorded times as TIME.
+    Texts Items(int id) {
+        Texts items;
+        for (int i = 0; i < Dialog().ItemCount(id); ++i) {
+            items.push_back(std::regex_replace(Dialog().ItemText(id, i),
+                                               std::regex(R"(\d{4}-\d\d-\d\dT[\d:]{8})"), "TIME"));
+        }
+        return items;
+    }
+
+    TempFolder temp_;
+    std::filesystem::path card_ = temp_ / "card";
+    std::vector<CardFiles> states_;
+    ScriptedPrompter prompter_;
+    TestRunner runner_;
+    ui::UiServices services_{prompter_, runner_};
+    int reloads_ = 0;
+    CHistoryDialog controller_{services_, card_, temp_ / "settings/backups",
+                               [this] { ++reloads_; }};
+    std::optional<OpenDialog> dialog_;
+};
+
+TEST_F(HistoryDialogTest, ListsTheSavesShowsAChosenPointAndRestoresItByteForByte) {
+    dialog_.emplace(controller_);
+    EXPECT_EQ(Items(IDC_ENTRIES),
+              (Texts{"3\tTIME\tVOLUME.BIN\tVOLUME 5→7", "2\tTIME\tSTARTUP.BIN\twalkSteps 4→12",
+                     "1\tTIME\tSTARTUP.BIN\tID2 原点 25→30"}));
+    EXPECT_FALSE(Dialog().IsEnabled(IDC_RESTORE_POINT)); // nothing chosen yet
+    Restore(1, {{IDP_HISTORY_RESTORE, Answer::No}});
+    EXPECT_EQ(std::tuple(Dialog().GetText(IDC_DIFFERENCES_TITLE), Items(IDC_DIFFERENCES),
+                         prompter_.Messages().back().argument),
+              std::tuple("2番の保存の前と今のカードとの違い",
+                         Texts{"プログラム\twalkSteps\t4\t12", "設定データ\tvolume\t5\t7"},
+                         "STARTUP.BIN, VOLUME.BIN"));
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
+
+    Restore(1, {{IDP_HISTORY_RESTORE, Answer::Yes}, {IDP_RESTORE_DONE, Answer::Ok}});
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[1]);
+    // The restore is an entry of its own; the chosen one stays chosen and equals the card now.
+    EXPECT_EQ(std::tuple(Items(IDC_ENTRIES).front(), Dialog().Selection(IDC_ENTRIES),
+                         Items(IDC_DIFFERENCES), reloads_),
+              std::tuple("4\tTIME\tSTARTUP.BIN, VOLUME.BIN\twalkSteps 12→4, VOLUME 7→5", 2,
+                         Texts{"\t(違いはありません)"}, 1));
+    Restore(2, {{IDP_HISTORY_ALREADY_AT_POINT, Answer::Ok}});
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[1]);
+}
+
+TEST_F(HistoryDialogTest, AFileChangedOutsideIsRestoredOnlyAfterASecondYesAndNoEntryIsRestorable) {
+    WriteBytes(card_ / "VOLUME.BIN", {0x03, 0x00});
+    CardFiles expected = states_[3];
+    expected["STARTUP.BIN"] = states_[1]["STARTUP.BIN"];
+    expected["VOLUME.BIN"] = {0x03, 0x00};
+    dialog_.emplace(controller_);
+    // No to the second question: the program file alone goes back; yes restores the setting.
+    Restore(1, {{IDP_HISTORY_RESTORE, Answer::Yes},
+                {IDP_RESTORE_CHANGED_OUTSIDE, Answer::No},
+                {IDP_RESTORE_DONE, Answer::Ok}});
+    EXPECT_EQ(std::pair(prompter_.Messages()[1].argument, prompter_.Messages()[1].detail),
+              std::pair(std::string("VOLUME.BIN"), std::string("設定データ  volume: 3 → 5")));
+    EXPECT_TRUE(SnapshotFolder(card_) == expected);
+    Restore(2, {{IDP_HISTORY_RESTORE, Answer::Yes},
+                {IDP_RESTORE_CHANGED_OUTSIDE, Answer::Yes},
+                {IDP_RESTORE_DONE, Answer::Ok}});
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[1]);
+
+    // A hand-edited entry is listed as unreadable and cannot be restored.
+    WriteText(temp_ / "settings/backups/history/000099.txt", "orvix2-history 1\nsequence 99\n");
+    dialog_.emplace(controller_);
+    Dialog().ChooseItem(IDC_ENTRIES, 0);
+    EXPECT_EQ(std::tuple(Items(IDC_ENTRIES)[0], Items(IDC_DIFFERENCES),
+                         Dialog().IsEnabled(IDC_RESTORE_POINT)),
+              std::tuple("99\t\t\t読めない記録: not a history entry",
+                         Texts{"読めない記録\tnot a history entry"}, false));
+}
+
+// The system menu's entry after the about box opens the dialog on the loaded image's card, and
+// a restore reads the image into the main dialog again; without an image it says so.
+TEST_F(HistoryDialogTest, TheMainDialogsSystemMenuOpensItAndARestoreReloadsTheImage) {
+    const int id2 = kServoRows.front().fieldId;
+    runner_.Expect(IDD_ORVIX_DIALOG, [&](ui::DialogModel& main) {
+        ASSERT_EQ(main.SystemMenu().size(), 2u);
+        EXPECT_EQ(main.SystemMenu()[1].text, "変更履歴...");
+        EXPECT_EQ(main.GetText(id2), "30");
+        runner_.Expect(IDD_HISTORY_DIALOG, [&](ui::DialogModel& history) {
+            history.ChooseItem(IDC_ENTRIES, 2);
+            prompter_.Expect(IDP_HISTORY_RESTORE, Answer::Yes).Expect(IDP_RESTORE_DONE);
+            history.Click(IDC_RESTORE_POINT);
+            history.Click(IDC_CLOSE);
+        });
+        main.SystemCommand(IDM_HISTORY);
+        EXPECT_EQ(main.GetText(id2), "25");
+        main.PressEscape();
+    });
+    COrvixApp(services_, temp_ / "settings", (card_ / "STARTUP.BIN").string()).InitInstance();
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[0]);
+
+    MainDialogHooks hooks;
+    hooks.history = [](EditorDocument&, ui::DialogModel&) { ADD_FAILURE() << "no image"; };
+    COrvixDlg main(services_, (temp_ / "other.ini").string(), {}, hooks);
+    OpenDialog opened(main);
+    prompter_.Expect(IDP_HISTORY_NO_IMAGE);
+    opened->SystemCommand(IDM_HISTORY);
+}
+
+} // namespace
+} // namespace orvix::test
