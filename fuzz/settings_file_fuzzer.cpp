@@ -1,6 +1,7 @@
-// Orvix2.ini of any content: keys read as a text and as a number, and one key set by the line edit
-// and by a write through the file. Whatever the file holds, a second set of the same value changes
-// nothing, the file written is the edited text, and a write that fails leaves the file as it was.
+// Orvix2.ini of any content and any place: keys read as a text and as a number, and one key set by
+// the line edit and by a write through the file. Whatever the file holds, a second set of the same
+// value changes nothing, the file written is the edited text, and a write that fails leaves the
+// file as it was.
 //
 // Input: byte 0 chooses the section and key spellings (letter case, a known or another name),
 // byte 1 the value and whether a write step fails; the rest is the file's text.
@@ -76,6 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         loneReturn = loneReturn || i + 1 == text.size() || text[i + 1] != '\n';
     }
     Require(loneReturn || SetProfileLine(edited, section, key, value) == edited);
+
+    // Where the file lives, for any folder and environment: always a full path.
+    constexpr const char* kFolders[] = {"/usr/bin", "/usr/local/bin", "/opt/orvix2", "/home/a/b"};
+    constexpr const char* kHomes[] = {nullptr, "", "/home/a", "/root"};
+    const std::uint8_t where = data[0] ^ data[1];
+    const fs::path folder = PickSettingsFolder(kFolders[where % 4], (where & 4) != 0,
+                                               kHomes[(where >> 3) % 4], kHomes[(where >> 5) % 4]);
+    Require(folder.empty() || folder.is_absolute());
 
     // Through the file: reads of any content, then a write, or a failed one that keeps the file.
     const fs::path ini = Folder() / kSettingsFileName;
