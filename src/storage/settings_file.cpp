@@ -81,14 +81,19 @@ bool IsSystemFolder(const std::filesystem::path& folder) {
 std::string SetProfileLine(const std::string& text, const char* section, const char* key,
                            const std::string& value) {
     // The lines with their endings, so that every line but the one changed stays as it was.
+    // A line ends at CR LF, LF or a lone CR, as the reader takes them.
     std::vector<std::string> lines;
     for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = text.find('\n', start);
-        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+        const std::size_t end = text.find_first_of("\r\n", start);
+        const std::size_t next = end == std::string::npos            ? text.size()
+                                 : text.compare(end, 2, "\r\n") == 0 ? end + 2
+                                                                     : end + 1;
         lines.push_back(text.substr(start, next - start));
         start = next;
     }
-    const std::string newline = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    const std::string newline = text.find("\r\n") != std::string::npos ? "\r\n"
+                                : text.find('\r') != std::string::npos ? "\r"
+                                                                       : "\n";
     const auto content = [](const std::string& line) {
         std::string_view view(line);
         while (!view.empty() && (view.back() == '\n' || view.back() == '\r')) {

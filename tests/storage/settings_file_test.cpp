@@ -62,6 +62,9 @@ TEST(ProfileLineTest, OnlyTheKeysLineChanges) {
         // A missing section goes at the end, after a line ending for an unfinished last line.
         {"[FILE]\nPATH=/a", "RANGE", "0", "[FILE]\nPATH=/a\n[RANGE]\nCHECK_RANGE=0\n"},
         {"", "RANGE", "1", "[RANGE]\nCHECK_RANGE=1\n"},
+        // A lone CR ends a line too, and new lines take it.
+        {"[FILE]\rPATH=/a\r", "RANGE", "0", "[FILE]\rPATH=/a\r[RANGE]\rCHECK_RANGE=0\r"},
+        {"[RANGE]\rCHECK_RANGE=1\r[FILE]\r", "RANGE", "0", "[RANGE]\rCHECK_RANGE=0\r[FILE]\r"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(SetProfileLine(c.before, c.section, "CHECK_RANGE", c.value), c.after) << c.before;
