@@ -79,51 +79,8 @@ ApplyResult Choose(ProgramDocument& program, const Build& build, test::ScriptedP
     return ApplyProgramOptions(program.document, options, prompter);
 }
 
-TEST(RemoteExtensionTest, BluetoothFormInLayoutA) {
-    ProgramDocument program(kSizeA);
-    program.WriteCode("REMOTEBLK.BIN", BlockFile());
-    program.WriteCode("VOICE.BIN", {0x11, 0x22});
-    test::ScriptedPrompter prompter;
-    ASSERT_EQ(Choose(program, Build{.startCode = 2000, .delay = 300}, prompter),
-              ApplyResult::Applied);
-    EXPECT_EQ(program.document.ImageSize(), kSizeA);
-    ASSERT_EQ(program.document.imageTail.size(), kRemoteTail);
-    for (std::uint32_t k = 0; k < 5; ++k) {
-        EXPECT_EQ(program.Get(0x41C462 + 0x100 * k, 4), 0x07CFu) << k; // 2000 - 1
-        EXPECT_EQ(program.Get(0x41C470 + 0x100 * k), 0xB0 + k);
-    }
-    const std::pair<std::uint32_t, std::uint32_t> bytes[] = {
-        {0x41CA70, 0xB5}, {0x41CA78, 0xCF}, {0x41CA94, 255}, // a delay of 300 is stored as 255
-        {0x41E000, 0},    {0x420000, 0x83}, {0x46B000, 0x11}, {0x46B002, 0}, {0x14691, 0xC0}};
-    for (const auto& [address, value] : bytes) {
-        EXPECT_EQ(program.Get(address), value) << std::hex << address;
-    }
-    EXPECT_EQ(program.Bytes(0x41C8A0, 29),
-              (Bytes{0xC0, 0xC9, 0x5C, 0x0E, 0x00, 0x00, 0xCD, 0xF2, 0x0E, 0x00,
-                     0x00, 0x88, 0x01, 0xC0, 0xC9, 0xF2, 0x0E, 0x00, 0x00, 0xCD,
-                     0x5C, 0x0E, 0x00, 0x00, 0x81, 0x1A, 0x3F, 0x28, 0x00}));
-    const std::pair<std::uint32_t, std::uint32_t> words[] = {
-        {0xC84, 0x41C400},   {0x3713C, 0x41C500},  {0x763F6, 0x41C600},
-        {0xCBD41, 0x41C700}, {0x281F77, 0x41C800}, {0x283D93, 0x41C8A0},
-        {0x1D137, 0x1D0D8},  {0x175F97, 0x175FD7}, {0x1468D, 0xC0C0C0C0}};
-    for (const auto& [site, value] : words) {
-        EXPECT_EQ(program.Get(site, 4), value) << std::hex << site;
-    }
-
-    // Saved and loaded again, the extension is part of the image and its form is fixed.
-    auto& image = program.document.image;
-    image.insert(image.end(), program.document.imageTail.begin(), program.document.imageTail.end());
-    program.document.imageTail.clear();
-    program.Set(0x41C4F0, 0x88); // a patch file's sync receive marker
-    const ProgramOptions read = ReadProgramOptions(program.document).options;
-    EXPECT_TRUE(read.remoteSupportFixed && read.bluetooth && read.voicePlayback);
-    EXPECT_FALSE(read.bluetoothChangeable || read.remoteConnection);
-    EXPECT_TRUE(read.syncReceive);
-    EXPECT_EQ(read.startCode, 2000);
-    EXPECT_EQ(read.syncStartDelay, 255);
-}
-
-TEST(RemoteExtensionTest, RemoteConnectionFormInLayoutB) {
+// Code files that cannot be used are named and left out; a delay below 0 is stored as 0.
+TEST(RemoteExtensionTest, UnusableCodeFilesAreNamedAndLeftOut) {
     ProgramDocument program(kSizeB, true);
     program.WriteCode("REMOTEBLK.BIN", BlockFile());
     program.WriteCode("REMOTE.BIN", Bytes(8193, 0x5A)); // would be cut by the 0x83 at 0x420000
@@ -134,71 +91,10 @@ TEST(RemoteExtensionTest, RemoteConnectionFormInLayoutB) {
               ApplyResult::Applied);
     EXPECT_NE(prompter.Messages()[1].detail.find("REMOTE.BIN"), std::string::npos);
     EXPECT_NE(prompter.Messages()[2].detail.find("VOICE.BIN"), std::string::npos);
-    EXPECT_EQ(program.document.ImageSize(), kSizeB);
-    const std::pair<std::uint32_t, std::uint32_t> words[] = {
-        {0x38885, 0x41C500},
-        {0x283E93, 0x41C800}, // layout B's hooks
-        {0x41C563, 0x1749},
-        {0x41C89C, 0x1F1C}, // raised from the block's zero
-        {0x41C519, 0}};     // a Bluetooth place: not raised
-    for (const auto& [site, value] : words) {
-        EXPECT_EQ(program.Get(site, 4), value) << std::hex << site;
-    }
     const std::pair<std::uint32_t, std::uint32_t> bytes[] = {
-        {0x41C400, 0x90}, {0x41CA70, 0xA5}, {0x41CAD2, 0}, // -5 is stored as 0
-        {0x41E000, 0x83}, {0x41E001, 0},    {0x46B000, 0x83}, {0x14F5D, 0}};
+        {0x41CAD2, 0}, {0x41E000, 0x83}, {0x41E001, 0}, {0x46B000, 0x83}};
     for (const auto& [address, value] : bytes) {
         EXPECT_EQ(program.Get(address), value) << std::hex << address;
-    }
-}
-
-TEST(RemoteExtensionTest, UnusableBlocksRefuseBeforeAnythingIsWritten) {
-    Bytes wrong = BlockFile();
-    wrong[kBluetoothAt[3]] = 0;
-    for (const Bytes& file : {Bytes{}, wrong}) {
-        ProgramDocument program(kSizeA);
-        if (!file.empty()) {
-            program.WriteCode("REMOTEBLK.BIN", file);
-        }
-        const auto before = program.document.image;
-        test::ScriptedPrompter prompter;
-        EXPECT_EQ(
-            Choose(program, Build{}, prompter, {IDP_ENABLE_REMOTE, IDP_CODE_FILE_READ_FAILED}),
-            ApplyResult::RemoteRefused);
-        EXPECT_NE(prompter.Messages()[1].detail.find("REMOTEBLK.BIN"), std::string::npos);
-        EXPECT_TRUE(program.document.image == before);
-        EXPECT_TRUE(program.document.imageTail.empty());
-    }
-}
-
-// Programs added after the base program: message 166 comes before anything changes. (What the
-// dialog does on Cancel is in the dialog's tests.)
-TEST(RemoteExtensionTest, AddedProgramsAreAskedAboutFirst) {
-    for (const Answer answer : {Answer::No, Answer::Yes}) {
-        ProgramDocument program(test::kSizeServo);
-        program.WriteCode("REMOTEBLK.BIN", BlockFile());
-        program.WriteCode("VOICE.BIN", {1});
-        program.Set(0x1A0B, 0xD1); // voice recognition on; turned off it jumps to the extension
-        const auto before = program.document.image;
-        test::ScriptedPrompter prompter;
-        prompter.Expect(IDP_PROGRAMS_ADDED, answer);
-        ProgramOptions options = ReadProgramOptions(program.document).options;
-        options.walkSteps = 4;
-        options.remoteSupport = true;
-        options.voiceRecognition = false;
-        program.document.programChanged = true;
-        const ApplyResult result = ApplyProgramOptions(program.document, options, prompter);
-        EXPECT_EQ(prompter.Messages()[0].defaultAnswer, Answer::No);
-        if (answer == Answer::No) {
-            EXPECT_EQ(result, ApplyResult::CloseRequested);
-            EXPECT_TRUE(program.document.image == before);
-            continue;
-        }
-        EXPECT_EQ(result, ApplyResult::Applied);
-        EXPECT_EQ(program.document.ImageSize(), kSizeA);
-        EXPECT_EQ(program.document.imageTail.size(), kRemoteTail);
-        EXPECT_EQ(program.Get(0xAF4, 4), 0x41C400u);
-        EXPECT_EQ(program.Get(0xB5A, 4), 0x41C400u);
     }
 }
 
@@ -233,23 +129,6 @@ TEST(RemoteExtensionTest, HeldTailTakesEditsAndSwitchesFormsCleanly) {
     EXPECT_EQ(program.Get(0x1468D, 4), 0x12345678u);
     EXPECT_EQ(program.Get(0x1D137, 4), 0x0BADF00Du);
     EXPECT_EQ(program.Get(0x41E000 + 8191), 0x5Au);
-    EXPECT_EQ(program.Get(0x46B000), 0x83u);
-}
-
-// Layout B saved with this editor's own remote tail holds no added programs: a later remote
-// change rebuilds the tail without asking.
-TEST(RemoteExtensionTest, LayoutBWithItsOwnTailIsRebuiltWithoutAsking) {
-    ProgramDocument program(kSizeB, true);
-    program.WriteCode("REMOTEBLK.BIN", BlockFile());
-    program.WriteCode("VOICE.BIN", {0x44});
-    test::ScriptedPrompter prompter;
-    ASSERT_EQ(Choose(program, Build{}, prompter), ApplyResult::Applied);
-    auto& image = program.document.image; // saved and loaded again
-    image.insert(image.end(), program.document.imageTail.begin(), program.document.imageTail.end());
-    program.document.imageTail.clear();
-    ASSERT_EQ(program.document.ImageSize(), 4'738'844u);
-    ASSERT_EQ(Choose(program, Build{.voicePlayback = false}, prompter, {}), ApplyResult::Applied);
-    EXPECT_EQ(program.document.imageTail.size() + program.document.ImageSize(), 4'738'844u);
     EXPECT_EQ(program.Get(0x46B000), 0x83u);
 }
 

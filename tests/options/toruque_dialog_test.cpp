@@ -146,21 +146,6 @@ TEST_F(ToruqueDialogTest, ClickedControls) {
     EXPECT_FALSE(dialog.IsChecked(1060));
 }
 
-// OK writes the options and saves with the main dialog's fields, then closes.
-TEST_F(ToruqueDialogTest, OkAppliesAndSavesFromTheMainDialog) {
-    OpenMain(Program(kSizeA));
-    mainOpen->Model().Type(test::DocumentedField(0), "30");
-    runner.Expect(130, [](ui::DialogModel& dialog) {
-        dialog.Click(1046);
-        dialog.Click(5);
-        EXPECT_EQ(dialog.Result(), ui::kIdOk);
-    });
-    prompter.Expect(IDP_WRITE_PROGRAM_DONE);
-    mainOpen->Model().Click(8); // program change
-    EXPECT_EQ(Saved(kTorque), 0);
-    EXPECT_EQ(ReadI16(test::ReadBytes(Card()), test::DocumentedBinaryOffset(0, 0)), 30);
-}
-
 // A save that fails at any step leaves the card as it was and the dialog open.
 TEST_F(ToruqueDialogTest, AFailedSaveKeepsTheCardAndTheDialog) {
     for (const FileStep step : {FileStep::Read, FileStep::OpenTemporary, FileStep::Write,
