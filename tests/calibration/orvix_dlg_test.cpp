@@ -177,22 +177,6 @@ TEST_F(OrvixDlgTest, AFailedWriteOnATableChangeKeepsTheTableAndTheValues) {
     EXPECT_EQ(Model().Focus(), kId2Field);
 }
 
-// After a failed reload the fields are empty and hold no edit: the next table click and closing
-// ask nothing but report the reload's failure.
-TEST_F(OrvixDlgTest, AFailedReloadOnATableChangeClearsTheFields) {
-    OpenOnCard();
-    std::filesystem::remove(Card());
-    prompter.Expect(IDP_READ_PROGRAM_FAILED);
-    Model().Click(IDC_TABLE_LOWER);
-    ExpectNoImage(Model());
-    EXPECT_EQ(dlg->Document().imagePath, "");
-    prompter.Expect(IDP_READ_PROGRAM_FAILED);
-    Model().Click(IDC_TABLE_UPPER);
-    ExpectNoImage(Model());
-    Model().PressEscape();
-    EXPECT_TRUE(Model().Ended());
-}
-
 // --- range limit ------------------------------------------------------------------------------
 
 TEST_F(OrvixDlgTest, RemovingTheRangeLimitAsksFirst) {

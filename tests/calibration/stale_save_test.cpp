@@ -1,9 +1,7 @@
-// A save checks that STARTUP.BIN still holds what was read, and holds the card's lock.
+// A save checks that STARTUP.BIN still holds what was read (the card's lock is in the command
+// tests).
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include "calibration/image_file.h"
 #include "image_fixtures.h"
@@ -74,22 +72,6 @@ TEST_F(StaleSaveTest, AFileChangedElsewhereIsWrittenOverOnlyWhenTheUserSaysSo) {
     // What was saved is what is on the card now: the next save asks nothing.
     prompter.Expect(IDP_WRITE_PROGRAM_DONE);
     EXPECT_TRUE(SaveImageFile(dialog, prompter, document));
-}
-
-// While another writer holds the card, the save waits, then refuses with the card's folder.
-TEST_F(StaleSaveTest, ABusyCardIsNotWritten) {
-    const int other = ::open(card.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_EQ(::flock(other, LOCK_EX), 0);
-    prompter.Expect(IDP_CARD_BUSY);
-    EXPECT_FALSE(SaveImageFile(dialog, prompter, document));
-    ::close(other);
-    prompter.Verify();
-    EXPECT_EQ(prompter.Messages().back().argument, card.parent_path().string());
-    EXPECT_EQ(prompter.Messages().back().detail,
-              card.parent_path().string() + ": held by another program");
-    EXPECT_EQ(test::ReadBytes(card), image);
-    EXPECT_FALSE(std::filesystem::exists(folder / kBackupFolderName));
-    EXPECT_TRUE(document.valuesChanged);
 }
 
 } // namespace

@@ -48,16 +48,6 @@ TEST_F(OptionsCommandTest, SetNamesWhatWasRefusedOrNotMade) {
         EXPECT_EQ(result.status, status) << arguments[0] << result.err;
         EXPECT_TRUE(Contains(result.err, says) && Card() == original) << result.err;
     }
-    // Voice playback asked for without VOICE.BIN: the extension is rebuilt as it was.
-    WriteBytes(image_, made);
-    const std::string dir = "--code-dir=" + code.string();
-    ASSERT_EQ(On("options", "set", {"remoteSupport=on", "voicePlayback=off", "--yes", dir}).status,
-              0);
-    const Bytes remote = Card();
-    std::filesystem::remove(code / "VOICE.BIN");
-    const CliResult voice = On("options", "set", {"voicePlayback=on", dir});
-    EXPECT_EQ(voice.status, 3);
-    EXPECT_TRUE(Contains(voice.err, "not changed: voicePlayback=on") && Card() == remote);
 }
 
 } // namespace

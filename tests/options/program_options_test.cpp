@@ -1,4 +1,5 @@
 #include "options/program_options.h"
+#include "options/remote_extension.h"
 
 #include <gtest/gtest.h>
 
@@ -9,24 +10,80 @@
 namespace orvix {
 namespace {
 
+using test::kRemoteTail;
 using test::kSizeA;
 using test::kSizeB;
 using test::ProgramDocument;
 using ui::Answer;
+using Bytes = std::vector<std::uint8_t>;
 
-void PutArmPattern(ProgramDocument& program, std::uint32_t p) {
-    const std::uint8_t pattern[] = {0x90, 0x00, 0x0A, 0x00, 0x00, 0x80, 0x00};
-    for (std::uint32_t i = 0; i < 7; ++i) {
-        program.Set(p + i, pattern[i]);
+struct Build {
+    bool bluetooth = true;
+    std::int32_t startCode = 1154;
+    std::int32_t delay = 0;
+    bool remoteConnection = true;
+    bool voicePlayback = true;
+};
+
+// Chooses remote support as the dialog does; the questions are answered Yes.
+ApplyResult Choose(ProgramDocument& program, const Build& build, test::ScriptedPrompter& prompter,
+                   std::vector<int> messages = {IDP_ENABLE_REMOTE}) {
+    for (int id : messages) {
+        prompter.Expect(id, id == IDP_CODE_FILE_READ_FAILED ? Answer::Ok : Answer::Yes);
+    }
+    ProgramOptions options = ReadProgramOptions(program.document).options;
+    options.walkSteps = 4;
+    options.remoteSupport = true;
+    options.bluetooth = build.bluetooth;
+    options.startCode = build.startCode;
+    options.syncStartDelay = build.delay;
+    options.remoteConnection = build.remoteConnection;
+    options.voicePlayback = build.voicePlayback;
+    program.document.programChanged = true; // a remote control was clicked
+    return ApplyProgramOptions(program.document, options, prompter);
+}
+
+// Code files that cannot be used are named and left out; a delay below 0 is stored as 0.
+TEST(RemoteExtensionTest, UnusableCodeFilesAreNamedAndLeftOut) {
+    ProgramDocument program(kSizeB, true);
+    program.WriteCode("REMOTEBLK.BIN", SyntheticRemoteBlocks());
+    program.WriteCode("REMOTE.BIN", Bytes(8193, 0x5A)); // would be cut by the 0x83 at 0x420000
+    program.WriteCode("VOICE.BIN", Bytes(64, 0));       // no code: as if missing
+    test::ScriptedPrompter prompter;
+    ASSERT_EQ(Choose(program, Build{.bluetooth = false, .delay = -5}, prompter,
+                     {IDP_ENABLE_REMOTE, IDP_CODE_FILE_READ_FAILED, IDP_CODE_FILE_READ_FAILED}),
+              ApplyResult::Applied);
+    EXPECT_NE(prompter.Messages()[1].detail.find("REMOTE.BIN"), std::string::npos);
+    EXPECT_NE(prompter.Messages()[2].detail.find("VOICE.BIN"), std::string::npos);
+    const std::pair<std::uint32_t, std::uint32_t> bytes[] = {
+        {0x41CAD2, 0}, {0x41E000, 0x83}, {0x41E001, 0}, {0x46B000, 0x83}};
+    for (const auto& [address, value] : bytes) {
+        EXPECT_EQ(program.Get(address), value) << std::hex << address;
     }
 }
 
-std::vector<int> ArmValues(const ProgramDocument& program, std::uint32_t p) {
-    std::vector<int> values;
-    for (std::uint32_t offset : {0x42u, 0x46u, 0x4Au, 0x4Eu, 0x52u, 0x56u}) {
-        values.push_back(static_cast<std::int16_t>(program.Get(p + offset, 2)));
-    }
-    return values;
+// A tail not yet saved may still change its form: a clean tail, and the program bytes back.
+TEST(RemoteExtensionTest, HeldTailSwitchesFormsCleanly) {
+    ProgramDocument program(kSizeA);
+    program.WriteCode("REMOTEBLK.BIN", SyntheticRemoteBlocks());
+    program.WriteCode("VOICE.BIN", {0x44});
+    program.WriteCode("REMOTE.BIN", Bytes(8192, 0x5A));
+    program.Set(0x1468D, 0x12345678, 4);
+    program.Set(0x1D137, 0x0BADF00D, 4);
+    test::ScriptedPrompter prompter;
+    ASSERT_EQ(Choose(program, Build{}, prompter), ApplyResult::Applied);
+
+    EXPECT_TRUE(ReadProgramOptions(program.document).options.bluetoothChangeable);
+    program.Set(0x41C000, 0x77);
+
+    ASSERT_EQ(Choose(program, Build{.bluetooth = false, .voicePlayback = false}, prompter, {}),
+              ApplyResult::Applied);
+    EXPECT_EQ(program.Get(0x41C000), 0u);
+    EXPECT_EQ(program.Get(0x41C462, 2), 0u);
+    EXPECT_EQ(program.Get(0x1468D, 4), 0x12345678u);
+    EXPECT_EQ(program.Get(0x1D137, 4), 0x0BADF00Du);
+    EXPECT_EQ(program.Get(0x41E000 + 8191), 0x5Au);
+    EXPECT_EQ(program.Get(0x46B000), 0x83u);
 }
 
 // The chooser is offered the stored colour doubled; Cancel leaves every byte as it was.
@@ -43,58 +100,6 @@ TEST(ProgramOptionsTest, TheColourChooserStartsFromTheStoredColour) {
     EXPECT_TRUE(program.document.image == before);
     program.Set(0x1342, 175, 2); // red 175 alone is no standard orange
     EXPECT_FALSE(ReadProgramOptions(program.document).options.standardColour);
-}
-
-// --- arm movement records --------------------------------------------------------------------
-
-TEST(ProgramOptionsTest, ArmChangeAndShoulderLimitScanTheirRecords) {
-    ProgramDocument program(kSizeA);
-    PutArmPattern(program, 0x200);
-    PutArmPattern(program, 0x200 + 0x85);  // inside the stride of the first: not patched
-    PutArmPattern(program, 0x6FFF);        // the last place of the idle records
-    PutArmPattern(program, 0x7100);        // a shoulder record
-    program.Set(0x7100 + 0x42, 500, 2);    // already above the limit: kept
-    program.Set(0x7100 + 0x46, 33, 2);     // not one of the two limited values
-    PutArmPattern(program, kSizeA - 0x4F); // its fourth value would end beyond the image
-
-    test::ScriptedPrompter prompter;
-    prompter.Expect(IDP_CHANGE_ARM_ANGLE, Answer::Yes);
-    ProgramOptions options = ReadProgramOptions(program.document).options;
-    options.walkSteps = 2;
-    options.armAngleChange = options.shoulderLimit = true;
-    ASSERT_EQ(ApplyProgramOptions(program.document, options, prompter), ApplyResult::Applied);
-    const std::vector<int> idle{475, 125, 10, -475, -125, -10};
-    EXPECT_EQ(ArmValues(program, 0x200), idle);
-    EXPECT_EQ(ArmValues(program, 0x285), std::vector<int>(6, 0));
-    EXPECT_EQ(ArmValues(program, 0x6FFF), idle);
-    EXPECT_EQ(ArmValues(program, 0x7100), (std::vector<int>{500, 33, 0, -475, 0, 0}));
-    EXPECT_EQ(program.Get(kSizeA - 0x4F + 0x42, 2), 0u); // so none of its values is changed
-
-    program.Set(0xE45, 0xDB);
-    EXPECT_TRUE(ReadProgramOptions(program.document).options.armAngleFixed);
-    EXPECT_FALSE(ReadProgramOptions(program.document).options.shoulderLimitFixed);
-    program.Set(0x7074, 0xDB);
-    EXPECT_TRUE(ReadProgramOptions(program.document).options.shoulderLimitFixed);
-}
-
-// Once the arms are changed, a shoulder limit checked anew is asked for and applied alone.
-TEST(ProgramOptionsTest, ShoulderLimitOnItsOwnOnceTheArmsAreChanged) {
-    for (const Answer answer : {Answer::No, Answer::Yes}) {
-        ProgramDocument program(kSizeA);
-        program.Set(0xE45, 0xDB);
-        PutArmPattern(program, 0x300);
-        PutArmPattern(program, 0x8000);
-        test::ScriptedPrompter prompter;
-        prompter.Expect(IDP_CHANGE_ARM_ANGLE, answer);
-        ProgramOptions options = ReadProgramOptions(program.document).options;
-        options.walkSteps = 2;
-        options.shoulderLimit = true;
-        EXPECT_EQ(ApplyProgramOptions(program.document, options, prompter),
-                  answer == Answer::Yes ? ApplyResult::Applied : ApplyResult::ShoulderRefused);
-        EXPECT_EQ(options.shoulderLimit, answer == Answer::Yes);
-        EXPECT_EQ(ArmValues(program, 0x300)[0], 0);
-        EXPECT_EQ(ArmValues(program, 0x8000)[0], answer == Answer::Yes ? 475 : 0);
-    }
 }
 
 // An image of 4,304,779 bytes whose hook leads nowhere carries a stale servo extension: it is cut
