@@ -1,10 +1,8 @@
 #include "cli/options_commands.h"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include "cli_runner.h"
-#include "resources/string_table.h"
 
 namespace orvix::test {
 namespace {

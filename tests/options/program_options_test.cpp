@@ -10,7 +10,6 @@
 namespace orvix {
 namespace {
 
-using test::kRemoteTail;
 using test::kSizeA;
 using test::kSizeB;
 using test::ProgramDocument;
