@@ -1,6 +1,5 @@
 #include "calibration/card_folder.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include "support/temp_folder.h"
@@ -48,19 +47,6 @@ TEST_F(CardFolderTest, AMountSeenBelowTwoRootsCountsOnce) {
     std::filesystem::create_directories(otherRoot);
     std::filesystem::create_directory_symlink(card, otherRoot / "PECHI2");
     EXPECT_EQ(ChooseCardFolder({media.Path(), otherRoot}, home), card);
-}
-
-TEST(MountRootsTest, TheUsersFoldersBelowMediaAndRunMedia) {
-    const char* user = std::getenv("USER");
-    const std::string saved = user != nullptr ? user : "";
-    ::setenv("USER", "robotfan", 1);
-    const std::vector<std::filesystem::path> expected = {"/media/robotfan", "/run/media/robotfan"};
-    EXPECT_EQ(MountRoots(), expected);
-    if (user != nullptr) {
-        ::setenv("USER", saved.c_str(), 1);
-    } else {
-        ::unsetenv("USER");
-    }
 }
 
 } // namespace

@@ -39,11 +39,15 @@ std::vector<std::uint8_t> MakeBinaryImage(std::size_t size, int attenuator) {
     return image;
 }
 
+namespace {
+
 std::string HexText(int value) {
     char text[8];
     std::snprintf(text, sizeof text, "0x%04x", static_cast<unsigned>(value) & 0xFFFF);
     return text;
 }
+
+} // namespace
 
 std::vector<std::uint8_t> MakeTextImage(std::size_t size, int attenuator) {
     std::vector<std::uint8_t> image(size, ' ');

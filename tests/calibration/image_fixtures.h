@@ -24,6 +24,4 @@ std::vector<std::uint8_t> MakeBinaryImage(std::size_t size, int attenuator = 3);
 // value, or the mark of a file without one when attenuator is negative.
 std::vector<std::uint8_t> MakeTextImage(std::size_t size, int attenuator);
 
-std::string HexText(int value);
-
 } // namespace orvix::test

@@ -1,9 +1,7 @@
-// A save checks that STARTUP.BIN still holds what was read, and holds the card's lock.
+// A save checks that STARTUP.BIN still holds what was read (the card's lock is in the command
+// tests).
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include "calibration/image_file.h"
 #include "image_fixtures.h"
@@ -39,39 +37,28 @@ protected:
     ui::DialogModel dialog;
 };
 
-// Another program changed the file after the load: the editor asks, No preselected; No writes
-// nothing (no backup either) and keeps the user's values; Yes writes them and keeps the other
-// program's content among the backups. The command-line tool refuses without asking.
+// Another program changed the file after the load: the editor asks; No writes nothing (no backup
+// either) and keeps the user's values; Yes writes them and keeps the other program's content among
+// the backups.
 TEST_F(StaleSaveTest, AFileChangedElsewhereIsWrittenOverOnlyWhenTheUserSaysSo) {
     auto other = image;
     other[100] ^= 0xFF;
     auto ours = image;
     ours[test::DocumentedBinaryOffset(0, 0)] = 30;
     ours[test::DocumentedBinaryOffset(0, 0) + 1] = 0;
-    const struct {
-        bool ask;
-        Answer answer;
-        bool saved;
-    } rows[] = {{true, Answer::No, false}, {false, Answer::Ok, false}, {true, Answer::Yes, true}};
-    for (const auto& row : rows) {
+    for (const bool yes : {false, true}) {
         test::WriteBytes(card, other);
-        document.askBeforeOverwritingChanges = row.ask;
-        const std::size_t shown = prompter.Messages().size();
-        prompter.Expect(IDP_FILE_CHANGED_ELSEWHERE, row.answer);
-        if (row.saved) {
+        prompter.Expect(IDP_FILE_CHANGED_ELSEWHERE, yes ? Answer::Yes : Answer::No);
+        if (yes) {
             prompter.Expect(IDP_WRITE_PROGRAM_DONE);
         }
-        EXPECT_EQ(SaveImageFile(dialog, prompter, document), row.saved);
+        EXPECT_EQ(SaveImageFile(dialog, prompter, document), yes);
         prompter.Verify();
-        const ui::MessageRequest asked = prompter.Messages()[shown];
-        EXPECT_EQ(asked.argument, card.string());
-        EXPECT_EQ(asked.buttons, row.ask ? ui::Buttons::YesNo : ui::Buttons::Ok);
-        EXPECT_EQ(ui::EffectiveDefault(asked), row.ask ? Answer::No : Answer::Ok);
-        EXPECT_TRUE(!row.ask || asked.icon == ui::Icon::Warning);
-        EXPECT_EQ(test::ReadBytes(card), row.saved ? ours : other);
-        EXPECT_EQ(document.valuesChanged, !row.saved);
+        EXPECT_EQ(prompter.Messages()[yes ? 1 : 0].argument, card.string());
+        EXPECT_EQ(test::ReadBytes(card), yes ? ours : other);
+        EXPECT_EQ(document.valuesChanged, !yes);
         EXPECT_EQ(dialog.GetText(test::DocumentedField(0)), "30");
-        EXPECT_EQ(std::filesystem::exists(folder / kBackupFolderName), row.saved);
+        EXPECT_EQ(std::filesystem::exists(folder / kBackupFolderName), yes);
     }
     // The copies: the card as loaded is not among them, the other program's content is.
     const auto backups = BackupFolderOf(card, folder / kBackupFolderName);
@@ -85,22 +72,6 @@ TEST_F(StaleSaveTest, AFileChangedElsewhereIsWrittenOverOnlyWhenTheUserSaysSo) {
     // What was saved is what is on the card now: the next save asks nothing.
     prompter.Expect(IDP_WRITE_PROGRAM_DONE);
     EXPECT_TRUE(SaveImageFile(dialog, prompter, document));
-}
-
-// While another writer holds the card, the save waits, then refuses with the card's folder.
-TEST_F(StaleSaveTest, ABusyCardIsNotWritten) {
-    const int other = ::open(card.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_EQ(::flock(other, LOCK_EX), 0);
-    prompter.Expect(IDP_CARD_BUSY);
-    EXPECT_FALSE(SaveImageFile(dialog, prompter, document));
-    ::close(other);
-    prompter.Verify();
-    EXPECT_EQ(prompter.Messages().back().argument, card.parent_path().string());
-    EXPECT_EQ(prompter.Messages().back().detail,
-              card.parent_path().string() + ": held by another program");
-    EXPECT_EQ(test::ReadBytes(card), image);
-    EXPECT_FALSE(std::filesystem::exists(folder / kBackupFolderName));
-    EXPECT_TRUE(document.valuesChanged);
 }
 
 } // namespace

@@ -15,55 +15,23 @@ std::vector<std::uint8_t> Image() {
     return image;
 }
 
-TEST(PatchFileTest, EntriesApplyInFileOrderAndCount) {
-    struct Case {
-        std::string text;
-        int applied;
-        int already;
-        bool calibration;
-        std::vector<std::pair<std::size_t, std::uint8_t>> bytes; // what the image then holds
+// What each kind of line writes is in the patch scenarios; here the counts and whether an entry
+// lies within the calibration table (276 to 1676), which the dialogs reload after a patch.
+TEST(PatchFileTest, EntriesAreCountedAndTheCalibrationTableNoticed) {
+    const std::tuple<std::string, int, int, bool> cases[] = {
+        {"275,*,0\n", 1, 0, false},
+        {"276,*,0\n", 1, 0, true},
+        {"1676,*,1\n", 1, 0, true},
+        {"1677,*,2\n", 1, 0, false},
+        {"40,99,40\n41,41,42\n", 1, 1, false}, // the new byte in place: applied already
     };
-    const Case cases[] = {
-        // Headers, comments and blank lines are skipped; a fourth column is ignored.
-        {"address,old,new\r\n# note\n; note\n\n0x00000010,0x10,0x88,x\r\n",
-         1,
-         0,
-         false,
-         {{16, 0x88}}},
-        {"300,*,0\n301,255,7\n302,-1,9\n", 3, 0, true, {{300, 0}, {301, 7}, {302, 9}}},
-        {"20,0x14,0x1ff\n 21,9,9\n", 1, 0, false, {{20, 0xFF}}}, // " 21" is no entry
-        {"1676,0x8c,1\n1677,0x8d,2\n", 2, 0, true, {{1676, 1}, {1677, 2}}},
-        {"1677,0x8d,2\n", 1, 0, false, {{1677, 2}}},
-        // The new byte in place counts as applied already, whatever the expected byte says.
-        {"40,99,40\n41,41,42\n", 1, 1, false, {{41, 42}}},
-        {"0X1e,30,31\n", 1, 0, false, {{30, 31}}},
-        // A byte-order mark is skipped; CR alone ends a line as LF and CR LF do.
-        {"\xEF\xBB\xBF"
-         "10,10,1\r11,11,2\r\n0x0000000C,12,3",
-         3,
-         0,
-         false,
-         {{10, 1}, {11, 2}, {12, 3}}},
-        {"# only a comment\n", 0, 0, false, {}},
-        // A long line is one line: its later part never becomes an entry of its own.
-        {"5,5,6," + std::string(70, ' ') + "77,77,1\n", 1, 0, false, {{5, 6}}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [text, applied, already, calibration] : cases) {
         auto image = Image();
-        const PatchOutcome outcome = ApplyPatchText(image, c.text);
-        EXPECT_EQ(outcome.applied, c.applied) << c.text;
-        EXPECT_EQ(outcome.alreadyApplied, c.already) << c.text;
-        EXPECT_EQ(outcome.errorLine, 0) << c.text;
-        EXPECT_EQ(outcome.touchesCalibration, c.calibration) << c.text;
-        auto expected = Image();
-        for (const auto& [at, value] : c.bytes) {
-            expected[at] = value;
-        }
-        EXPECT_EQ(image, expected) << c.text;
+        const PatchOutcome outcome = ApplyPatchText(image, text);
+        EXPECT_EQ(outcome.applied, applied) << text;
+        EXPECT_EQ(outcome.alreadyApplied, already) << text;
+        EXPECT_EQ(outcome.touchesCalibration, calibration) << text;
     }
-    auto image = Image();
-    ASSERT_EQ(ApplyPatchText(image, "50,50,7\n").applied, 1);
-    EXPECT_EQ(ApplyPatchText(image, "50,50,7\n").alreadyApplied, 1); // a second run
 }
 
 // An error ends the reading and leaves the image as it was: the file applies whole or not at all.

@@ -1,4 +1,5 @@
 #include "options/program_options.h"
+#include "options/remote_extension.h"
 
 #include <gtest/gtest.h>
 
@@ -13,182 +14,85 @@ using test::kSizeA;
 using test::kSizeB;
 using test::ProgramDocument;
 using ui::Answer;
+using Bytes = std::vector<std::uint8_t>;
 
-// One place an option writes, as the robot's program documents it: address, width, on, off.
-struct Site {
-    std::uint32_t address;
-    int width;
-    std::uint32_t on, off;
+struct Build {
+    bool bluetooth = true;
+    std::int32_t startCode = 1154;
+    std::int32_t delay = 0;
+    bool remoteConnection = true;
+    bool voicePlayback = true;
 };
 
-std::vector<Site> DocumentedSites(bool b) {
-    std::vector<Site> sites{
-        {0xFD2, 1, 1, 0},
-        {b ? 0x5296u : 0x526Eu, 4, b ? 0x5476u : 0x544Eu, b ? 0x52FAu : 0x52D2u},
-        {b ? 0x32777u : 0x31EA7u, 1, 0xCA, 0xC4},
-        {b ? 0x3277Bu : 0x31EABu, 1, 0x00, 0x40},
-        {0xD6D, 1, 0xD1, 0xD2},
-        {b ? 0x4F8Au : 0x4F62u, 4, b ? 0x5271u : 0x5249u, b ? 0x4F65u : 0x4F3Du},
-        {b ? 0x3642u : 0x361Au, 1, 1, 0},
-        {b ? 0x362Cu : 0x3604u, 1, 1, 0},
-        {0x1A0B, 1, 0xD1, 0xD5},
-        {b ? 0x74A6u : 0x747Eu, 1, 0xD1, 0xD5},
-        {0xAF4, 4, 0xADC, 0x10CB},
-        {0xB5A, 4, 0xAE1, 0xAE1}};
-    const std::uint32_t nine[2][9] = {
-        {0x2E82, 0x36E78, 0x36F9E, 0x763F3, 0x765AE, 0xCBD3E, 0xCBF5B, 0x281F74, 0x282191},
-        {0x2EAA, 0x385C1, 0x386E7, 0x77B3C, 0x77CF7, 0xCD487, 0xCD6A4, 0x283E90, 0x2840AD}};
-    for (std::uint32_t address : nine[b]) {
-        sites.push_back({address, 1, 0xD5, 0xD0});
+// Chooses remote support as the dialog does; the questions are answered Yes.
+ApplyResult Choose(ProgramDocument& program, const Build& build, test::ScriptedPrompter& prompter,
+                   std::vector<int> messages = {IDP_ENABLE_REMOTE}) {
+    for (int id : messages) {
+        prompter.Expect(id, id == IDP_CODE_FILE_READ_FAILED ? Answer::Ok : Answer::Yes);
     }
-    return sites;
+    ProgramOptions options = ReadProgramOptions(program.document).options;
+    options.walkSteps = 4;
+    options.remoteSupport = true;
+    options.bluetooth = build.bluetooth;
+    options.startCode = build.startCode;
+    options.syncStartDelay = build.delay;
+    options.remoteConnection = build.remoteConnection;
+    options.voicePlayback = build.voicePlayback;
+    program.document.programChanged = true; // a remote control was clicked
+    return ApplyProgramOptions(program.document, options, prompter);
 }
 
-void PutArmPattern(ProgramDocument& program, std::uint32_t p) {
-    const std::uint8_t pattern[] = {0x90, 0x00, 0x0A, 0x00, 0x00, 0x80, 0x00};
-    for (std::uint32_t i = 0; i < 7; ++i) {
-        program.Set(p + i, pattern[i]);
-    }
-}
-
-std::vector<int> ArmValues(const ProgramDocument& program, std::uint32_t p) {
-    std::vector<int> values;
-    for (std::uint32_t offset : {0x42u, 0x46u, 0x4Au, 0x4Eu, 0x52u, 0x56u}) {
-        values.push_back(static_cast<std::int16_t>(program.Get(p + offset, 2)));
-    }
-    return values;
-}
-
-// Every simple option site of both layouts, written on and off and read back.
-TEST(ProgramOptionsTest, SimpleOptionsRoundTripAtTheirSitesInBothLayouts) {
-    for (const bool layoutB : {false, true}) {
-        ProgramDocument program(layoutB ? kSizeB : kSizeA, layoutB);
-        const std::uint32_t walkSites[2][2] = {{0x16273C, 0x26FD60}, {0x163E85, 0x27152B}};
-        for (const bool on : {true, false, true}) {
-            test::ScriptedPrompter prompter;
-            ProgramOptions options = ReadProgramOptions(program.document).options;
-            options.torqueOn = options.voiceRecognition = options.voltageMonitor = on;
-            options.timeoutMonitor = options.faceRecognition = options.faceDirection = on;
-            options.walkSteps = on ? 9999 : 1;
-            ASSERT_EQ(ApplyProgramOptions(program.document, options, prompter),
-                      ApplyResult::Applied);
-            EXPECT_TRUE(program.document.valuesChanged);
-            for (const Site& site : DocumentedSites(layoutB)) {
-                EXPECT_EQ(program.Get(site.address, site.width), on ? site.on : site.off)
-                    << std::hex << site.address << " layout B " << layoutB;
-            }
-            for (std::uint32_t site : walkSites[layoutB]) {
-                EXPECT_EQ(program.Get(site, 4), on ? 9999u : 1u) << std::hex << site;
-            }
-            const ProgramOptions back = ReadProgramOptions(program.document).options;
-            EXPECT_EQ(
-                std::vector<bool>({back.torqueOn, back.voiceRecognition, back.voltageMonitor,
-                                   back.timeoutMonitor, back.faceRecognition, back.faceDirection}),
-                std::vector<bool>(6, on));
-            EXPECT_EQ(back.walkSteps, on ? 9999 : 1);
-        }
-        EXPECT_EQ(program.Get(0xFDC, 4), 0x164Cu); // no servo option in layout B, off in A
+// Code files that cannot be used are named and left out; a delay below 0 is stored as 0.
+TEST(RemoteExtensionTest, UnusableCodeFilesAreNamedAndLeftOut) {
+    ProgramDocument program(kSizeB, true);
+    program.WriteCode("REMOTEBLK.BIN", SyntheticRemoteBlocks());
+    program.WriteCode("REMOTE.BIN", Bytes(8193, 0x5A)); // would be cut by the 0x83 at 0x420000
+    program.WriteCode("VOICE.BIN", Bytes(64, 0));       // no code: as if missing
+    test::ScriptedPrompter prompter;
+    ASSERT_EQ(Choose(program, Build{.bluetooth = false, .delay = -5}, prompter,
+                     {IDP_ENABLE_REMOTE, IDP_CODE_FILE_READ_FAILED, IDP_CODE_FILE_READ_FAILED}),
+              ApplyResult::Applied);
+    EXPECT_NE(prompter.Messages()[1].detail.find("REMOTE.BIN"), std::string::npos);
+    EXPECT_NE(prompter.Messages()[2].detail.find("VOICE.BIN"), std::string::npos);
+    const std::pair<std::uint32_t, std::uint32_t> bytes[] = {
+        {0x41CAD2, 0}, {0x41E000, 0x83}, {0x41E001, 0}, {0x46B000, 0x83}};
+    for (const auto& [address, value] : bytes) {
+        EXPECT_EQ(program.Get(address), value) << std::hex << address;
     }
 }
 
-// Refusals come before the first write: the image is as it was.
-TEST(ProgramOptionsTest, RefusalsWriteNothing) {
-    struct Case {
-        std::size_t size;
-        bool layoutB;
-        std::int32_t walkSteps;
-        int question; // answered No (OK for a message)
-        ApplyResult result;
-    };
-    const Case cases[] = {
-        {kSizeA, false, 0, IDP_WALK_STEPS_RANGE, ApplyResult::WalkStepsRefused},
-        {kSizeA, false, 10000, IDP_WALK_STEPS_RANGE, ApplyResult::WalkStepsRefused},
-        {kSizeA, false, 5, IDP_CHANGE_ARM_ANGLE, ApplyResult::ArmRefused},
-        {kSizeA - 1, false, 5, 0, ApplyResult::WrongProgram},
-        {kSizeB - 1, true, 5, 0, ApplyResult::WrongProgram}, // layout B's program is longer
-    };
-    for (const Case& c : cases) {
-        ProgramDocument program(c.size, c.layoutB);
-        PutArmPattern(program, 0x100);
-        program.Set(0xFD2, 1);
-        program.document.programChanged = true;
-        const ReadOptionsResult read = ReadProgramOptions(program.document);
-        EXPECT_EQ(read.accepted, c.question != 0);
-        EXPECT_TRUE(read.options.torqueOn); // read before a refusal all the same
-        EXPECT_FALSE(program.document.programChanged);
-        const auto before = program.document.image;
-        test::ScriptedPrompter prompter;
-        if (c.question != 0) {
-            prompter.Expect(c.question,
-                            c.question == IDP_CHANGE_ARM_ANGLE ? Answer::No : Answer::Ok);
-        }
-        ProgramOptions options = read.options;
-        options.torqueOn = false;
-        options.walkSteps = c.walkSteps;
-        options.armAngleChange = options.shoulderLimit = true;
-        EXPECT_EQ(ApplyProgramOptions(program.document, options, prompter), c.result);
-        if (c.question == 0) {
-            SetStandardEyeColour(program.document, false, false); // refused with the image
-        }
-        EXPECT_TRUE(program.document.image == before) << c.size;
-        EXPECT_FALSE(program.document.valuesChanged);
-    }
+// A tail not yet saved may still change its form: a clean tail, and the program bytes back.
+TEST(RemoteExtensionTest, HeldTailSwitchesFormsCleanly) {
+    ProgramDocument program(kSizeA);
+    program.WriteCode("REMOTEBLK.BIN", SyntheticRemoteBlocks());
+    program.WriteCode("VOICE.BIN", {0x44});
+    program.WriteCode("REMOTE.BIN", Bytes(8192, 0x5A));
+    program.Set(0x1468D, 0x12345678, 4);
+    program.Set(0x1D137, 0x0BADF00D, 4);
+    test::ScriptedPrompter prompter;
+    ASSERT_EQ(Choose(program, Build{}, prompter), ApplyResult::Applied);
+
+    EXPECT_TRUE(ReadProgramOptions(program.document).options.bluetoothChangeable);
+    program.Set(0x41C000, 0x77);
+
+    ASSERT_EQ(Choose(program, Build{.bluetooth = false, .voicePlayback = false}, prompter, {}),
+              ApplyResult::Applied);
+    EXPECT_EQ(program.Get(0x41C000), 0u);
+    EXPECT_EQ(program.Get(0x41C462, 2), 0u);
+    EXPECT_EQ(program.Get(0x1468D, 4), 0x12345678u);
+    EXPECT_EQ(program.Get(0x1D137, 4), 0x0BADF00Du);
+    EXPECT_EQ(program.Get(0x41E000 + 8191), 0x5Au);
+    EXPECT_EQ(program.Get(0x46B000), 0x83u);
 }
 
-// --- eye colour --------------------------------------------------------------------------------
-
-struct Rgb3 {
-    int r, g, b;
-};
-
-void ExpectRecords(const ProgramDocument& program, bool layoutB, Rgb3 first, Rgb3 second) {
-    const std::vector<std::uint32_t> firstA{0x1342, 0x139A, 0x1524, 0x1577, 0x1FAA, 0x448D, 0x4617,
-                                            0x49F5, 0x4B8E, 0x4BFA, 0x4C7D, 0x4CE9, 0x4F09};
-    const std::vector<std::uint32_t> firstB{0x1342, 0x139A, 0x1524, 0x1577, 0x1FD2, 0x44B5, 0x463F,
-                                            0x4A1D, 0x4BB6, 0x4C22, 0x4CA5, 0x4D11, 0x4F31};
-    const std::vector<std::uint32_t> secondA{0xE79, 0xF11, 0xFA9, 0x4E5D};
-    const std::vector<std::uint32_t> secondB{0xE79, 0xF11, 0xFA9, 0x4E85};
-    for (const bool ofFirst : {true, false}) {
-        const Rgb3 c = ofFirst ? first : second;
-        for (std::uint32_t record :
-             ofFirst ? (layoutB ? firstB : firstA) : (layoutB ? secondB : secondA)) {
-            for (std::uint32_t i = 0; i < 6; ++i) {
-                const int channel = i % 3 == 0 ? c.r : i % 3 == 1 ? c.g : c.b;
-                EXPECT_EQ(static_cast<std::int16_t>(program.Get(record + 2 * i, 2)), channel)
-                    << std::hex << record << " value " << i;
-            }
-        }
-    }
-}
-
-TEST(ProgramOptionsTest, EyeColours) {
-    struct Case {
-        bool layoutB, energySaving, noBlink;
-        Rgb3 first, second;
-    };
-    const Case cases[] = {
-        {false, false, false, {175, 70, 0}, {90, 35, 0}},
-        {false, true, false, {90, 35, 0}, {45, 17, 0}},
-        {true, true, true, {90, 35, 0}, {90, 35, 0}},
-        {true, false, true, {175, 70, 0}, {175, 70, 0}},
-    };
-    for (const Case& c : cases) {
-        ProgramDocument program(c.layoutB ? kSizeB : kSizeA, c.layoutB);
-        SetStandardEyeColour(program.document, c.energySaving, c.noBlink);
-        ExpectRecords(program, c.layoutB, c.first, c.second);
-        const ProgramOptions read = ReadProgramOptions(program.document).options;
-        EXPECT_TRUE(read.standardColour);
-        EXPECT_EQ(read.energySaving, c.energySaving);
-        EXPECT_EQ(read.noBlink, c.noBlink);
-    }
-
+// The chooser is offered the stored colour doubled; Cancel leaves every byte as it was.
+TEST(ProgramOptionsTest, TheColourChooserStartsFromTheStoredColour) {
     ProgramDocument program(kSizeA);
     SetStandardEyeColour(program.document, true, true); // (90, 35, 0) is stored
     test::ScriptedPrompter prompter;
     prompter.ExpectColour(ui::Rgb{200, 100, 50}).ExpectColour(std::nullopt);
     EXPECT_TRUE(ChooseEyeColour(program.document, prompter, true, false));
-    EXPECT_EQ(prompter.ColourRequests()[0], (ui::Rgb{180, 70, 0})); // doubled for the chooser
-    ExpectRecords(program, false, {100, 50, 25}, {50, 25, 12});
+    EXPECT_EQ(prompter.ColourRequests()[0], (ui::Rgb{180, 70, 0}));
     const auto before = program.document.image;
     EXPECT_FALSE(ChooseEyeColour(program.document, prompter, false, true));
     EXPECT_EQ(prompter.ColourRequests()[1], (ui::Rgb{200, 100, 50}));
@@ -197,56 +101,25 @@ TEST(ProgramOptionsTest, EyeColours) {
     EXPECT_FALSE(ReadProgramOptions(program.document).options.standardColour);
 }
 
-// --- arm movement records --------------------------------------------------------------------
-
-TEST(ProgramOptionsTest, ArmChangeAndShoulderLimitScanTheirRecords) {
-    ProgramDocument program(kSizeA);
-    PutArmPattern(program, 0x200);
-    PutArmPattern(program, 0x200 + 0x85);  // inside the stride of the first: not patched
-    PutArmPattern(program, 0x6FFF);        // the last place of the idle records
-    PutArmPattern(program, 0x7100);        // a shoulder record
-    program.Set(0x7100 + 0x42, 500, 2);    // already above the limit: kept
-    program.Set(0x7100 + 0x46, 33, 2);     // not one of the two limited values
-    PutArmPattern(program, kSizeA - 0x4F); // its fourth value would end beyond the image
-
+// An image of 4,304,779 bytes whose hook leads nowhere carries a stale servo extension: it is cut
+// back before a new one is made.
+TEST(ProgramOptionsTest, StaleServoExtensionIsReplaced) {
+    ProgramDocument program(test::kSizeServo);
+    program.Set(kSizeA + 5, 0xEE);
+    program.WriteCode("SERVO.BIN", std::vector<std::uint8_t>(10, 0x31));
     test::ScriptedPrompter prompter;
-    prompter.Expect(IDP_CHANGE_ARM_ANGLE, Answer::Yes);
     ProgramOptions options = ReadProgramOptions(program.document).options;
-    options.walkSteps = 2;
-    options.armAngleChange = options.shoulderLimit = true;
+    options.walkSteps = 3;
+    options.servoParameters = true;
     ASSERT_EQ(ApplyProgramOptions(program.document, options, prompter), ApplyResult::Applied);
-    const std::vector<int> idle{475, 125, 10, -475, -125, -10};
-    EXPECT_EQ(ArmValues(program, 0x200), idle);
-    EXPECT_EQ(ArmValues(program, 0x285), std::vector<int>(6, 0));
-    EXPECT_EQ(ArmValues(program, 0x6FFF), idle);
-    EXPECT_EQ(ArmValues(program, 0x7100), (std::vector<int>{500, 33, 0, -475, 0, 0}));
-    EXPECT_EQ(program.Get(kSizeA - 0x4F + 0x42, 2), 0u); // so none of its values is changed
-
-    program.Set(0xE45, 0xDB);
-    EXPECT_TRUE(ReadProgramOptions(program.document).options.armAngleFixed);
-    EXPECT_FALSE(ReadProgramOptions(program.document).options.shoulderLimitFixed);
-    program.Set(0x7074, 0xDB);
-    EXPECT_TRUE(ReadProgramOptions(program.document).options.shoulderLimitFixed);
-}
-
-// Once the arms are changed, a shoulder limit checked anew is asked for and applied alone.
-TEST(ProgramOptionsTest, ShoulderLimitOnItsOwnOnceTheArmsAreChanged) {
-    for (const Answer answer : {Answer::No, Answer::Yes}) {
-        ProgramDocument program(kSizeA);
-        program.Set(0xE45, 0xDB);
-        PutArmPattern(program, 0x300);
-        PutArmPattern(program, 0x8000);
-        test::ScriptedPrompter prompter;
-        prompter.Expect(IDP_CHANGE_ARM_ANGLE, answer);
-        ProgramOptions options = ReadProgramOptions(program.document).options;
-        options.walkSteps = 2;
-        options.shoulderLimit = true;
-        EXPECT_EQ(ApplyProgramOptions(program.document, options, prompter),
-                  answer == Answer::Yes ? ApplyResult::Applied : ApplyResult::ShoulderRefused);
-        EXPECT_EQ(options.shoulderLimit, answer == Answer::Yes);
-        EXPECT_EQ(ArmValues(program, 0x300)[0], 0);
-        EXPECT_EQ(ArmValues(program, 0x8000)[0], answer == Answer::Yes ? 475 : 0);
-    }
+    EXPECT_EQ(program.document.ImageSize(), kSizeA);
+    ASSERT_EQ(program.document.imageTail.size(), 3072u);
+    EXPECT_EQ(program.document.imageTail[5], 0); // the stale bytes are gone
+    // The stub documented for 0x41A3F0: call 0x41A400, then jump to 0x164C.
+    EXPECT_EQ(program.Bytes(0x41A3F0, 12),
+              (std::vector<std::uint8_t>{0x82, 0x00, 0xA4, 0x41, 0x00, 0x81, 0x4C, 0x16, 0x00, 0x00,
+                                         0x00, 0x00}));
+    EXPECT_EQ(program.Get(0x41A400 + 9), 0x31u);
 }
 
 } // namespace

