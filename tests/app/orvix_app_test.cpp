@@ -17,10 +17,8 @@ TEST(OrvixAppTest, RunsTheMainDialogWithItsAboutBox) {
     test::ScriptedPrompter prompter;
     test::TestRunner runner;
     ui::UiServices services{prompter, runner};
-    bool aboutShown = false;
     runner.Expect(IDD_ORVIX_DIALOG, [&](ui::DialogModel& main) {
         runner.Expect(IDD_ABOUTBOX, [&](ui::DialogModel& about) {
-            aboutShown = true;
             EXPECT_EQ(about.Template().title, "バージョン情報 Orvix");
             about.PressEnter();
         });
@@ -30,7 +28,7 @@ TEST(OrvixAppTest, RunsTheMainDialogWithItsAboutBox) {
     });
     COrvixApp app(services, folder.Path());
     EXPECT_FALSE(app.InitInstance());
-    EXPECT_TRUE(aboutShown);
+    runner.Verify();
     EXPECT_FALSE(std::filesystem::exists(folder / "Orvix2.ini"));
 }
 

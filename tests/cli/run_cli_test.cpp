@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
-#include "cli/cli_prompter.h"
-#include "resources/string_table.h"
-
 #include "cli_runner.h"
 
 namespace orvix::test {
@@ -38,17 +35,6 @@ TEST(RunCliTest, HelpAndVersionSucceedAndUsageErrorsExitWithTwoBeforeTouchingAFi
     }
     EXPECT_EQ(ReadBytes(temp / "STARTUP.BIN"), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_FALSE(std::filesystem::exists(temp / "card"));
-}
-
-// The tool's prompter prints each message with its detail (its answers are the scenarios').
-TEST(CliPrompterTest, PrintsTheTextAndTheDetail) {
-    using ui::Answer, ui::Buttons;
-    std::ostringstream err;
-    cli::CliPrompter prompter(err, false);
-    EXPECT_EQ(prompter.Message(IDP_OUT_OF_RANGE, Buttons::Ok, ui::Icon::Auto, "0～7"), Answer::Ok);
-    prompter.Failure(IDP_WRITE_PROGRAM_FAILED, "/card/STARTUP.BIN: Permission denied");
-    EXPECT_EQ(err.str(), "数字が範囲(0～7)を越えています\n"
-                         "プログラムに書出し失敗しました\n/card/STARTUP.BIN: Permission denied\n");
 }
 
 } // namespace

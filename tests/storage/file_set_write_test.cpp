@@ -1,9 +1,9 @@
 #include "storage/file_set_write.h"
 
 #include <gtest/gtest.h>
-#include <set>
 #include <tuple>
 
+#include "support/card_diff.h"
 #include "support/temp_folder.h"
 
 namespace orvix {
@@ -11,7 +11,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using Steps = std::vector<std::pair<FileStep, int>>; // the steps that fail, and on which file
-constexpr const char* kOld = "A.BIN=1.1. sub/B.BIN=2.2.2. ";
+const test::CardFiles kOld = {{"A.BIN", {1, 1}}, {"sub/B.BIN", {2, 2, 2}}};
 constexpr const char* kChanged = "changed by another program since it was read";
 
 // Three files written as one: an existing file, one in a sub-folder with a mode of its own, and
@@ -36,22 +36,8 @@ protected:
         });
         return WriteFileSet(set, &report);
     }
-    // Every file of the card with its bytes, temporary files included, by name.
-    std::string Card() const {
-        std::set<std::string> files;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(card.Path())) {
-            std::string text = entry.path().lexically_relative(card.Path()).string() + "=";
-            for (std::uint8_t byte : entry.is_regular_file() ? test::ReadBytes(entry) : Bytes{}) {
-                text += std::to_string(byte) + ".";
-            }
-            files.insert(entry.is_regular_file() ? text + " " : "");
-        }
-        std::string text;
-        for (const std::string& file : files) {
-            text += file;
-        }
-        return text;
-    }
+    // Every file of the card with its bytes, temporary files included.
+    test::CardFiles Card() const { return test::SnapshotFolder(card.Path()); }
 
     test::TempFolder card;
     std::vector<FileReplacement> set = {
@@ -61,18 +47,24 @@ protected:
 // A failed rename puts back what was replaced; only a failed put-back leaves a mix, and the
 // report names every file's state: "o" old, "p" old (put back), "n" new as the put-back failed.
 TEST_F(FileSetTest, OnlyAFailedPutBackLeavesAMixAndSaysWhich) {
-    const std::tuple<Steps, const char*, const char*> rows[] = {
+    const std::tuple<Steps, test::CardFiles, const char*> rows[] = {
         {{{FileStep::Rename, 2}}, kOld, "ppo"},
         {{{FileStep::Rename, 1}}, kOld, "poo"},
-        {{{FileStep::Rename, 2}, {FileStep::PutBack, 0}}, "A.BIN=10. sub/B.BIN=2.2.2. ", "npo"},
-        {{{FileStep::Rename, 2}, {FileStep::PutBack, 1}}, "A.BIN=1.1. sub/B.BIN=20.20. ", "pno"},
-        {{{FileStep::Rename, 1}, {FileStep::PutBack, 0}}, "A.BIN=10. sub/B.BIN=2.2.2. ", "noo"},
+        {{{FileStep::Rename, 2}, {FileStep::PutBack, 0}},
+         {{"A.BIN", {10}}, {"sub/B.BIN", {2, 2, 2}}},
+         "npo"},
+        {{{FileStep::Rename, 2}, {FileStep::PutBack, 1}},
+         {{"A.BIN", {1, 1}}, {"sub/B.BIN", {20, 20}}},
+         "pno"},
+        {{{FileStep::Rename, 1}, {FileStep::PutBack, 0}},
+         {{"A.BIN", {10}}, {"sub/B.BIN", {2, 2, 2}}},
+         "noo"},
     };
     for (const auto& [failing, after, states] : rows) {
         FileSetReport report;
         EXPECT_FALSE(Write(failing, report));
         EXPECT_EQ(report.outcome,
-                  std::string(after) == kOld ? FileSetOutcome::Unchanged : FileSetOutcome::Mixed);
+                  after == kOld ? FileSetOutcome::Unchanged : FileSetOutcome::Mixed);
         EXPECT_EQ(Card(), after);
         std::string expected = report.error.Describe();
         for (int file = 0; file < 3; ++file) {
@@ -106,7 +98,7 @@ TEST_F(FileSetTest, AnUnwritableOrChangedTargetIsRefusedFirst) {
         {0, {card / "A.BIN", {10}, Bytes{1}, true}, kChanged},
         {2, {card / "A.BIN", {30}, std::nullopt, true}, kChanged},
     };
-    const std::string before = Card();
+    const test::CardFiles before = Card();
     for (const auto& row : rows) {
         auto changed = set;
         changed[row.file] = row.replacement;

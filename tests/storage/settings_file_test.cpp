@@ -64,8 +64,7 @@ TEST(SettingsFileTest, OnlyTheKeysLineChanges) {
     EXPECT_FALSE(std::filesystem::exists(folder / "no"));
 }
 
-// The executable's folder when it may be written and is no system folder, else the user's
-// configuration; a folder that holds the file already is kept.
+// The executable's folder when it may be written, else the user's configuration.
 TEST(SettingsFolderTest, TheExecutableFolderWhenUsableElseTheUsersConfig) {
     const std::filesystem::path exe = "/opt/orvix2/bin";
     EXPECT_EQ(PickSettingsFolder(exe, true, "/x", "/home/u"), exe);
@@ -73,14 +72,6 @@ TEST(SettingsFolderTest, TheExecutableFolderWhenUsableElseTheUsersConfig) {
     EXPECT_EQ(PickSettingsFolder(exe, false, nullptr, "/home/u"), "/home/u/.config/Orvix2");
     EXPECT_EQ(PickSettingsFolder(exe, false, "relative", "/home/u"), "/home/u/.config/Orvix2");
     EXPECT_EQ(PickSettingsFolder(exe, false, nullptr, nullptr), exe);
-    test::TempFolder folder;
-    test::WriteText(folder / kSettingsFileName, "");
-    EXPECT_EQ(ChooseSettingsFolder(folder.Path(), "/nonexistent-xdg", "/nonexistent-home"),
-              folder.Path());
-    test::TempFolder config; // root may write to /usr/bin, yet the settings never go there
-    EXPECT_EQ(ChooseSettingsFolder("/usr/bin", config.Path().c_str(), "/nonexistent-home"),
-              config / "Orvix2");
-    EXPECT_TRUE(std::filesystem::is_directory(config / "Orvix2"));
 }
 
 } // namespace

@@ -32,15 +32,6 @@ const Bytes kTaro{1, 1, 0, 3, 15, 0, 0, 0, 0, 0x41, 0x02, 0, 0xAA, 0xBB, 0xCC, 0
 // its reserved byte set.
 const Bytes kLong{7, 2, 0, 0, 0, 12, 24, 1, 1, 0, 0, 0x5A};
 
-// Weekday boxes as a set: box first + i stands for day i, mask 0x40 >> i.
-int Days(const ui::DialogModel& dialog, int first) {
-    int days = 0;
-    for (int i = 0; i < 7; ++i) {
-        days |= dialog.IsChecked(first + i) ? 0x40 >> i : 0;
-    }
-    return days;
-}
-
 class UserDialogTest : public ::testing::Test {
 protected:
     UserDialogTest() {
@@ -52,15 +43,13 @@ protected:
     std::filesystem::path UserFile(int slot) const {
         return File("user/user0" + std::to_string(slot) + ".log");
     }
-    // The name table (entry 1 たろうくん number 12, 2 ちゃんしゃぼぉーっ 0, 3 か -7, 2324 ここ,
-    // 2325 さ), and the ten user files: the given ones first, the rest free.
+    // The name table (entry 1 たろうくん number 12, 2 ちゃんしゃぼぉーっ 0, 2325 さ), and the ten
+    // user files: the given ones first, the rest free.
     void MakeCard(const std::vector<Bytes>& users) {
         // 2,326 entries of 8 bytes: five syllable codes, the name number (int16), one byte.
         Bytes table(18608, 0);
         const std::pair<int, Bytes> entries[] = {{1, {16, 43, 3, 48, 0xFF, 12, 0}},
                                                  {2, {47, 90, 143, 52, 58, 0, 0}},
-                                                 {3, {6, 0xFF, 0xFF, 0xFF, 0xFF, 0xF9, 0xFF}},
-                                                 {2324, {10, 10, 0xFF, 0, 0, 0x14, 0x09}},
                                                  {2325, {11, 0, 0, 0, 0, 0x15, 0x09}}};
         for (const auto& [index, bytes] : entries) {
             std::copy(bytes.begin(), bytes.end(), table.begin() + 8 * index);
@@ -153,43 +142,6 @@ TEST_F(UserDialogTest, NewUsersFillTheFreeSlotsUntilNoneIsLeft) {
     }
 }
 
-// The data dialog shows the record of its slot and the offered names; Escape writes nothing.
-TEST_F(UserDialogTest, TheDataDialogShowsTheRecordOfItsSlot) {
-    const struct {
-        Bytes user;
-        const char* number;
-        int selection;
-        const char* dates[3];
-        int lessons, garbage;
-    } cases[] = {
-        {kTaro, "12", 0, {"3/15", "", ""}, 0x41, 0x02},
-        {kLong, "", 1, {"", "12/24", "1/1"}, 0, 0},
-        {{3, 0, 0, 0, 7, 9, 0}, "", -1, {"", "", ""}, 0, 0}, // a new user; half dates are none
-    };
-    for (const auto& c : cases) {
-        MakeCard({c.user});
-        Open();
-        document.chosenNameIndex = 9;
-        Edit(0, [&](ui::DialogModel& data) {
-            EXPECT_EQ(std::tuple(document.chosenNameIndex, data.GetText(1119), data.Selection(1120),
-                                 Days(data, 1105), Days(data, 1112), data.GetText(1102),
-                                 data.GetText(1103), data.GetText(1104)),
-                      std::tuple(0, c.number, c.selection, c.lessons, c.garbage, c.dates[0],
-                                 c.dates[1], c.dates[2]));
-            EXPECT_EQ(
-                std::tuple(data.ItemCount(1120), data.ItemText(1120, 0), data.ItemText(1120, 2323)),
-                std::tuple(2324, "たろうくん", "ここ"));
-            data.ChooseItem(1120, 2); // entry 3: its number whatever it is
-            EXPECT_EQ(std::tuple(data.GetText(1119), document.chosenNameIndex),
-                      std::tuple("-7", 3));
-            data.Type(1103, "5/5");
-            data.PressEscape();
-        });
-        EXPECT_TRUE(ReadBytes(UserFile(0)) == c.user);
-        EXPECT_EQ(open->Model().GetText(1101), c.number);
-    }
-}
-
 // OK puts the chosen name whole into the list's row; a wrong date keeps the dialog open with the
 // focus in its box, and writes nothing.
 TEST_F(UserDialogTest, OkWritesTheRecordAndTheChosenNameIntoItsRow) {
@@ -214,30 +166,6 @@ TEST_F(UserDialogTest, OkWritesTheRecordAndTheChosenNameIntoItsRow) {
     EXPECT_TRUE(ReadBytes(UserFile(1)) == Bytes({7, 2, 0, 2, 29, 2, 29, 2, 29, 0, 0, 0}));
     EXPECT_EQ(std::tuple(open->Model().GetText(1102), open->Model().GetText(1112)),
               std::tuple("", "ちゃんしゃぼぉーっ"));
-}
-
-// A write failing at any step leaves the card as it was and the dialog open.
-TEST_F(UserDialogTest, AWriteFailingAtAnyStepChangesNothing) {
-    for (const FileStep step : {FileStep::OpenTemporary, FileStep::Write, FileStep::Flush,
-                                FileStep::FolderFlush, FileStep::Rename}) {
-        ui::DialogModel& dialog = Open();
-        SetFileFaultInjector(
-            [&](FileStep now, const std::filesystem::path&) { return now == step; });
-        prompter.Expect(IDP_CREATE_USER, Answer::Yes).Expect(IDP_BINARY_WRITE_FAILED);
-        dialog.Click(3);
-        EXPECT_FALSE(dialog.IsEnabled(1123));
-        Edit(0, [&](ui::DialogModel& data) {
-            data.ChooseItem(1120, 1);
-            prompter.Expect(IDP_BINARY_WRITE_FAILED);
-            data.Click(1);
-            EXPECT_FALSE(data.Ended());
-            data.PressEscape();
-        });
-        SetFileFaultInjector(nullptr);
-        EXPECT_TRUE(ReadBytes(UserFile(0)) == kTaro && ReadBytes(UserFile(2)) == kFree);
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(File("user")), {}), 10);
-        EXPECT_EQ(dialog.GetText(1111), "たろうくん");
-    }
 }
 
 // A user file another program wrote since it was read is written over only on Yes: No writes
