@@ -147,7 +147,7 @@ TEST_F(BinaryDialogTest, QuestionsDecideWhatOkWrites) {
         {"", "", "", "1081 -e 1087 -e 1089 -e 1122 -e 1121 -d 1118 -e 1133 -e 1181 -e"},
         // Variable random value, no maker named (20 would be the walking box), walking in B.
         {"RND.BIN=FF TV_SETTING.BIN=3400 ENABLEINITML.BIN=03", "", "",
-         "1089= 1087 xe 1089 -d 1101 -e 1104 -e 1108 -e 1121 -e 1122 xe", true},
+         "1089= 1087 xe 1089 -d 1101 -e 1104 -e 1105 -e 1108 -e 1121 -e 1122 xe", true},
         {"-servo/SV02_ON.BIN", "", "", "1118= 1133= 1118 -d 1133 -d 1121 -d", true},
         {"-servo/SV16_ON.BIN", "", "", "1133= 1118 -e 1133 -d"},
         {"MYBIRTHDAY.BIN=07", "", "", "1083=7 1084=0"}, // a short file's missing bytes are zero
@@ -191,6 +191,17 @@ TEST_F(BinaryDialogTest, QuestionsDecideWhatOkWrites) {
         Do("1081 1099=3 1118=1 1122:172o 1181:170y");
         close == 0 ? dialog.Click(2) : close == 1 ? dialog.PressEscape() : dialog.CloseBox();
         EXPECT_EQ(std::tuple(dialog.Result(), Now()), std::tuple(ui::kIdCancel, before));
+    }
+}
+
+// Granting each instalment while the random value is fixed offers its documented random value.
+TEST_F(BinaryDialogTest, EachPowerUpOffersItsRandomValue) {
+    const int randoms[] = {0, 16, 3,  2, 14, 0, 1, 3, 21, 2, 5, 18, 19, 3, 12, 0,  17, 15, 2, 5, 1,
+                           8, 0,  13, 0, 0,  6, 6, 1, 4,  9, 7, 7,  1,  1, 1,  20, 0,  4,  1, 4};
+    for (int i = 0; i < 41; ++i) {
+        ui::DialogModel& dialog = Open(Card());
+        Do(std::to_string(1140 + i) + ":167y");
+        EXPECT_EQ(dialog.GetText(1089), std::to_string(randoms[i])) << "instalment " << i + 1;
     }
 }
 

@@ -1,10 +1,9 @@
 #include "storage/file_backup.h"
 
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <regex>
-#include <set>
 
+#include "support/card_diff.h"
 #include "support/temp_folder.h"
 
 namespace orvix {
@@ -19,22 +18,18 @@ protected:
             file, folder / "backups",
             std::chrono::system_clock::time_point(std::chrono::seconds(1796000000 + second))));
     }
-    std::set<std::string> Copies(const std::filesystem::path& file) {
-        std::set<std::string> names;
-        for (const auto& entry :
-             std::filesystem::directory_iterator(BackupFolderOf(file, folder / "backups"))) {
-            names.insert(entry.path().filename().string());
-        }
-        return names;
+    test::CardFiles Copies(const std::filesystem::path& file) {
+        return test::SnapshotFolder(BackupFolderOf(file, folder / "backups"));
     }
 
     test::TempFolder folder;
 };
 
-// Each file has a folder of its own, named after it, with its first copy kept for ever, the last
-// twenty saves numbered in the order they were made and pruned by that number alone (with the
-// clock going forward, standing still or set back), and SOURCE.txt naming the file. Copies named
-// by the time alone, as earlier versions made them, count as older than any numbered one. An
+// Each file has a folder of its own, named after it, with its first copy kept
+// for ever, the last twenty saves numbered in the order they were made and
+// pruned by that number alone (with the clock going forward, standing still or
+// set back), and SOURCE.txt naming the file. Copies named by the time alone, as
+// earlier versions made them, count as older than any numbered one. An
 // unchanged file is not copied again.
 TEST_F(FileBackupTest, TheFirstCopyStaysTheLastTwentySavesRotateWhateverTheClock) {
     const struct {
@@ -60,28 +55,26 @@ TEST_F(FileBackupTest, TheFirstCopyStaysTheLastTwentySavesRotateWhateverTheClock
         for (int i = 1; i <= 25; ++i) {
             Save(file, static_cast<std::uint8_t>(i), 100000 + i * row.step);
         }
-        const std::set<std::string> copies = Copies(file); // in the order of their names
-        const std::vector<std::string> names(copies.begin(), copies.end());
-        ASSERT_EQ(names.size(), 22u) << row.step; // the source, twenty, the first copy
-        EXPECT_EQ(test::ReadText(backups / names[0]), file.string() + "\n");
-        EXPECT_TRUE(std::regex_match(names[21], std::regex(R"(STARTUP-first-\d{8}-\d{6}\.BIN)")));
-        EXPECT_EQ(test::ReadBytes(backups / names[21]), std::vector<std::uint8_t>{0});
-        for (int i = 0; i < 20; ++i) {
-            char number[8];
-            std::snprintf(number, sizeof number, "%06d", i + 6);
-            const std::string& name = names[static_cast<std::size_t>(i) + 1];
-            EXPECT_TRUE(std::regex_match(
-                name, std::regex("STARTUP-" + std::string(number) + R"(-\d{8}-\d{6}\.BIN)")))
-                << name;
-            EXPECT_EQ(test::ReadBytes(backups / name),
-                      (std::vector<std::uint8_t>{static_cast<std::uint8_t>(i + 6)}));
+        std::string listing; // each copy as "NAME=BYTE;", in the order of their names
+        for (const auto& [name, bytes] : Copies(file)) {
+            listing += name + "=" + (name == "SOURCE.txt" ? "" : std::to_string(bytes[0])) + ";";
         }
-        EXPECT_EQ(Copies(cousin).size(), 2u); // another file's copies are never pruned
+        std::string expected = R"(SOURCE\.txt=;)";
+        for (int i = 6; i <= 25; ++i) {
+            expected += "STARTUP-0000" + std::string(i < 10 ? "0" : "") + std::to_string(i) +
+                        R"(-\d{8}-\d{6}\.BIN=)" + std::to_string(i) + ";";
+        }
+        EXPECT_TRUE(std::regex_match(listing,
+                                     std::regex(expected + R"(STARTUP-first-\d{8}-\d{6}\.BIN=0;)")))
+            << row.step << ": " << listing;
+        EXPECT_EQ(Copies(cousin).size(),
+                  2u); // another file's copies are never pruned
     }
 }
 
-// SOURCE.txt is part of the backup: written again when missing or wrong, even when the file
-// needs no new copy; when it cannot be written, the backup fails. A missing file needs no copy.
+// SOURCE.txt is part of the backup: written again when missing or wrong, even
+// when the file needs no new copy; when it cannot be written, the backup fails.
+// A missing file needs no copy.
 TEST_F(FileBackupTest, TheSourceIsWrittenAgainAndItsFailureFailsTheBackup) {
     const auto card = folder / "card" / "STARTUP.BIN";
     EXPECT_TRUE(BackUpFile(card, folder / "backups", {}));

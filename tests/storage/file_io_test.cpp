@@ -15,13 +15,19 @@ std::ptrdiff_t CountEntries(const std::filesystem::path& folder) {
     return std::distance(std::filesystem::directory_iterator(folder), {});
 }
 
-// A write joins its parts and keeps the file's mode; a failure at any step leaves the old file
-// whole and no temporary file. (Targets that may not be written: the file set's test.)
+// A write joins its parts; through a link it writes the file linked to, keeping
+// the link, the file's mode and owner; a failure at any step leaves the old
+// file whole and no temporary file. (Targets that may not be written: the file
+// set's test.)
 TEST(FileIoTest, AtomicWriteIsWholeOrNothing) {
     test::TempFolder folder;
     const auto path = folder / "STARTUP.BIN";
-    test::WriteBytes(path, {7, 7});
-    std::filesystem::permissions(path, std::filesystem::perms(0640));
+    const auto real = folder / "card" / "STARTUP.BIN";
+    test::WriteBytes(real, {7, 7});
+    std::filesystem::permissions(real, std::filesystem::perms(0640));
+    std::filesystem::create_symlink("card/STARTUP.BIN", path);
+    const bool root = ::geteuid() == 0;
+    ASSERT_TRUE(!root || ::chown(real.c_str(), 4321, 4321) == 0);
     for (FileStep step : {FileStep::OpenTemporary, FileStep::Write, FileStep::Flush,
                           FileStep::FolderFlush, FileStep::Rename}) {
         SetFileFaultInjector([step](FileStep now, const auto&) { return now == step; });
@@ -29,36 +35,26 @@ TEST(FileIoTest, AtomicWriteIsWholeOrNothing) {
         EXPECT_FALSE(WriteFileAtomically(path, {Bytes{1}}, &error));
         SetFileFaultInjector(nullptr);
         EXPECT_EQ(error.Describe(), path.string() + ": Input/output error");
-        EXPECT_EQ(std::tuple(test::ReadBytes(path), CountEntries(folder.Path())),
+        EXPECT_EQ(std::tuple(test::ReadBytes(real), CountEntries(folder / "card")),
                   std::tuple(Bytes{7, 7}, 1));
     }
     ASSERT_TRUE(WriteFileAtomically(path, {Bytes{1, 2, 3}, Bytes{4, 5}}));
-    EXPECT_EQ(test::ReadBytes(path), (Bytes{1, 2, 3, 4, 5}));
-    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
-    EXPECT_EQ(CountEntries(folder.Path()), 1);
-}
-
-TEST(FileIoTest, ALinkIsWrittenThroughAndTheOwnerKept) {
-    test::TempFolder folder;
-    const auto real = folder / "card" / "STARTUP.BIN";
-    test::WriteBytes(real, {7});
-    std::filesystem::create_symlink("card/STARTUP.BIN", folder / "STARTUP.BIN");
-    const bool root = ::geteuid() == 0;
-    ASSERT_TRUE(!root || ::chown(real.c_str(), 4321, 4321) == 0);
-    ASSERT_TRUE(WriteFileAtomically(folder / "STARTUP.BIN", {Bytes{1, 2}}));
-    EXPECT_TRUE(std::filesystem::is_symlink(folder / "STARTUP.BIN"));
-    EXPECT_EQ(test::ReadBytes(real), (Bytes{1, 2}));
-    EXPECT_EQ(CountEntries(folder / "card"), 1);
+    EXPECT_EQ(std::tuple(test::ReadBytes(real), CountEntries(folder / "card"),
+                         std::filesystem::is_symlink(path)),
+              std::tuple(Bytes{1, 2, 3, 4, 5}, 1, true));
     struct stat status {};
     ASSERT_EQ(::stat(real.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u);
     EXPECT_TRUE(!root || (status.st_uid == 4321u && status.st_gid == 4321u));
 }
 
 TEST(FileIoTest, OnlyRegularFilesOfASaneSizeAreRead) {
     test::TempFolder folder;
     test::WriteBytes(folder / "big", {});
-    std::filesystem::resize_file(folder / "big", 64u * 1024 * 1024 + 1); // sparse: no disk used
-    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0); // would hang a blocking open
+    std::filesystem::resize_file(folder / "big",
+                                 64u * 1024 * 1024 + 1); // sparse: no disk used
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600),
+              0); // would hang a blocking open
     const std::pair<std::filesystem::path, const char*> refused[] = {
         {folder / "big", "larger than 64 MiB"},
         {folder / "fifo", "not a regular file"},
@@ -74,10 +70,11 @@ TEST(FileIoTest, OnlyRegularFilesOfASaneSizeAreRead) {
     }
 }
 
-// A card mounted with lower-case short names, or copied to a case-sensitive disk: each part of a
-// name ("servo\SV02_ON.BIN") is found as written, else as the one entry that differs only in
-// letter case. Several such entries and none exact (the file's or a folder's) are refused on
-// reading with the same reason as on writing, not read as missing.
+// A card mounted with lower-case short names, or copied to a case-sensitive
+// disk: each part of a name ("servo\SV02_ON.BIN") is found as written, else as
+// the one entry that differs only in letter case. Several such entries and none
+// exact (the file's or a folder's) are refused on reading with the same reason
+// as on writing, not read as missing.
 TEST(CardFileTest, CardNamesAreFoundInEitherLetterCaseButNeverAmbiguous) {
     test::TempFolder card;
     test::WriteBytes(card / "Servo/sv02_on.bin", {1});
@@ -106,7 +103,8 @@ TEST(CardFileTest, CardNamesAreFoundInEitherLetterCaseButNeverAmbiguous) {
         EXPECT_EQ(std::tuple(error.reason, bytes), std::tuple(std::string(reason), content))
             << name;
     }
-    EXPECT_EQ(CardFilePath(card.Path(), "rnd.BIN"), card / "rnd.BIN"); // two: none of them
+    EXPECT_EQ(CardFilePath(card.Path(), "rnd.BIN"),
+              card / "rnd.BIN"); // two: none of them
     EXPECT_EQ(CardFilePath(card.Path(), "Servo\\SV03_ON.BIN"), card / "Servo/SV03_ON.BIN");
     EXPECT_EQ(Utf8FromPath(PathFromUtf8("/カード/STARTUP.BIN")), "/カード/STARTUP.BIN");
 }
