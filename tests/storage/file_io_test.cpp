@@ -70,44 +70,5 @@ TEST(FileIoTest, OnlyRegularFilesOfASaneSizeAreRead) {
     }
 }
 
-// A card mounted with lower-case short names, or copied to a case-sensitive
-// disk: each part of a name ("servo\SV02_ON.BIN") is found as written, else as
-// the one entry that differs only in letter case. Several such entries and none
-// exact (the file's or a folder's) are refused on reading with the same reason
-// as on writing, not read as missing.
-TEST(CardFileTest, CardNamesAreFoundInEitherLetterCaseButNeverAmbiguous) {
-    test::TempFolder card;
-    test::WriteBytes(card / "Servo/sv02_on.bin", {1});
-    test::WriteBytes(card / "RND.BIN", {2});
-    test::WriteBytes(card / "rnd.bin", {3});
-    test::WriteBytes(card / "volume.bin", {4});
-    test::WriteBytes(card / "Volume.Bin", {5});
-    test::WriteBytes(card / "SERVO/SV02_ON.BIN", {6});
-    test::WriteBytes(card / "arms/SV16_ON.BIN", {7});
-    test::WriteBytes(card / "Arms/SV16_ON.BIN", {8});
-    test::WriteBytes(card / "time.bin", {9});
-    const std::tuple<const char*, const char*, Bytes> rows[] = {
-        {"RND.BIN", "", {2}}, // the exact name first
-        {"Servo\\sv02_on.bin", "", {1}},
-        {"VOLUME.BIN", "several files differ from this name only in letter case", {}},
-        {"servo\\SV02_ON.BIN", "several files differ from this name only in letter case", {}},
-        {"arms\\SV16_ON.BIN", "", {7}},
-        {"ARMS\\SV16_ON.BIN", "several files differ from this name only in letter case", {}},
-        {"TIME.BIN", "", {9}},
-        {"DATE.BIN", "No such file or directory", {}},
-    };
-    for (const auto& [name, reason, content] : rows) {
-        Bytes bytes;
-        FileError error;
-        EXPECT_EQ(ReadCardFile(card.Path(), name, bytes, &error), *reason == 0) << name;
-        EXPECT_EQ(std::tuple(error.reason, bytes), std::tuple(std::string(reason), content))
-            << name;
-    }
-    EXPECT_EQ(CardFilePath(card.Path(), "rnd.BIN"),
-              card / "rnd.BIN"); // two: none of them
-    EXPECT_EQ(CardFilePath(card.Path(), "Servo\\SV03_ON.BIN"), card / "Servo/SV03_ON.BIN");
-    EXPECT_EQ(Utf8FromPath(PathFromUtf8("/カード/STARTUP.BIN")), "/カード/STARTUP.BIN");
-}
-
 } // namespace
 } // namespace orvix
