@@ -11,9 +11,7 @@ namespace {
 TEST(RunCliTest, HelpAndVersionSucceedAndUsageErrorsExitWithTwoBeforeTouchingAFile) {
     TempFolder temp;
     EXPECT_EQ(RunCommandLine(temp, {"--version"}).status, 0);
-    const CliResult help = RunCommandLine(temp, {"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(Contains(help.out, "demo")) << help.out;
+    EXPECT_EQ(RunCommandLine(temp, {"--help"}).status, 0);
     WriteBytes(temp / "STARTUP.BIN", {1, 2, 3}); // "@"
     // Command lines, "@" standing for the image and "@NAME" for a file beside it.
     for (const std::string line :

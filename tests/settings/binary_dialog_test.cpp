@@ -121,18 +121,6 @@ protected:
     std::unique_ptr<test::OpenDialog> open;
 };
 
-// A missing setting file closes the dialog, naming it.
-TEST_F(BinaryDialogTest, AMissingFileClosesTheDialog) {
-    for (const char* name :
-         {"INITPASSED.BIN", "RND.BIN", "IDLE_TIMEOUT_CHARGE.BIN", "VBATALART_AUTOPOWOFF.BIN",
-          "QRCODE_FLAGBIT.BIN", "ENABLEINITML.BIN"}) {
-        prompter.Expect(IDP_BINARY_READ_FAILED);
-        const ui::DialogModel& dialog = Open(Card(std::string("-").append(name)));
-        EXPECT_EQ(std::tuple(prompter.Messages().back().argument, dialog.Result(), Now()),
-                  std::tuple(name, ui::kIdCancel, before));
-    }
-}
-
 // What a card enables (the values shown are the scenarios'), the questions and their answers
 // (each message held to its documented buttons by the prompter), and the widths of files of other
 // lengths; Cancel, Escape and the close box write nothing.

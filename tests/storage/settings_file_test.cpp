@@ -70,8 +70,6 @@ TEST(SettingsFolderTest, TheExecutableFolderWhenUsableElseTheUsersConfig) {
     EXPECT_EQ(PickSettingsFolder(exe, true, "/x", "/home/u"), exe);
     EXPECT_EQ(PickSettingsFolder(exe, false, "/xdg", "/home/u"), "/xdg/Orvix2");
     EXPECT_EQ(PickSettingsFolder(exe, false, nullptr, "/home/u"), "/home/u/.config/Orvix2");
-    EXPECT_EQ(PickSettingsFolder(exe, false, "relative", "/home/u"), "/home/u/.config/Orvix2");
-    EXPECT_EQ(PickSettingsFolder(exe, false, nullptr, nullptr), exe);
 }
 
 } // namespace
