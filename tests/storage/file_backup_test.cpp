@@ -1,62 +1,36 @@
 #include "storage/file_backup.h"
 
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <regex>
-#include <set>
 
+#include "support/card_diff.h"
 #include "support/temp_folder.h"
 
 namespace orvix {
 namespace {
-
-std::set<std::string> Names(const std::filesystem::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
-
-std::chrono::system_clock::time_point At(int second) {
-    return std::chrono::system_clock::time_point(std::chrono::seconds(1796000000 + second));
-}
 
 class FileBackupTest : public ::testing::Test {
 protected:
     // Puts new bytes on the card and backs them up at the given second.
     void Save(const std::filesystem::path& file, std::uint8_t content, int second) {
         test::WriteBytes(file, {content});
-        ASSERT_TRUE(BackUpFile(file, folder / "backups", At(second)));
+        ASSERT_TRUE(BackUpFile(
+            file, folder / "backups",
+            std::chrono::system_clock::time_point(std::chrono::seconds(1796000000 + second))));
     }
-    std::set<std::string> Copies(const std::filesystem::path& file) {
-        return Names(BackupFolderOf(file, folder / "backups"));
+    test::CardFiles Copies(const std::filesystem::path& file) {
+        return test::SnapshotFolder(BackupFolderOf(file, folder / "backups"));
     }
 
     test::TempFolder folder;
 };
 
-TEST_F(FileBackupTest, EachFileHasItsOwnFolderWithItsFirstCopyAndItsSource) {
-    const auto card = folder / "card" / "STARTUP.BIN";
-    const auto other = folder / "other" / "STARTUP.BIN";
-    Save(card, 1, 0);
-    Save(other, 2, 0);
-    const auto folderName = BackupFolderOf(card, folder / "backups").filename().string();
-    EXPECT_TRUE(std::regex_match(folderName, std::regex(R"(STARTUP\.BIN-[0-9a-f]{8})")));
-    EXPECT_NE(BackupFolderOf(card, folder / "backups"), BackupFolderOf(other, folder / "backups"));
-
-    const auto names = Copies(card);
-    ASSERT_EQ(names.size(), 2u);
-    EXPECT_TRUE(std::regex_match(*names.rbegin(), std::regex(R"(STARTUP-first-\d{8}-\d{6}\.BIN)")));
-    EXPECT_EQ(test::ReadBytes(BackupFolderOf(card, folder / "backups") / *names.rbegin()),
-              (std::vector<std::uint8_t>{1}));
-    EXPECT_EQ(test::ReadText(BackupFolderOf(card, folder / "backups") / "SOURCE.txt"),
-              card.string() + "\n");
-}
-
-// Copies are numbered in the order they were made and pruned by that number alone: with the clock
-// going forward, standing still or set back, the last twenty saves are the copies kept. Copies
-// named by the time alone, as earlier versions made them, count as older than any numbered one.
+// Each file has a folder of its own, named after it, with its first copy kept
+// for ever, the last twenty saves numbered in the order they were made and
+// pruned by that number alone (with the clock going forward, standing still or
+// set back), and SOURCE.txt naming the file. Copies named by the time alone, as
+// earlier versions made them, count as older than any numbered one. An
+// unchanged file is not copied again.
 TEST_F(FileBackupTest, TheFirstCopyStaysTheLastTwentySavesRotateWhateverTheClock) {
     const struct {
         int step; // seconds from one save to the next
@@ -68,7 +42,10 @@ TEST_F(FileBackupTest, TheFirstCopyStaysTheLastTwentySavesRotateWhateverTheClock
         const auto cousin = card / "STARTUP-1.BIN"; // once caught by a prefix match
         Save(cousin, 100, 0);
         Save(file, 0, 0);
+        Save(file, 0, 1); // unchanged: no copy
         const auto backups = BackupFolderOf(file, folder / "backups");
+        EXPECT_TRUE(std::regex_match(backups.filename().string(),
+                                     std::regex(R"(STARTUP\.BIN-[0-9a-f]{8})")));
         for (const char* stamp : row.oldCopies) {
             if (stamp != nullptr) {
                 test::WriteBytes(backups / ("STARTUP-" + std::string(stamp) + ".BIN"), {99});
@@ -77,42 +54,30 @@ TEST_F(FileBackupTest, TheFirstCopyStaysTheLastTwentySavesRotateWhateverTheClock
         for (int i = 1; i <= 25; ++i) {
             Save(file, static_cast<std::uint8_t>(i), 100000 + i * row.step);
         }
-        std::vector<std::string> rotating; // in the order of their names
-        for (const auto& name : Copies(file)) {
-            if (!name.starts_with("STARTUP-first-") && name != "SOURCE.txt") {
-                rotating.push_back(name);
-            }
+        std::string listing; // each copy as "NAME=BYTE;", in the order of their names
+        for (const auto& [name, bytes] : Copies(file)) {
+            listing += name + "=" + (name == "SOURCE.txt" ? "" : std::to_string(bytes[0])) + ";";
         }
-        ASSERT_EQ(rotating.size(), 20u) << row.step;
-        for (int i = 0; i < 20; ++i) {
-            const std::string& name = rotating[static_cast<std::size_t>(i)];
-            char number[8];
-            std::snprintf(number, sizeof number, "%06d", i + 6);
-            EXPECT_TRUE(std::regex_match(
-                name, std::regex("STARTUP-" + std::string(number) + R"(-\d{8}-\d{6}\.BIN)")))
-                << name;
-            EXPECT_EQ(test::ReadBytes(backups / name),
-                      (std::vector<std::uint8_t>{static_cast<std::uint8_t>(i + 6)}));
+        std::string expected = R"(SOURCE\.txt=;)";
+        for (int i = 6; i <= 25; ++i) {
+            expected += "STARTUP-0000" + std::string(i < 10 ? "0" : "") + std::to_string(i) +
+                        R"(-\d{8}-\d{6}\.BIN=)" + std::to_string(i) + ";";
         }
-        EXPECT_EQ(Copies(file).size(), 1u + 1u + 20u); // the source, the first copy, twenty
-        EXPECT_EQ(Copies(cousin).size(), 2u);          // another file's copies are never pruned
+        EXPECT_TRUE(std::regex_match(listing,
+                                     std::regex(expected + R"(STARTUP-first-\d{8}-\d{6}\.BIN=0;)")))
+            << row.step << ": " << listing;
+        EXPECT_EQ(Copies(cousin).size(),
+                  2u); // another file's copies are never pruned
     }
 }
 
-TEST_F(FileBackupTest, AnUnchangedFileIsNotCopiedAgain) {
-    const auto card = folder / "card" / "STARTUP.BIN";
-    Save(card, 1, 0);
-    Save(card, 1, 5);
-    EXPECT_EQ(Copies(card).size(), 2u); // the source and the first copy
-    Save(card, 2, 9);
-    Save(card, 2, 9);
-    EXPECT_EQ(Copies(card).size(), 3u);
-}
-
-// SOURCE.txt is part of the backup: written again when missing or wrong, even when the file
-// needs no new copy; when it cannot be written, the backup fails.
+// SOURCE.txt is part of the backup: written again when missing or wrong, even
+// when the file needs no new copy; when it cannot be written, the backup fails.
+// A missing file needs no copy.
 TEST_F(FileBackupTest, TheSourceIsWrittenAgainAndItsFailureFailsTheBackup) {
     const auto card = folder / "card" / "STARTUP.BIN";
+    EXPECT_TRUE(BackUpFile(card, folder / "backups", {}));
+    EXPECT_FALSE(std::filesystem::exists(folder / "backups"));
     Save(card, 1, 0);
     const auto source = BackupFolderOf(card, folder / "backups") / "SOURCE.txt";
     std::filesystem::remove(source);
@@ -128,20 +93,9 @@ TEST_F(FileBackupTest, TheSourceIsWrittenAgainAndItsFailureFailsTheBackup) {
     });
     test::WriteBytes(card, {3});
     FileError error;
-    EXPECT_FALSE(BackUpFile(card, folder / "backups", At(3), &error));
+    EXPECT_FALSE(BackUpFile(card, folder / "backups", {}, &error));
     SetFileFaultInjector(nullptr);
     EXPECT_EQ(error.Describe(), source.string() + ": Input/output error");
-}
-
-TEST_F(FileBackupTest, AMissingFileNeedsNoCopyAFailedCopySaysWhy) {
-    const auto card = folder / "card" / "STARTUP.BIN";
-    EXPECT_TRUE(BackUpFile(card, folder / "backups", At(0)));
-    EXPECT_FALSE(std::filesystem::exists(folder / "backups"));
-    test::WriteBytes(card, {1});
-    test::WriteText(folder / "backups", "a file in the way");
-    FileError error;
-    EXPECT_FALSE(BackUpFile(card, folder / "backups", At(0), &error));
-    EXPECT_FALSE(error.reason.empty());
 }
 
 } // namespace

@@ -1,12 +1,9 @@
 #include "storage/file_set_write.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <set>
-#include <sys/file.h>
-#include <unistd.h>
+#include <tuple>
 
-#include "storage/card_lock.h"
+#include "support/card_diff.h"
 #include "support/temp_folder.h"
 
 namespace orvix {
@@ -14,8 +11,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using Steps = std::vector<std::pair<FileStep, int>>; // the steps that fail, and on which file
-constexpr const char* kOld = "A.BIN=1.1. sub/B.BIN=2.2.2. ";
-constexpr const char* kNew = "A.BIN=10. C.BIN=30. sub/B.BIN=20.20. ";
+const test::CardFiles kOld = {{"A.BIN", {1, 1}}, {"sub/B.BIN", {2, 2, 2}}};
 constexpr const char* kChanged = "changed by another program since it was read";
 
 // Three files written as one: an existing file, one in a sub-folder with a mode of its own, and
@@ -40,89 +36,43 @@ protected:
         });
         return WriteFileSet(set, &report);
     }
-    // Every file of the card with its bytes, temporary files included, by name.
-    std::string Card() const {
-        std::set<std::string> files;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(card.Path())) {
-            std::string text = entry.path().lexically_relative(card.Path()).string() + "=";
-            for (std::uint8_t byte : entry.is_regular_file() ? test::ReadBytes(entry) : Bytes{}) {
-                text += std::to_string(byte) + ".";
-            }
-            files.insert(entry.is_regular_file() ? text + " " : "");
-        }
-        std::string text;
-        for (const std::string& file : files) {
-            text += file;
-        }
-        return text;
-    }
+    // Every file of the card with its bytes, temporary files included.
+    test::CardFiles Card() const { return test::SnapshotFolder(card.Path()); }
 
     test::TempFolder card;
     std::vector<FileReplacement> set = {
         {card / "A.BIN", {10}}, {card / "sub/B.BIN", {20, 20}}, {card / "C.BIN", {30}}};
 };
 
-TEST_F(FileSetTest, AnyFailedStepOfAnyFileLeavesEveryFileOld) {
-    int failures = 0;
-    for (int file = 0; file < 3; ++file) {
-        for (FileStep step : {FileStep::Read, FileStep::OpenTemporary, FileStep::Write,
-                              FileStep::Flush, FileStep::FolderFlush, FileStep::Rename}) {
-            FileSetReport report;
-            const bool written = Write({{step, file}}, report);
-            failures += written ? 0 : 1;
-            EXPECT_EQ(Card(), written ? kNew : kOld) << file << " " << static_cast<int>(step);
-            EXPECT_EQ(report.outcome,
-                      written ? FileSetOutcome::Written : FileSetOutcome::Unchanged);
-            EXPECT_EQ(report.error.Describe(),
-                      written ? FileError{}.Describe()
-                              : set[file].path.string() + ": Input/output error");
-            Reset();
-        }
-    }
-    EXPECT_EQ(failures, 17); // all but the read of the file to be made, which has nothing to read
-    EXPECT_EQ(std::filesystem::status(card / "sub/B.BIN").permissions(),
-              std::filesystem::perms(0640));
-}
-
 // A failed rename puts back what was replaced; only a failed put-back leaves a mix, and the
-// report names every file's state.
+// report names every file's state: "o" old, "p" old (put back), "n" new as the put-back failed.
 TEST_F(FileSetTest, OnlyAFailedPutBackLeavesAMixAndSaysWhich) {
-    const char* kLost = "new (putting back the old content failed: Input/output error)";
-    const struct {
-        Steps failing;
-        FileSetOutcome outcome;
-        const char* card;
-        std::string states[3];
-    } rows[] = {
-        {{{FileStep::Rename, 2}},
-         FileSetOutcome::Unchanged,
-         kOld,
-         {"old (put back)", "old (put back)", "old"}},
-        {{{FileStep::Rename, 1}},
-         FileSetOutcome::Unchanged,
-         kOld,
-         {"old (put back)", "old", "old"}},
+    const std::tuple<Steps, test::CardFiles, const char*> rows[] = {
+        {{{FileStep::Rename, 2}}, kOld, "ppo"},
+        {{{FileStep::Rename, 1}}, kOld, "poo"},
         {{{FileStep::Rename, 2}, {FileStep::PutBack, 0}},
-         FileSetOutcome::Mixed,
-         "A.BIN=10. sub/B.BIN=2.2.2. ",
-         {kLost, "old (put back)", "old"}},
+         {{"A.BIN", {10}}, {"sub/B.BIN", {2, 2, 2}}},
+         "npo"},
         {{{FileStep::Rename, 2}, {FileStep::PutBack, 1}},
-         FileSetOutcome::Mixed,
-         "A.BIN=1.1. sub/B.BIN=20.20. ",
-         {"old (put back)", kLost, "old"}},
+         {{"A.BIN", {1, 1}}, {"sub/B.BIN", {20, 20}}},
+         "pno"},
         {{{FileStep::Rename, 1}, {FileStep::PutBack, 0}},
-         FileSetOutcome::Mixed,
-         "A.BIN=10. sub/B.BIN=2.2.2. ",
-         {kLost, "old", "old"}},
+         {{"A.BIN", {10}}, {"sub/B.BIN", {2, 2, 2}}},
+         "noo"},
     };
-    for (const auto& row : rows) {
+    for (const auto& [failing, after, states] : rows) {
         FileSetReport report;
-        EXPECT_FALSE(Write(row.failing, report));
-        EXPECT_EQ(report.outcome, row.outcome);
-        EXPECT_EQ(Card(), row.card);
+        EXPECT_FALSE(Write(failing, report));
+        EXPECT_EQ(report.outcome,
+                  after == kOld ? FileSetOutcome::Unchanged : FileSetOutcome::Mixed);
+        EXPECT_EQ(Card(), after);
         std::string expected = report.error.Describe();
         for (int file = 0; file < 3; ++file) {
-            expected += "\n" + set[file].path.string() + ": " + row.states[file];
+            expected += "\n" + set[file].path.string() + ": " +
+                        (states[file] == 'o'   ? "old"
+                         : states[file] == 'p' ? "old (put back)"
+                                               : "new (putting back the old content failed: "
+                                                 "Input/output error)");
         }
         EXPECT_EQ(report.Describe(), expected);
         EXPECT_EQ(std::filesystem::status(card / "sub/B.BIN").permissions(),
@@ -148,7 +98,7 @@ TEST_F(FileSetTest, AnUnwritableOrChangedTargetIsRefusedFirst) {
         {0, {card / "A.BIN", {10}, Bytes{1}, true}, kChanged},
         {2, {card / "A.BIN", {30}, std::nullopt, true}, kChanged},
     };
-    const std::string before = Card();
+    const test::CardFiles before = Card();
     for (const auto& row : rows) {
         auto changed = set;
         changed[row.file] = row.replacement;
@@ -163,28 +113,6 @@ TEST_F(FileSetTest, AnUnwritableOrChangedTargetIsRefusedFirst) {
                                                   {card / "A.BIN", {}, std::nullopt, true}};
     EXPECT_EQ(FilesChangedSinceRead(checked),
               (std::vector<std::filesystem::path>{card / "sub/B.BIN", card / "A.BIN"}));
-}
-
-TEST(CardLockTest, AnotherWriterIsWaitedForThisProcessHoldsItAgain) {
-    test::TempFolder card;
-    const int other = ::open(card.Path().c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_EQ(::flock(other, LOCK_EX), 0); // another program's lock
-    {
-        const CardLock busy(card.Path(), std::chrono::milliseconds(250));
-        EXPECT_EQ(busy.GetState(), CardLock::State::Busy);
-        EXPECT_EQ(busy.Error().Describe(), card.Path().string() + ": held by another program");
-    }
-    ASSERT_EQ(::flock(other, LOCK_UN), 0);
-    {
-        const CardLock outer(card.Path());
-        EXPECT_EQ(outer.GetState(), CardLock::State::Held);
-        EXPECT_EQ(CardLock(card.Path() / ".", std::chrono::milliseconds(0)).GetState(),
-                  CardLock::State::Held);
-        EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0); // the inner end left the outer lock
-    }
-    EXPECT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
-    ::close(other);
-    EXPECT_EQ(CardLock(card / "none").Error().reason, "No such file or directory");
 }
 
 } // namespace
