@@ -37,18 +37,21 @@ protected:
     ui::DialogModel dialog;
 };
 
-// Another program changed the file after the load: the editor asks; No writes nothing (no backup
-// either) and keeps the user's values; Yes writes them and keeps the other program's content among
-// the backups.
+// Another program changed the file after the load: the editor asks; No (and the tool, without
+// asking) writes nothing, no backup either, and keeps the user's values; Yes writes them and keeps
+// the other program's content among the backups.
 TEST_F(StaleSaveTest, AFileChangedElsewhereIsWrittenOverOnlyWhenTheUserSaysSo) {
     auto other = image;
     other[100] ^= 0xFF;
     auto ours = image;
     ours[test::DocumentedBinaryOffset(0, 0)] = 30;
     ours[test::DocumentedBinaryOffset(0, 0) + 1] = 0;
-    for (const bool yes : {false, true}) {
+    // No, then the command-line tool (which refuses without asking), then Yes.
+    for (const Answer answer : {Answer::No, Answer::Ok, Answer::Yes}) {
+        const bool yes = answer == Answer::Yes;
+        document.askBeforeOverwritingChanges = answer != Answer::Ok;
         test::WriteBytes(card, other);
-        prompter.Expect(IDP_FILE_CHANGED_ELSEWHERE, yes ? Answer::Yes : Answer::No);
+        prompter.Expect(IDP_FILE_CHANGED_ELSEWHERE, answer);
         if (yes) {
             prompter.Expect(IDP_WRITE_PROGRAM_DONE);
         }
