@@ -4,6 +4,7 @@
 // never crash; an entry that is read formats back to the same text, and one that is not has a
 // reason.
 
+#include "fuzz_support.h"
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -24,17 +25,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace orvix;
 
-#define Require(condition)                                                                         \
-    ((condition)                                                                                   \
-         ? void()                                                                                  \
-         : (std::fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #condition), std::abort()))
-
 const fs::path& Folder() {
     static const fs::path folder = [] {
-        char pattern[] = "/tmp/orvix2-history-fuzz-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        Require(made != nullptr);
-        const fs::path root(made);
+        const fs::path root = fuzz::MakeScratchFolder("history");
         fs::create_directories(root / "card");
         const std::uint8_t volume[] = {5, 0};
         Require(WriteFileAtomically(root / "card" / "VOLUME.BIN", {std::span(volume)}));

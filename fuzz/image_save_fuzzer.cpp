@@ -9,6 +9,7 @@
 // how many earlier backups there are (up to 24); bytes 3-5 three fields typed (servo k, value);
 // the rest is the file.
 
+#include "fuzz_support.h"
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -37,18 +38,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace orvix;
 
-// Stops the run, naming the check that failed.
-#define Require(condition)                                                                         \
-    ((condition)                                                                                   \
-         ? void()                                                                                  \
-         : (std::fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #condition), std::abort()))
-
 const fs::path& Folder() {
-    static const fs::path folder = [] {
-        std::string pattern = (fs::temp_directory_path() / "orvix2-fuzz-save-XXXXXX").string();
-        Require(::mkdtemp(pattern.data()) != nullptr);
-        return fs::path(pattern);
-    }();
+    static const fs::path folder = fuzz::MakeScratchFolder("save");
     return folder;
 }
 

@@ -6,6 +6,7 @@
 // Input: byte 0 chooses the section and key spellings (letter case, a known or another name),
 // byte 1 the value and whether a write step fails; the rest is the file's text.
 
+#include "fuzz_support.h"
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -23,18 +24,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace orvix;
 
-// Stops the run, naming the check that failed.
-#define Require(condition)                                                                         \
-    ((condition)                                                                                   \
-         ? void()                                                                                  \
-         : (std::fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #condition), std::abort()))
-
 const fs::path& Folder() {
-    static const fs::path folder = [] {
-        std::string pattern = (fs::temp_directory_path() / "orvix2-fuzz-ini-XXXXXX").string();
-        Require(::mkdtemp(pattern.data()) != nullptr);
-        return fs::path(pattern);
-    }();
+    static const fs::path folder = fuzz::MakeScratchFolder("ini");
     return folder;
 }
 

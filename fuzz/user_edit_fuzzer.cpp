@@ -11,6 +11,7 @@
 // none); bytes 4-5 the name chosen; bytes 6-7 the lesson and garbage days toggled; then three
 // date texts, each a length byte and that many bytes; then the user files' bytes, 12 a slot.
 
+#include "fuzz_support.h"
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -38,18 +39,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace orvix;
 
-// Stops the run, naming the check that failed.
-#define Require(condition)                                                                         \
-    ((condition)                                                                                   \
-         ? void()                                                                                  \
-         : (std::fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #condition), std::abort()))
-
 const fs::path& Card() {
-    static const fs::path card = [] {
-        std::string pattern = (fs::temp_directory_path() / "orvix2-fuzz-users-XXXXXX").string();
-        Require(::mkdtemp(pattern.data()) != nullptr);
-        return fs::path(pattern);
-    }();
+    static const fs::path card = fuzz::MakeScratchFolder("users");
     return card;
 }
 

@@ -1,0 +1,22 @@
+#pragma once
+
+// What the fuzz targets share: a check that stops the run naming itself, and a scratch folder of
+// the process's own.
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+// Stops the run, naming the check that failed.
+#define Require(condition)                                                                         \
+    ((condition)                                                                                   \
+         ? void()                                                                                  \
+         : (std::fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #condition), std::abort()))
+
+namespace orvix::fuzz {
+
+// Makes a new folder "orvix2-fuzz-TAG-XXXXXX" below the temporary folder, so that parallel
+// fuzzing jobs never share a file; aborts when it cannot.
+std::filesystem::path MakeScratchFolder(const char* tag);
+
+} // namespace orvix::fuzz
