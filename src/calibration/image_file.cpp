@@ -10,6 +10,7 @@
 #include "calibration/servo_table.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
+#include "resources/translation.h"
 #include "storage/byte_order.h"
 #include "storage/card_history.h"
 #include "storage/card_lock.h"
@@ -195,7 +196,8 @@ bool OverwriteAllowed(EditorDocument& document, ui::Prompter& prompter,
 bool LoadImageFile(EditorDocument& document, ui::DialogModel& dialog, ui::Prompter& prompter,
                    bool askForPath) {
     if (askForPath) {
-        ui::OpenFileRequest request{"ﾍﾟﾁ2実行ﾌｧｲﾙ", "STARTUP.BIN", "BIN", "STARTUP.BIN", {}};
+        ui::OpenFileRequest request{
+            std::string(Translate("ﾍﾟﾁ2実行ﾌｧｲﾙ")), "STARTUP.BIN", "BIN", "STARTUP.BIN", {}};
         if (!document.imagePath.empty()) {
             request.initialFolder = Utf8FromPath(PathFromUtf8(document.imagePath).parent_path());
         } else {

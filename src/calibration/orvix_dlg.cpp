@@ -8,6 +8,7 @@
 #include "resources/history_dialog.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
+#include "resources/translation.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
 #include "ui/prompter.h"
@@ -44,6 +45,7 @@ bool COrvixDlg::Dispatch(int id, Event event) {
         ui::On(IDC_CLOSE, Event::Clicked, &COrvixDlg::OnClose),
         ui::On(IDM_ABOUTBOX, Event::SysCommand, &COrvixDlg::OnAbout),
         ui::On(IDM_HISTORY, Event::SysCommand, &COrvixDlg::OnHistory),
+        ui::On(IDM_LANGUAGE, Event::SysCommand, &COrvixDlg::OnLanguage),
     };
     return ui::DispatchMessageMap<COrvixDlg>(*this, map, id, event);
 }
@@ -57,6 +59,9 @@ void COrvixDlg::OnInitDialog() {
     if (hooks_.history) {
         dialog.AppendSystemMenu(IDM_HISTORY, LoadString(IDS_HISTORY));
     }
+    dialog.AppendSystemMenu(IDM_LANGUAGE, InterfaceLanguage() == Language::English
+                                              ? kJapaneseMenuText
+                                              : kEnglishMenuText);
 
     dialog.SetCheck(IDC_TABLE_ORIGIN, true);
     dialog.SetSpinRange(IDC_ATTENUATOR_SPIN, 0, 7);
@@ -183,6 +188,16 @@ void COrvixDlg::OnHistory(int) {
         return;
     }
     hooks_.history(document_, Model());
+}
+
+void COrvixDlg::OnLanguage(int) {
+    const bool english = InterfaceLanguage() == Language::English;
+    if (WriteProfileString(document_.iniPath, kSectionFile, kKeyLanguage, english ? "ja" : "en")) {
+        services_.prompter.Message(IDP_LANGUAGE_AT_RESTART, ui::Buttons::Ok, ui::Icon::Information);
+    } else {
+        services_.prompter.Message(IDP_LANGUAGE_NOT_SAVED, ui::Buttons::Ok, ui::Icon::Error,
+                                   document_.iniPath);
+    }
 }
 
 } // namespace orvix

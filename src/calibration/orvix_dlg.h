@@ -48,6 +48,7 @@ private:
     void OnClose(int id);
     void OnAbout(int id);
     void OnHistory(int id);
+    void OnLanguage(int id);
 
     ui::UiServices& services_;
     EditorDocument document_;

@@ -10,6 +10,7 @@
 #include "cli/exit_status.h"
 #include "cli/image_session.h"
 #include "resources/main_dialog.h"
+#include "resources/translation.h"
 #include "storage/file_io.h"
 #include "ui/dialog_model.h"
 
@@ -66,7 +67,7 @@ void PrintJson(CalibrationSession& session, const CalibrationArguments& argument
 void PrintLines(CalibrationSession& session, std::ostream& out) {
     const ui::DialogModel& model = session.Model();
     for (int k = 0; k < kServoCount; ++k) {
-        out << ServoName(Servo(k)) << '\t' << JointLabel(Servo(k)) << '\t'
+        out << ServoName(Servo(k)) << '\t' << Translate(JointLabel(Servo(k))) << '\t'
             << model.GetText(Servo(k).fieldId) << '\n';
     }
     if (session.AttenuatorShown()) {

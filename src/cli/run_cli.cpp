@@ -15,6 +15,7 @@
 #include "cli/users_commands.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
+#include "resources/translation.h"
 #include "storage/card_lock.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
@@ -35,6 +36,7 @@ std::filesystem::path SettingsFile(const CliEnvironment& environment) {
 // Everything the command line can say; CLI11 fills it in.
 struct CommandLine {
     bool yes = false;
+    std::string lang; // empty: the settings file's Language key, else Japanese
     std::string imagePath;
     std::string table = std::string(kTableNames[0]);
     bool json = false;
@@ -141,6 +143,10 @@ Commands DefineCommands(CLI::App& app, CommandLine& line) {
     app.require_subcommand(1, 1);
     app.fallthrough(); // lets --yes stand after the command as well
     app.add_flag("--yes", line.yes, "Answer Yes to every question (otherwise No)");
+    app.add_option("--lang", line.lang,
+                   "The language of messages and output: ja (default) or en; kept otherwise "
+                   "as the editor's choice in Orvix2.ini")
+        ->check(CLI::IsMember({"ja", "en"}));
     app.footer(
         "Each command that names a STARTUP.BIN locks the card's folder until it ends; while the\n"
         "editor or another orvix2-cli writes to the same card, it waits up to 5 seconds, then\n"
@@ -220,12 +226,21 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         return status == 0 ? kExitSuccess : kExitUsage;
     }
 
+    const std::filesystem::path settingsFile = SettingsFile(environment);
+    const Language language = ChooseLanguage(
+        line.lang, GetProfileString(Utf8FromPath(settingsFile), kSectionFile, kKeyLanguage, "", 8));
+    if (!SetInterfaceLanguage(language, environment.catalogues.empty()
+                                            ? CatalogueCandidates(ExecutableFolder())
+                                            : environment.catalogues)) {
+        err << "orvix2-cli: the English catalogue (orvix2.mo) was not found; texts stay Japanese\n";
+    }
+
     if (commands.demo->parsed()) {
         return RunDemo(line, out, err);
     }
 
     CliPrompter prompter(err, line.yes);
-    const CommandContext context{out, err, prompter, SettingsFile(environment)};
+    const CommandContext context{out, err, prompter, settingsFile};
     // The history commands name cards and points of their own; restore locks its card itself.
     if (const std::optional<int> status = RunHistoryCommands(history, context)) {
         return *status;

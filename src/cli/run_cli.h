@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <ostream>
+#include <vector>
 
 namespace orvix::cli {
 
@@ -11,6 +12,8 @@ struct CliEnvironment {
     // The folder of Orvix2.ini, whose backups folder receives the copies the save makes; empty
     // for the folder the editor itself uses.
     std::filesystem::path settingsFolder;
+    // Where the English catalogue may be; empty for the places beside the executable.
+    std::vector<std::filesystem::path> catalogues;
 };
 
 // Runs one command line; output goes to out, messages and errors to err. Returns the exit status.

@@ -5,6 +5,7 @@
 
 #include "resources/history_dialog.h"
 #include "resources/string_table.h"
+#include "resources/translation.h"
 #include "ui/prompter.h"
 
 namespace orvix {
@@ -31,7 +32,7 @@ std::string Filled(std::string_view format, const std::string& argument) {
 }
 
 std::string Shown(const std::string& value) {
-    return value.empty() ? std::string(kNoValue) : value;
+    return value.empty() ? std::string(Translate(kNoValue)) : value;
 }
 
 // One row of the differences list: area, field, then, now.
@@ -84,7 +85,7 @@ void CHistoryDialog::ShowEntries(int selectSequence) {
             selection = static_cast<int>(items.size());
         }
         const std::string summary =
-            row.readable ? row.summary : std::string(kUnreadable) + ": " + row.problem;
+            row.readable ? row.summary : std::string(Translate(kUnreadable)) + ": " + row.problem;
         items.push_back(std::to_string(row.sequence) + '\t' + row.time + '\t' + Joined(row.files) +
                         '\t' + summary);
     }
@@ -110,24 +111,25 @@ void CHistoryDialog::ShowSelected() {
     if (row == nullptr) {
         return;
     }
-    dialog.SetText(IDC_DIFFERENCES_TITLE, Filled(kDifferencesOf, PointName(row->sequence)));
+    dialog.SetText(IDC_DIFFERENCES_TITLE,
+                   Filled(Translate(kDifferencesOf), PointName(row->sequence)));
     if (!row->readable) {
-        dialog.AddItem(IDC_DIFFERENCES, std::string(kUnreadable) + "\t" + row->problem);
+        dialog.AddItem(IDC_DIFFERENCES, std::string(Translate(kUnreadable)) + "\t" + row->problem);
         return;
     }
     const PointDifferences differences = view_.DifferencesBefore(row->sequence);
     std::vector<std::string> items;
     if (!differences.complete) {
-        items.push_back(std::string(kCopiesGone) + '\t' + Joined(differences.missing));
+        items.push_back(std::string(Translate(kCopiesGone)) + '\t' + Joined(differences.missing));
     }
     for (const std::string& what : differences.notCompared) {
-        items.push_back(std::string(kNotCompared) + '\t' + what);
+        items.push_back(std::string(Translate(kNotCompared)) + '\t' + what);
     }
     for (const FieldDifference& difference : differences.fields) {
         items.push_back(DifferenceRow(difference));
     }
     if (items.empty()) {
-        items.push_back(std::string("\t") + std::string(kNoDifferences));
+        items.push_back(std::string("\t") + std::string(Translate(kNoDifferences)));
     }
     dialog.AddItems(IDC_DIFFERENCES, std::move(items));
 }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "resources/string_table.h"
+#include "resources/translation.h"
 #include "storage/file_io.h"
 
 namespace orvix {
@@ -200,7 +201,8 @@ PatchFileResult ChooseAndApplyPatchFile(EditorDocument& document, ui::Prompter& 
     const PatchOutcome outcome = ApplyPatchText(document.image, text);
     if (outcome.errorLine > 0) {
         // The message names the refused entry's address, or the line that is no entry.
-        std::string argument = std::to_string(outcome.errorLine) + "行目";
+        std::string argument(Translate("%1行目"));
+        argument.replace(argument.find("%1"), 2, std::to_string(outcome.errorLine));
         if (outcome.refusedAddress) {
             char address[16];
             std::snprintf(address, sizeof address, "0x%08x", *outcome.refusedAddress);

@@ -15,15 +15,18 @@
 #include "qt/qt_runner.h"
 #include "qt/qt_setup.h"
 #include "resources/main_dialog.h"
+#include "resources/translation.h"
+#include "storage/file_io.h"
 #include "storage/settings_file.h"
 
 namespace {
 
-constexpr const char* kUsage = "Usage: orvix2 [STARTUP.BIN]\n";
+constexpr const char* kUsage = "Usage: orvix2 [--lang ja|en] [STARTUP.BIN]\n";
 constexpr const char* kHelp =
     "Edits the SD card of the Pechi 2 robot: the servo calibration in STARTUP.BIN, the program's\n"
     "options, the setting files and the users. Without STARTUP.BIN it opens the one loaded last.\n"
     "\n"
+    "  --lang ja|en   The interface language (default: the editor's last choice, else ja)\n"
     "  -h, --help     Print this help and exit\n"
     "  --version      Print the version and exit\n"
     "\n"
@@ -43,12 +46,24 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication application(argc, argv);
-    orvix::qt::InstallJapaneseTranslation(application);
-    orvix::qt::SetApplicationLook();
 
-    // One optional argument: a STARTUP.BIN to load instead of the remembered one.
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() > 2) {
+    // --lang ja|en, then one optional argument: a STARTUP.BIN to load instead of the remembered
+    // one.
+    QStringList arguments = QCoreApplication::arguments();
+    std::string lang;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QStringLiteral("--lang") && i + 1 < arguments.size()) {
+            lang = arguments[i + 1].toStdString();
+            arguments.remove(i, 2);
+            break;
+        }
+        if (arguments[i].startsWith(QStringLiteral("--lang="))) {
+            lang = arguments[i].mid(7).toStdString();
+            arguments.remove(i);
+            break;
+        }
+    }
+    if (arguments.size() > 2 || (!lang.empty() && !orvix::ParseLanguage(lang))) {
         std::fputs(kUsage, stderr);
         return 2;
     }
@@ -63,6 +78,20 @@ int main(int argc, char* argv[]) {
     orvix::ui::UiServices services{prompter, runner};
     const std::filesystem::path folder = orvix::ChooseSettingsFolder(
         orvix::ExecutableFolder(), std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+
+    // The option wins over the choice kept in Orvix2.ini, which takes effect at the next start.
+    const std::string iniPath = orvix::Utf8FromPath(folder / orvix::kSettingsFileName);
+    const orvix::Language language = orvix::ChooseLanguage(
+        lang, orvix::GetProfileString(iniPath, orvix::kSectionFile, orvix::kKeyLanguage, "", 8));
+    if (!orvix::SetInterfaceLanguage(language,
+                                     orvix::CatalogueCandidates(orvix::ExecutableFolder()))) {
+        std::fputs("orvix2: the English catalogue (orvix2.mo) was not found; texts stay Japanese\n",
+                   stderr);
+    }
+    if (orvix::InterfaceLanguage() == orvix::Language::Japanese) {
+        orvix::qt::InstallJapaneseTranslation(application);
+    }
+    orvix::qt::SetApplicationLook();
 
     orvix::COrvixApp app(services, folder, imagePath);
     app.InitInstance();

@@ -1,11 +1,14 @@
 #include "resources/main_dialog.h"
+#include "resources/translation.h"
 
 namespace orvix {
 
 using namespace ui;
 
-const DialogTemplate& AboutDialogTemplate() {
-    static const DialogTemplate dialog{
+namespace {
+
+DialogTemplate MakeAboutDialog() {
+    return DialogTemplate{
         IDD_ABOUTBOX,
         "バージョン情報 Orvix",
         170,
@@ -16,7 +19,12 @@ const DialogTemplate& AboutDialogTemplate() {
             Control(ControlKind::DefPushButton, kIdOk, "OK", 113, 41, 50, 14, kGroup),
         },
     };
-    return dialog;
+}
+
+} // namespace
+
+const DialogTemplate& AboutDialogTemplate() {
+    return LocalizedTemplate<MakeAboutDialog>();
 }
 
 } // namespace orvix

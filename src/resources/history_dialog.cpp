@@ -1,5 +1,7 @@
 #include "resources/history_dialog.h"
 
+#include "resources/translation.h"
+
 #include <string_view>
 #include <utility>
 
@@ -52,15 +54,14 @@ std::string_view HistoryAreaName(std::string_view area) {
         {"settings", "設定データ"},  {"users", "ユーザ"},       {"bytes", "その他のバイト"}};
     for (const auto& [code, name] : kNames) {
         if (code == area) {
-            return name;
+            return Translate(name);
         }
     }
     return area;
 }
 
 const DialogTemplate& HistoryDialogTemplate() {
-    static const DialogTemplate dialog = MakeHistoryDialog();
-    return dialog;
+    return LocalizedTemplate<MakeHistoryDialog>();
 }
 
 } // namespace orvix

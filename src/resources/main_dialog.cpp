@@ -1,5 +1,7 @@
 #include "resources/main_dialog.h"
 
+#include "resources/translation.h"
+
 namespace orvix {
 
 using namespace ui;
@@ -76,8 +78,7 @@ DialogTemplate MakeMainDialog() {
 } // namespace
 
 const DialogTemplate& MainDialogTemplate() {
-    static const DialogTemplate dialog = MakeMainDialog();
-    return dialog;
+    return LocalizedTemplate<MakeMainDialog>();
 }
 
 } // namespace orvix

@@ -82,6 +82,11 @@ inline constexpr const char* kVersionText = "Orvix2, Version 3.68";
 
 // The system menu command of the about box.
 inline constexpr int IDM_ABOUTBOX = 16;
+// The system menu command that switches the interface language at the next start; its text
+// names the other language in that language.
+inline constexpr int IDM_LANGUAGE = 48;
+inline constexpr std::string_view kEnglishMenuText = "English";
+inline constexpr std::string_view kJapaneseMenuText = "日本語";
 
 const ui::DialogTemplate& MainDialogTemplate();
 const ui::DialogTemplate& AboutDialogTemplate();

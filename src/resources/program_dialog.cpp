@@ -1,5 +1,7 @@
 #include "resources/program_dialog.h"
 
+#include "resources/translation.h"
+
 namespace orvix {
 
 using namespace ui;
@@ -111,8 +113,7 @@ DialogTemplate MakeProgramDialog() {
 } // namespace
 
 const DialogTemplate& ProgramDialogTemplate() {
-    static const DialogTemplate dialog = MakeProgramDialog();
-    return dialog;
+    return LocalizedTemplate<MakeProgramDialog>();
 }
 
 } // namespace orvix

@@ -1,5 +1,7 @@
 #include "resources/settings_dialog.h"
 
+#include "resources/translation.h"
+
 namespace orvix {
 
 using namespace ui;
@@ -134,8 +136,7 @@ DialogTemplate MakeSettingsDialog() {
 } // namespace
 
 const DialogTemplate& SettingsDialogTemplate() {
-    static const DialogTemplate dialog = MakeSettingsDialog();
-    return dialog;
+    return LocalizedTemplate<MakeSettingsDialog>();
 }
 
 } // namespace orvix

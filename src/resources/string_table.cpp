@@ -1,5 +1,7 @@
 #include "resources/string_table.h"
 
+#include "resources/translation.h"
+
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -99,6 +101,8 @@ constexpr std::array kStrings{
     StringEntry{IDP_HISTORY_ALREADY_AT_POINT,
                 "カードはすでに%1の時点と同じです。\n何も書き込みませんでした。"},
     StringEntry{IDS_HISTORY_POINT, "%1番の保存の前"},
+    StringEntry{IDP_LANGUAGE_AT_RESTART, "表示言語の変更はOrvix2の次回の起動から有効になります。"},
+    StringEntry{IDP_LANGUAGE_NOT_SAVED, "設定ファイル[%1]に書き込めませんでした。"},
 };
 
 } // namespace
@@ -110,7 +114,7 @@ std::string_view LoadString(int id) {
     if (found == kStrings.end() || found->id != id) {
         return {};
     }
-    return found->text;
+    return Translate(found->text);
 }
 
 std::string MessageText(const ui::MessageRequest& request) {

@@ -59,6 +59,9 @@ inline constexpr int IDP_HISTORY_NO_IMAGE = 186;         // no program loaded: n
 inline constexpr int IDP_HISTORY_RESTORE = 187;          // restore these files? (Yes/No, No)
 inline constexpr int IDP_HISTORY_ALREADY_AT_POINT = 188; // nothing to restore
 inline constexpr int IDS_HISTORY_POINT = 189; // "%1番の保存の前": a point, for %1 above
+// The interface language, chosen from the system menu.
+inline constexpr int IDP_LANGUAGE_AT_RESTART = 190; // the choice takes effect at the next start
+inline constexpr int IDP_LANGUAGE_NOT_SAVED = 191;  // Orvix2.ini [%1] could not be written
 
 // The text of a string-table entry; empty for an unknown ID.
 std::string_view LoadString(int id);

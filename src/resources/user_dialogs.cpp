@@ -1,5 +1,7 @@
 #include "resources/user_dialogs.h"
 
+#include "resources/translation.h"
+
 #include <array>
 #include <string_view>
 
@@ -45,8 +47,8 @@ void AddDayGroup(std::vector<ControlTemplate>& controls, std::string_view title,
     controls.push_back(Control(ControlKind::GroupBox, 0, title, 12, y, 292, 30));
     for (int day = 0; day < static_cast<int>(kDayLabels.size()); ++day) {
         controls.push_back(Control(ControlKind::CheckBox, firstId + day,
-                                   kDayLabels[static_cast<std::size_t>(day)], 22 + 40 * day, y + 14,
-                                   30, 11));
+                                   Translate("weekday", kDayLabels[static_cast<std::size_t>(day)]),
+                                   22 + 40 * day, y + 14, 30, 11));
     }
 }
 
@@ -81,13 +83,11 @@ DialogTemplate MakeDateDialog() {
 } // namespace
 
 const DialogTemplate& UserDialogTemplate() {
-    static const DialogTemplate dialog = MakeUserDialog();
-    return dialog;
+    return LocalizedTemplate<MakeUserDialog>();
 }
 
 const DialogTemplate& DateDialogTemplate() {
-    static const DialogTemplate dialog = MakeDateDialog();
-    return dialog;
+    return LocalizedTemplate<MakeDateDialog>();
 }
 
 } // namespace orvix
