@@ -6,6 +6,7 @@
 #include "image_fixtures.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
+#include "resources/translation.h"
 #include "storage/byte_order.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
@@ -199,6 +200,20 @@ TEST_F(OrvixDlgTest, RemovingTheRangeLimitAsksFirst) {
     Model().Click(IDC_CHECK_RANGE); // back on: no question
     EXPECT_EQ(GetProfileString(Ini(), kSectionRange, kKeyCheckRange, ""), "1");
     EXPECT_EQ(Model().SpinHigh(kId2Spin), 175);
+}
+
+// The system menu offers the other language and keeps it in Orvix2.ini for the next start.
+TEST_F(OrvixDlgTest, TheSystemMenuKeepsTheOtherLanguageForTheNextStart) {
+    for (const auto& [language, entry, kept] : {std::tuple(Language::Japanese, "English", "en"),
+                                                std::tuple(Language::English, "日本語", "ja")}) {
+        ASSERT_TRUE(SetInterfaceLanguage(language, {ORVIX2_TEST_CATALOGUE}));
+        Open();
+        EXPECT_EQ(Model().SystemMenu().back().text, entry);
+        prompter.Expect(IDP_LANGUAGE_AT_RESTART);
+        Model().SystemCommand(IDM_LANGUAGE);
+        EXPECT_EQ(GetProfileString(Ini(), kSectionFile, "Language", ""), kept);
+    }
+    SetInterfaceLanguage(Language::Japanese, {});
 }
 
 // --- restoring and closing --------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "cli_runner.h"
 #include "resources/string_table.h"
+#include "storage/settings_file.h"
 
 namespace orvix::test {
 namespace {
@@ -33,6 +34,23 @@ TEST_F(CalibrationCommandTest, FailuresSayWhy) {
     EXPECT_EQ(result.err, std::string(LoadString(IDP_READ_PROGRAM_FAILED)) + "\n" + missing +
                               ": No such file or directory\n");
     EXPECT_EQ(result.out, "");
+}
+
+// English on request or as the editor's choice kept in Orvix2.ini; the option wins, and the
+// JSON is the same in both.
+TEST_F(CalibrationCommandTest, EnglishOnRequestOrAsTheEditorsChoice) {
+    const nlohmann::json json = Json("calibration", "show");
+    ASSERT_TRUE(
+        WriteProfileString((temp_ / "settings/Orvix2.ini").string(), "FILE", "Language", "en"));
+    EXPECT_TRUE(On("calibration", "show").out.starts_with("ID2\thip roll\t"));
+    EXPECT_TRUE(
+        Run({"--lang", "ja", "calibration", "show", path_}).out.starts_with("ID2\t股横回転\t"));
+    EXPECT_EQ(Json("calibration", "show"), json);
+    const CliResult refused = Run({"--lang", "en", "calibration", "set", path_, "ID2=9999"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.starts_with("The number is out of range (-125～175).\n"))
+        << refused.err;
+    EXPECT_EQ(Card(), original_);
 }
 
 // A folder name from an old card may be Shift_JIS: the JSON stays valid, with U+FFFD.

@@ -32,7 +32,7 @@ inline CliResult RunCommandLine(const TempFolder& temp, std::vector<std::string>
     std::ostringstream err;
     CliResult result;
     result.status = cli::RunCli(static_cast<int>(argv.size()), argv.data(), out, err,
-                                cli::CliEnvironment{temp / "settings"});
+                                cli::CliEnvironment{temp / "settings", {ORVIX2_TEST_CATALOGUE}});
     result.out = out.str();
     result.err = err.str();
     return result;

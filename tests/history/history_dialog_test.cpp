@@ -132,7 +132,7 @@ TEST_F(HistoryDialogTest, AFileChangedOutsideIsRestoredOnlyAfterASecondYesAndNoE
 TEST_F(HistoryDialogTest, TheMainDialogsSystemMenuOpensItAndARestoreReloadsTheImage) {
     const int id2 = kServoRows.front().fieldId;
     runner_.Expect(IDD_ORVIX_DIALOG, [&](ui::DialogModel& main) {
-        ASSERT_EQ(main.SystemMenu().size(), 2u);
+        ASSERT_EQ(main.SystemMenu().size(), 3u);
         EXPECT_EQ(main.SystemMenu()[1].text, "変更履歴...");
         EXPECT_EQ(main.GetText(id2), "30");
         runner_.Expect(IDD_HISTORY_DIALOG, [&](ui::DialogModel& history) {

@@ -6,6 +6,7 @@
 #include "resources/history_dialog.h"
 #include "resources/program_dialog.h"
 #include "resources/settings_dialog.h"
+#include "resources/translation.h"
 #include "resources/user_dialogs.h"
 
 namespace orvix::test {
@@ -91,8 +92,9 @@ std::tuple<QString, QSize, QRect> TextOf(QWidget* widget) {
 }
 
 // Keeps the dialog as <id>.png and, drawn at twice the pixel density, as <id>@2x.png.
-void SaveScreenshots(QWidget& view, const QString& name) {
-    const QDir folder(QStringLiteral(ORVIX2_SCREENSHOT_DIR));
+void SaveScreenshots(QWidget& view, const QString& name, bool english) {
+    const QDir folder(QStringLiteral(ORVIX2_SCREENSHOT_DIR) +
+                      (english ? QStringLiteral("/en") : QString()));
     ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));
     EXPECT_TRUE(view.grab().save(folder.filePath(name + QStringLiteral(".png"))));
     QPixmap twice(view.size() * 2);
@@ -107,75 +109,88 @@ void FillHistoryLists(ui::DialogModel& model) {
     using namespace history_dlg;
     model.SetTabStops(IDC_ENTRIES, {kEntryStops.begin(), kEntryStops.end()});
     model.SetTabStops(IDC_DIFFERENCES, {kDifferenceStops.begin(), kDifferenceStops.end()});
-    model.AddItems(IDC_ENTRIES, {"番号\t日時\tファイル\t変更の内容",
-                                 "14\t2026-12-07T10:42:13\tSTARTUP.BIN, VOLUME.BIN\t"
-                                 "ID2 原点 25→30, ID3 原点 -10→-12, ID4 原点 0→3, VOLUME 7→5",
-                                 "9\t\t\t読めない記録: not a history entry"});
+    const auto t = [](std::string_view text) { return std::string(Translate(text)); };
+    model.AddItems(IDC_ENTRIES,
+                   {t("番号") + "\t" + t("日時") + "\t" + t("ファイル") + "\t" + t("変更の内容"),
+                    "14\t2026-12-07T10:42:13\tSTARTUP.BIN, VOLUME.BIN\t"
+                    "ID2 原点 25→30, ID3 原点 -10→-12, ID4 原点 0→3, VOLUME 7→5",
+                    "9\t\t\t" + t("読めない記録") + ": not a history entry"});
     model.SelectItem(IDC_ENTRIES, 1);
     model.AddItems(IDC_DIFFERENCES,
-                   {"分類\t項目\tその時点\t今のカード", "サーボ値\tID2 origin\t25\t30",
-                    "ユーザ\tuser1 name\t(なし)\tたろう"});
+                   {t("分類") + "\t" + t("項目") + "\t" + t("その時点") + "\t" + t("今のカード"),
+                    t("サーボ値") + "\tID2 origin\t25\t30",
+                    t("ユーザ") + "\tuser1 name\t" + t("(なし)") + "\tたろう"});
 }
 
 // Hidden controls count too: they are shown in some states. Qt stacks children in the order of
 // the child list, the last on top.
+// Both languages: the English texts must fit the same dialog units.
 TEST(TemplateDialogTest, EveryControlIsAWidgetOfItsKindInItsPlaceAndNothingOverlapsOrIsCutOff) {
-    for (const auto& [dialogTemplate, fontScale] :
-         {std::pair(&MainDialogTemplate, 1.0), std::pair(&MainDialogTemplate, 2.0),
-          std::pair(&AboutDialogTemplate, 1.0), std::pair(&AboutDialogTemplate, 2.0),
-          std::pair(&ProgramDialogTemplate, 1.0), std::pair(&ProgramDialogTemplate, 2.0),
-          std::pair(&SettingsDialogTemplate, 1.0), std::pair(&SettingsDialogTemplate, 2.0),
-          std::pair(&UserDialogTemplate, 1.0), std::pair(&UserDialogTemplate, 2.0),
-          std::pair(&DateDialogTemplate, 1.0), std::pair(&DateDialogTemplate, 2.0),
-          std::pair(&HistoryDialogTemplate, 1.0), std::pair(&HistoryDialogTemplate, 2.0)}) {
-        SCOPED_TRACE(std::string(dialogTemplate().title) + " at " + std::to_string(fontScale));
-        RecordingDialog controller(dialogTemplate());
-        if (dialogTemplate().resourceId == IDD_HISTORY_DIALOG) {
-            controller.onInit = FillHistoryLists;
-        }
-        RenderedDialog dialog(controller, fontScale);
-        const std::vector<ControlTemplate>& controls = controller.Template().controls;
-        const QObjectList stacking = dialog.view.children();
-        const int titleHeight = QFontMetrics(dialog.view.font()).height();
-        EXPECT_FALSE(dialog.view.windowIcon().isNull());
-        if (fontScale == 1.0) {
-            SaveScreenshots(dialog.view, QString::number(controller.Template().resourceId));
-        }
-        for (std::size_t i = 0; i < controls.size(); ++i) {
-            const ControlTemplate& control = controls[i];
-            QWidget* widget = dialog.view.WidgetAt(i);
-            const QRect rect = widget->geometry();
-            SCOPED_TRACE(Name(control));
-            if (control.kind != ControlKind::DropDownList) { // closed, a list is one line high
-                EXPECT_EQ(rect, dialog.view.Units().Map(control.rect));
+    for (const bool english : {false, true}) {
+        ASSERT_TRUE(SetInterfaceLanguage(english ? Language::English : Language::Japanese,
+                                         {ORVIX2_TEST_CATALOGUE}));
+        for (const auto& [dialogTemplate, fontScale] :
+             {std::pair(&MainDialogTemplate, 1.0), std::pair(&MainDialogTemplate, 2.0),
+              std::pair(&AboutDialogTemplate, 1.0), std::pair(&AboutDialogTemplate, 2.0),
+              std::pair(&ProgramDialogTemplate, 1.0), std::pair(&ProgramDialogTemplate, 2.0),
+              std::pair(&SettingsDialogTemplate, 1.0), std::pair(&SettingsDialogTemplate, 2.0),
+              std::pair(&UserDialogTemplate, 1.0), std::pair(&UserDialogTemplate, 2.0),
+              std::pair(&DateDialogTemplate, 1.0), std::pair(&DateDialogTemplate, 2.0),
+              std::pair(&HistoryDialogTemplate, 1.0), std::pair(&HistoryDialogTemplate, 2.0)}) {
+            SCOPED_TRACE(std::string(dialogTemplate().title) + " at " + std::to_string(fontScale));
+            RecordingDialog controller(dialogTemplate());
+            if (dialogTemplate().resourceId == IDD_HISTORY_DIALOG) {
+                controller.onInit = FillHistoryLists;
             }
-            const auto [text, needs, room] = TextOf(widget);
-            const bool isIcon = control.kind == ControlKind::Icon; // its text names the picture
-            EXPECT_EQ(text.toStdString(), isIcon ? "" : control.text);
-            EXPECT_LE(needs.width(), room.width());
-            EXPECT_LE(needs.height(), room.height());
-            if (auto* label = qobject_cast<QLabel*>(widget)) { // long texts wrap; the icon shows
-                EXPECT_TRUE(isIcon ? !label->pixmap().isNull() : label->wordWrap());
+            RenderedDialog dialog(controller, fontScale);
+            const std::vector<ControlTemplate>& controls = controller.Template().controls;
+            const QObjectList stacking = dialog.view.children();
+            const int titleHeight = QFontMetrics(dialog.view.font()).height();
+            EXPECT_FALSE(dialog.view.windowIcon().isNull());
+            if (fontScale == 1.0) {
+                SaveScreenshots(dialog.view, QString::number(controller.Template().resourceId),
+                                english);
             }
-            EXPECT_TRUE(dialog.view.rect().contains(rect));
-            for (std::size_t j = 0; j < controls.size(); ++j) {
-                const QRect other = dialog.view.WidgetAt(j)->geometry();
-                if (j == i || control.kind == ControlKind::GroupBox || !rect.intersects(other)) {
-                    continue;
+            for (std::size_t i = 0; i < controls.size(); ++i) {
+                const ControlTemplate& control = controls[i];
+                QWidget* widget = dialog.view.WidgetAt(i);
+                const QRect rect = widget->geometry();
+                SCOPED_TRACE(Name(control));
+                if (control.kind != ControlKind::DropDownList) { // closed, a list is one line high
+                    EXPECT_EQ(rect, dialog.view.Units().Map(control.rect));
                 }
-                if (controls[j].kind != ControlKind::GroupBox) {
-                    EXPECT_GT(j, i) << "overlaps " << Name(controls[j]); // each pair once
-                    continue;
+                const auto [text, needs, room] = TextOf(widget);
+                const bool isIcon = control.kind == ControlKind::Icon; // its text names the picture
+                EXPECT_EQ(text.toStdString(), isIcon ? "" : control.text);
+                EXPECT_LE(needs.width(), room.width());
+                EXPECT_LE(needs.height(), room.height());
+                if (auto* label =
+                        qobject_cast<QLabel*>(widget)) { // long texts wrap; the icon shows
+                    EXPECT_TRUE(isIcon ? !label->pixmap().isNull() : label->wordWrap());
                 }
-                EXPECT_TRUE(other.contains(rect)) << "crosses the frame of " << Name(controls[j]);
-                const int title = controls[j].text.empty() ? 0 : titleHeight; // a bare frame
-                EXPECT_GE(rect.top(), other.top() + title)
-                    << "in the title of " << Name(controls[j]);
-                EXPECT_LT(stacking.indexOf(dialog.view.WidgetAt(j)), stacking.indexOf(widget))
-                    << "behind " << Name(controls[j]);
+                EXPECT_TRUE(dialog.view.rect().contains(rect));
+                for (std::size_t j = 0; j < controls.size(); ++j) {
+                    const QRect other = dialog.view.WidgetAt(j)->geometry();
+                    if (j == i || control.kind == ControlKind::GroupBox ||
+                        !rect.intersects(other)) {
+                        continue;
+                    }
+                    if (controls[j].kind != ControlKind::GroupBox) {
+                        EXPECT_GT(j, i) << "overlaps " << Name(controls[j]); // each pair once
+                        continue;
+                    }
+                    EXPECT_TRUE(other.contains(rect))
+                        << "crosses the frame of " << Name(controls[j]);
+                    const int title = controls[j].text.empty() ? 0 : titleHeight; // a bare frame
+                    EXPECT_GE(rect.top(), other.top() + title)
+                        << "in the title of " << Name(controls[j]);
+                    EXPECT_LT(stacking.indexOf(dialog.view.WidgetAt(j)), stacking.indexOf(widget))
+                        << "behind " << Name(controls[j]);
+                }
             }
         }
     }
+    SetInterfaceLanguage(Language::Japanese, {});
 }
 
 } // namespace

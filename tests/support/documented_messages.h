@@ -68,6 +68,8 @@ inline constexpr DocumentedMessage kMessages[] = {
     {186, B::Ok, I::Warning, A::Ok},     // the change history needs a loaded program
     {187, B::YesNo, I::Question, A::No}, // restore these files to the point (the editor)
     {188, B::Ok, I::Information, A::Ok}, // the card already is that point
+    {190, B::Ok, I::Information, A::Ok}, // the language takes effect at the next start
+    {191, B::Ok, I::Error, A::Ok},       // Orvix2.ini could not be written
 };
 } // namespace documented
 
