@@ -146,7 +146,7 @@ int History(const HistoryArguments& arguments, const CommandContext& context) {
             files += (files.empty() ? "" : ",") + name;
         }
         context.out << "@-" << i + 1 << '\t' << row.time << '\t' << (files.empty() ? "-" : files)
-                    << '\t' << row.summary << '\n';
+                    << '\t' << ShownSummary(row.summary) << '\n';
     }
     return kExitSuccess;
 }

@@ -13,6 +13,7 @@
 #include "options/option_sites.h"
 #include "options/program_options.h"
 #include "resources/main_dialog.h"
+#include "resources/translation.h"
 #include "settings/power_ups.h"
 #include "settings/setting_files.h"
 #include "storage/byte_order.h"
@@ -553,6 +554,18 @@ MeaningDiff CompareMeanings(const CardMeaning& a, const CardMeaning& b) {
         CountUnexplained(a, b, diff);
     }
     return diff;
+}
+
+std::string ShownSummary(std::string summary) {
+    for (const char* label : kTableLabels) {
+        const std::string word = std::string(" ") + label + " ";
+        const std::string shown = " " + std::string(Translate("table", label)) + " ";
+        for (auto at = summary.find(word); at != std::string::npos;
+             at = summary.find(word, at + shown.size())) {
+            summary.replace(at, word.size(), shown);
+        }
+    }
+    return summary;
 }
 
 std::string SummaryLine(const MeaningDiff& diff, std::size_t limit) {

@@ -72,4 +72,8 @@ MeaningDiff CompareMeanings(const CardMeaning& a, const CardMeaning& b);
 // One line: "ID2 原点 25→30, walkSteps 4→12, VOLUME 5→7"; at most limit fields, then "…".
 std::string SummaryLine(const MeaningDiff& diff, std::size_t limit = 6);
 
+// A summary as shown to a person: the names of the three tables in the interface language. The
+// summary itself stays as recorded, since the tool's JSON gives it as data.
+std::string ShownSummary(std::string summary);
+
 } // namespace orvix

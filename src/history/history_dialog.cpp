@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "history/card_meaning.h"
 #include "resources/history_dialog.h"
 #include "resources/string_table.h"
 #include "resources/translation.h"
@@ -84,8 +85,9 @@ void CHistoryDialog::ShowEntries(int selectSequence) {
         if (row.sequence == selectSequence) {
             selection = static_cast<int>(items.size());
         }
-        const std::string summary =
-            row.readable ? row.summary : std::string(Translate(kUnreadable)) + ": " + row.problem;
+        const std::string summary = row.readable
+                                        ? ShownSummary(row.summary)
+                                        : std::string(Translate(kUnreadable)) + ": " + row.problem;
         items.push_back(std::to_string(row.sequence) + '\t' + row.time + '\t' + Joined(row.files) +
                         '\t' + summary);
     }

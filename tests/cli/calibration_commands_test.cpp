@@ -51,6 +51,11 @@ TEST_F(CalibrationCommandTest, EnglishOnRequestOrAsTheEditorsChoice) {
     EXPECT_TRUE(refused.err.starts_with("The number is out of range (-125～175).\n"))
         << refused.err;
     EXPECT_EQ(Card(), original_);
+    // The history's summaries name the table in the language shown; its JSON keeps them.
+    ASSERT_EQ(On("calibration", "set", {"ID2=30"}).status, 0);
+    EXPECT_NE(Run({"history", path_}).out.find("\tID2 origin "), std::string::npos);
+    EXPECT_NE(Run({"--lang", "ja", "history", path_}).out.find("\tID2 原点 "), std::string::npos);
+    EXPECT_NE(Run({"history", path_, "--json"}).out.find("ID2 原点 "), std::string::npos);
 }
 
 // A folder name from an old card may be Shift_JIS: the JSON stays valid, with U+FFFD.
