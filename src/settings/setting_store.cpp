@@ -104,8 +104,7 @@ bool WriteCardFiles(EditorDocument& document, ui::Prompter& prompter,
     const std::filesystem::path folder = CardFolder(document);
     const CardLock lock(folder);
     if (lock.GetState() == CardLock::State::Busy) {
-        prompter.Failure(IDP_CARD_BUSY, lock.Error().Describe(), Utf8FromPath(folder),
-                         ui::Icon::Error);
+        prompter.Failure(IDP_CARD_BUSY, lock.Error().Describe(), Utf8FromPath(folder));
         return false;
     }
     const auto refuse = [&](const std::string& name, const FileError& error) {

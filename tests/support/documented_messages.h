@@ -59,17 +59,16 @@ inline constexpr DocumentedMessage kMessages[] = {
     {173, B::YesNo, I::Warning, A::No},         // the file changed since it was read
     {173, B::Ok, I::Warning, A::Ok},            // the same, as the tool's refusal: OK only
     {174, B::Ok, I::Warning, A::Ok},            // the card is busy (a failure: OK only)
-    {174, B::Ok, I::Error, A::Ok},
-    {175, B::YesNo, I::Question, A::No}, // restore the card to a point of its history
-    {176, B::Ok, I::Warning, A::Ok},     // files changed outside: not restored
-    {177, B::YesNo, I::Warning, A::No},  // restore the files changed outside as well
-    {178, B::Ok, I::Error, A::Ok},       // the point cannot be restored
-    {179, B::Ok, I::Information, A::Ok}, // restored
-    {186, B::Ok, I::Warning, A::Ok},     // the change history needs a loaded program
-    {187, B::YesNo, I::Question, A::No}, // restore these files to the point (the editor)
-    {188, B::Ok, I::Information, A::Ok}, // the card already is that point
-    {190, B::Ok, I::Information, A::Ok}, // the language takes effect at the next start
-    {191, B::Ok, I::Error, A::Ok},       // Orvix2.ini could not be written
+    {175, B::YesNo, I::Question, A::No},        // restore the card to a point of its history
+    {176, B::Ok, I::Warning, A::Ok},            // files changed outside: not restored
+    {177, B::YesNo, I::Warning, A::No},         // restore the files changed outside as well
+    {178, B::Ok, I::Error, A::Ok},              // the point cannot be restored
+    {179, B::Ok, I::Information, A::Ok},        // restored
+    {186, B::Ok, I::Warning, A::Ok},            // the change history needs a loaded program
+    {187, B::YesNo, I::Question, A::No},        // restore these files to the point (the editor)
+    {188, B::Ok, I::Information, A::Ok},        // the card already is that point
+    {190, B::Ok, I::Information, A::Ok},        // the language takes effect at the next start
+    {191, B::Ok, I::Error, A::Ok},              // Orvix2.ini could not be written
 };
 } // namespace documented
 
