@@ -46,8 +46,11 @@ std::string DifferenceRow(const FieldDifference& difference) {
 std::string ChangeLines(const std::vector<FieldDifference>& differences) {
     std::string text;
     for (const FieldDifference& d : differences) {
-        text += (text.empty() ? "" : "\n") + std::string(HistoryAreaName(d.area)) + "  " + d.field +
-                ": " + Shown(d.now) + " → " + Shown(d.then);
+        if (!text.empty()) {
+            text += '\n';
+        }
+        text += std::string(HistoryAreaName(d.area)) + "  " + d.field + ": " + Shown(d.now) +
+                " → " + Shown(d.then);
     }
     return text;
 }

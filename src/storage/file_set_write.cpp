@@ -104,8 +104,11 @@ int WriteTemporary(Target& t, std::span<const std::uint8_t> bytes, bool seam) {
     const auto run = [&](FileStep step, auto operation) {
         return seam ? detail::RunFileStep(step, t.target, operation) : operation();
     };
-    std::string name =
-        (FolderOf(t.target) / ("." + t.target.filename().string() + ".tmp-XXXXXX")).string();
+    // Appended, not "." + name: GCC 12 warns falsely of an overlapping copy in that form.
+    std::string temporaryName = ".";
+    temporaryName += t.target.filename().string();
+    temporaryName += ".tmp-XXXXXX";
+    std::string name = (FolderOf(t.target) / temporaryName).string();
     int fd = -1;
     if (!run(FileStep::OpenTemporary, [&] { return (fd = ::mkstemp(name.data())) >= 0; })) {
         return errno != 0 ? errno : EIO;

@@ -68,7 +68,8 @@ TEST_F(FileSetTest, OnlyAFailedPutBackLeavesAMixAndSaysWhich) {
         EXPECT_EQ(Card(), after);
         std::string expected = report.error.Describe();
         for (int file = 0; file < 3; ++file) {
-            expected += "\n" + set[file].path.string() + ": " +
+            expected += '\n';
+            expected += set[file].path.string() + ": " +
                         (states[file] == 'o'   ? "old"
                          : states[file] == 'p' ? "old (put back)"
                                                : "new (putting back the old content failed: "
