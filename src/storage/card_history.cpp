@@ -174,12 +174,7 @@ ContentMark MarkOf(std::span<const std::uint8_t> bytes) {
 }
 
 std::string HistoryTime(std::chrono::system_clock::time_point now) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    return text;
+    return LocalTimeText(now, "%Y-%m-%dT%H:%M:%S");
 }
 
 std::string FormatHistoryEntry(const HistoryEntry& entry) {

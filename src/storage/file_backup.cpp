@@ -16,15 +16,6 @@ namespace {
 constexpr const char* kFirstMark = "first-";
 constexpr const char* kSourceFileName = "SOURCE.txt";
 
-std::string TimeStamp(std::chrono::system_clock::time_point now) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-    return text;
-}
-
 bool AllDigits(std::string_view text) {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -132,6 +123,15 @@ std::uint32_t PathNumber(const std::string& text) {
 
 } // namespace
 
+std::string LocalTimeText(std::chrono::system_clock::time_point now, const char* format) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[64];
+    std::strftime(text, sizeof text, format, &local);
+    return text;
+}
+
 std::filesystem::path BackupFolderOf(const std::filesystem::path& file,
                                      const std::filesystem::path& backupFolder) {
     std::error_code error;
@@ -203,7 +203,7 @@ bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& 
         char name[32];
         std::snprintf(name, sizeof name, "%06lld-", ++number);
         target = folder / (stem + "-" + (copies.first ? std::string(name) : kFirstMark) +
-                           TimeStamp(now) + extension);
+                           LocalTimeText(now, "%Y%m%d-%H%M%S") + extension);
     } while (copies.first && std::filesystem::exists(target, code));
     if (!WriteFileAtomically(target, {std::span<const std::uint8_t>(bytes)}, error)) {
         return false;

@@ -29,6 +29,9 @@ std::filesystem::path BackupFolderOf(const std::filesystem::path& file,
 // written again whenever it is missing or wrong. False when the copy or SOURCE.txt fails.
 // copyName, when given, gets the name of the copy that holds the file's content (the new copy,
 // or the newest one when it was identical), or is emptied when the file does not exist.
+// The local time of now in strftime's format ("%Y%m%d-%H%M%S").
+std::string LocalTimeText(std::chrono::system_clock::time_point now, const char* format);
+
 bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& backupFolder,
                 std::chrono::system_clock::time_point now, FileError* error = nullptr,
                 std::string* copyName = nullptr);
