@@ -16,7 +16,8 @@
 namespace orvix::fuzz {
 
 // Makes a new folder "orvix2-fuzz-TAG-XXXXXX" below the temporary folder, so that parallel
-// fuzzing jobs never share a file; aborts when it cannot.
+// fuzzing jobs never share a file, and removes it with everything in it when the process ends;
+// aborts when it cannot be made.
 std::filesystem::path MakeScratchFolder(const char* tag);
 
 } // namespace orvix::fuzz

@@ -48,11 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) {
         return 0;
     }
-    static const bool cleanup = std::atexit([] {
-                                    std::error_code ignored;
-                                    fs::remove_all(Folder(), ignored);
-                                }) == 0;
-    (void)cleanup;
     const char* section = kSections[data[0] % std::size(kSections)];
     const char* key = kKeys[(data[0] / 8) % std::size(kKeys)];
     const char* value = kValues[data[1] % std::size(kValues)];

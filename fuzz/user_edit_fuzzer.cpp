@@ -125,11 +125,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 8) {
         return 0;
     }
-    static const bool cleanup = std::atexit([] {
-                                    std::error_code ignored;
-                                    fs::remove_all(Card(), ignored);
-                                }) == 0;
-    (void)cleanup;
     std::error_code error;
     fs::remove_all(Card(), error);
     fs::create_directories(Card() / "user");
