@@ -62,6 +62,8 @@ inline constexpr int IDS_HISTORY_POINT = 189; // "%1番の保存の前": a point
 // The interface language, chosen from the system menu.
 inline constexpr int IDP_LANGUAGE_AT_RESTART = 190; // the choice takes effect at the next start
 inline constexpr int IDP_LANGUAGE_NOT_SAVED = 191;  // Orvix2.ini [%1] could not be written
+// The history dialog's restore that left the files changed outside as they were.
+inline constexpr int IDP_RESTORE_PARTLY_DONE = 194; // restored in part; the details name the files
 
 // The text of a string-table entry; empty for an unknown ID.
 std::string_view LoadString(int id);

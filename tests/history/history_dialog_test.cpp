@@ -105,12 +105,25 @@ TEST_F(HistoryDialogTest, AFileChangedOutsideIsRestoredOnlyAfterASecondYesAndNoE
     expected["STARTUP.BIN"] = states_[1]["STARTUP.BIN"];
     expected["VOLUME.BIN"] = {0x03, 0x00};
     dialog_.emplace(controller_);
-    // No to the second question: the program file alone goes back; yes restores the setting.
+    // No to the second question where that file is all there is to restore: nothing is written,
+    // and the message says why.
+    const CardFiles before = SnapshotFolder(card_);
+    Restore(0, {{IDP_HISTORY_RESTORE, Answer::Yes},
+                {IDP_RESTORE_CHANGED_OUTSIDE, Answer::No},
+                {IDP_HISTORY_CHANGED_OUTSIDE, Answer::Ok}});
+    EXPECT_EQ(prompter_.Messages().back().argument, "VOLUME.BIN");
+    EXPECT_TRUE(SnapshotFolder(card_) == before);
+    // No where there is more: the program file alone goes back, and the message names what was
+    // restored and what was left; yes restores the setting.
     Restore(1, {{IDP_HISTORY_RESTORE, Answer::Yes},
                 {IDP_RESTORE_CHANGED_OUTSIDE, Answer::No},
-                {IDP_RESTORE_DONE, Answer::Ok}});
-    EXPECT_EQ(std::pair(prompter_.Messages()[1].argument, prompter_.Messages()[1].detail),
+                {IDP_RESTORE_PARTLY_DONE, Answer::Ok}});
+    EXPECT_EQ(std::pair(prompter_.Messages()[4].argument, prompter_.Messages()[4].detail),
               std::pair(std::string("VOLUME.BIN"), std::string("設定データ  volume: 3 → 5")));
+    EXPECT_EQ(
+        std::pair(prompter_.Messages()[5].argument, prompter_.Messages()[5].detail),
+        std::pair(std::string("2番の保存の前"),
+                  std::string("戻したファイル: STARTUP.BIN\nそのままのファイル: VOLUME.BIN")));
     EXPECT_TRUE(SnapshotFolder(card_) == expected);
     Restore(2, {{IDP_HISTORY_RESTORE, Answer::Yes},
                 {IDP_RESTORE_CHANGED_OUTSIDE, Answer::Yes},
