@@ -1,6 +1,7 @@
 #include "storage/history_index.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "storage/file_io.h"
@@ -123,16 +124,17 @@ std::map<std::string, IndexedText> ReadHistoryIndex(const std::filesystem::path&
             continue;
         }
         const auto size = HistoryNumber(parts[1]);
-        const bool negative = parts[2].starts_with('-');
-        const auto time = HistoryNumber(negative ? parts[2].substr(1) : parts[2]);
+        std::int64_t time = 0;
+        const auto [end, problem] =
+            std::from_chars(parts[2].data(), parts[2].data() + parts[2].size(), time);
         auto text = Unescaped(rest);
-        if (!size || !time || !text || TextHash(*text) != parts[3]) {
+        if (!size || problem != std::errc() || end != parts[2].data() + parts[2].size() || !text ||
+            TextHash(*text) != parts[3]) {
             continue; // a damaged line: its entry is read from its file
         }
         IndexedText line{{std::string(parts[0])}, std::move(*text)};
         line.stamp.size = *size;
-        line.stamp.time =
-            negative ? -static_cast<std::int64_t>(*time) : static_cast<std::int64_t>(*time);
+        line.stamp.time = time;
         index.emplace(line.stamp.name, std::move(line));
     }
     return index;

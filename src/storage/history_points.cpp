@@ -98,7 +98,7 @@ void Take(CardAtPoint& point, const HistoryFile& file, const std::filesystem::pa
         point.marks.emplace(file.name, *file.before);
     } else {
         point.missing.push_back(file.name);
-        point.damaged.emplace(file.name, "its copy " + file.copy + " " + problem);
+        point.damaged.emplace(file.name, problem);
     }
 }
 
@@ -211,7 +211,7 @@ CardAtPoint CardAtFirst(std::span<const HistoryEntry> entries,
                         recorded ? first->second->before : std::optional<ContentMark>(), &mark);
         if (!problem.empty()) {
             point.missing.push_back(name);
-            point.damaged.emplace(name, "its copy " + copies.front() + " " + problem);
+            point.damaged.emplace(name, problem);
             continue;
         }
         point.files[name] = path;

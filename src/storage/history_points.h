@@ -20,7 +20,9 @@ namespace orvix {
 struct CardAtPoint {
     bool complete = true;                       // false: some file's content of then cannot be had
     std::vector<std::string> missing;           // the card names whose copies are gone or damaged
-    std::map<std::string, std::string> damaged; // of those, why: "is gone", "is a symbolic link"
+    std::map<std::string, std::string> damaged; // of those, why their copy fails: "is gone",
+                                                // "is a symbolic link", "does not hold what was
+                                                // recorded", "lies outside the backups folder"
     std::vector<int> skipped; // the unreadable entries passed over (what they changed is unknown)
     std::vector<std::string> unchecked; // first copies no entry records a mark for (kept before
                                         // the history began): restored only when forced
