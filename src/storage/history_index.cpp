@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <dirent.h>
+#include <sys/stat.h>
 
 #include "storage/file_io.h"
 #include "storage/history_detail.h"
@@ -73,10 +75,15 @@ std::optional<int> EntryNumber(std::string_view stem) {
 
 std::vector<EntryFileStamp> ListEntryFiles(const std::filesystem::path& historyFolder,
                                            bool withStamps) {
+    // One stat of each file, relative to the open folder: a history of thousands of entries is
+    // listed in milliseconds.
     std::vector<EntryFileStamp> files;
-    std::error_code code;
-    for (const auto& item : std::filesystem::directory_iterator(historyFolder, code)) {
-        EntryFileStamp stamp{item.path().filename().string()};
+    DIR* folder = ::opendir(historyFolder.c_str());
+    if (folder == nullptr) {
+        return files;
+    }
+    while (const dirent* item = ::readdir(folder)) {
+        EntryFileStamp stamp{item->d_name};
         const std::string& name = stamp.name;
         stamp.pending = name.ends_with(kPendingEntrySuffix);
         if (!stamp.pending && !name.ends_with(".txt")) {
@@ -88,17 +95,30 @@ std::vector<EntryFileStamp> ListEntryFiles(const std::filesystem::path& historyF
             continue;
         }
         stamp.sequence = *number;
-        if (withStamps) {
-            std::error_code inner;
-            stamp.size = item.file_size(inner);
-            stamp.time = item.last_write_time(inner).time_since_epoch().count();
+        struct stat status {};
+        if (withStamps && ::fstatat(::dirfd(folder), item->d_name, &status, 0) == 0) {
+            stamp.size = static_cast<std::uint64_t>(status.st_size);
+            stamp.time = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
+                         status.st_mtim.tv_nsec;
         }
         files.push_back(std::move(stamp));
     }
+    ::closedir(folder);
     std::sort(files.begin(), files.end(), [](const EntryFileStamp& a, const EntryFileStamp& b) {
         return a.sequence != b.sequence ? a.sequence < b.sequence : a.pending < b.pending;
     });
     return files;
+}
+
+EntryFileStamp IndexFileStamp(const std::filesystem::path& historyFolder) {
+    EntryFileStamp stamp{kIndexName};
+    struct stat status {};
+    if (::stat((historyFolder / kIndexName).c_str(), &status) == 0) {
+        stamp.size = static_cast<std::uint64_t>(status.st_size);
+        stamp.time = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
+                     status.st_mtim.tv_nsec;
+    }
+    return stamp;
 }
 
 std::map<std::string, IndexedText> ReadHistoryIndex(const std::filesystem::path& historyFolder) {

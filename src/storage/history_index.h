@@ -25,13 +25,16 @@ struct EntryFileStamp {
     int sequence = 0;
     bool pending = false;
     std::uint64_t size = 0;
-    std::int64_t time = 0; // its last change, in the clock's ticks
+    std::int64_t time = 0; // its last change, in nanoseconds since 1970
     friend bool operator==(const EntryFileStamp&, const EntryFileStamp&) = default;
 };
 
 // The entry files of the history folder (names NNNNNN.txt and NNNNNN.pending), by number.
 std::vector<EntryFileStamp> ListEntryFiles(const std::filesystem::path& historyFolder,
                                            bool withStamps = true);
+
+// The index file's own stamp (size and time zero when there is none).
+EntryFileStamp IndexFileStamp(const std::filesystem::path& historyFolder);
 
 // What the index holds: each entry file's stamp and text, by file name.
 struct IndexedText {

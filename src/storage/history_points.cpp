@@ -4,6 +4,7 @@
 #include <cctype>
 #include <mutex>
 #include <set>
+#include <sys/stat.h>
 
 #include "storage/file_backup.h"
 #include "storage/file_io.h"
@@ -17,11 +18,11 @@ using detail::UnderFolder;
 namespace {
 
 // What a copy was found to hold, kept while it keeps its size and time, so that the points of a
-// long history read each copy once.
+// long history read and place each copy once.
 struct CheckedCopy {
     std::uintmax_t size = 0;
-    std::filesystem::file_time_type time;
-    bool matches = false;
+    std::int64_t time = 0; // of its last change, in nanoseconds
+    std::string problem;
     ContentMark mark; // when checked against no mark: what it holds
 };
 
@@ -30,49 +31,49 @@ struct CheckedCopy {
 // gets what it holds when no mark is given.
 std::string CopyProblem(const std::filesystem::path& path, const std::filesystem::path& backups,
                         const std::optional<ContentMark>& mark, ContentMark* found = nullptr) {
-    std::error_code code;
-    const auto status = std::filesystem::symlink_status(path, code);
-    if (!std::filesystem::exists(status)) {
+    // One lstat: whether it is there, a link or a regular file, and its size and time.
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
         return "is gone";
     }
-    if (std::filesystem::is_symlink(status)) {
+    if (S_ISLNK(status.st_mode)) {
         return "is a symbolic link";
     }
-    if (!std::filesystem::is_regular_file(status)) {
+    if (!S_ISREG(status.st_mode)) {
         return "is no regular file";
     }
-    std::error_code rootCode;
-    const std::filesystem::path real = std::filesystem::canonical(path, code);
-    const std::filesystem::path root = std::filesystem::canonical(backups, rootCode);
-    if (code || rootCode || !UnderFolder(real, root)) {
-        return "lies outside the backups folder";
-    }
-    const std::uintmax_t size = std::filesystem::file_size(real, code);
-    const auto time = std::filesystem::last_write_time(real, code);
+    const auto size = static_cast<std::uintmax_t>(status.st_size);
+    const std::int64_t time =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
     static std::mutex mutex;
     static std::map<std::string, CheckedCopy> checked; // path|recorded hash -> finding
-    const std::string key = real.string() + "|" + (mark ? mark->hash : std::string());
+    const std::string key = path.string() + "|" + (mark ? mark->hash : std::string());
     std::unique_lock lock(mutex);
     auto known = checked.find(key);
-    if (code || known == checked.end() || known->second.size != size ||
-        known->second.time != time) {
+    if (known == checked.end() || known->second.size != size || known->second.time != time) {
         lock.unlock();
+        CheckedCopy copy{size, time, {}, {}};
+        std::error_code code;
+        std::error_code rootCode;
+        const std::filesystem::path real = std::filesystem::canonical(path, code);
+        const std::filesystem::path root = std::filesystem::canonical(backups, rootCode);
         std::vector<std::uint8_t> bytes;
-        if (!ReadWholeFile(real, bytes)) {
-            return "cannot be read";
+        if (code || rootCode || !UnderFolder(real, root)) {
+            copy.problem = "lies outside the backups folder";
+        } else if (!ReadWholeFile(real, bytes)) {
+            copy.problem = "cannot be read";
+        } else if (mark && !MarkMatches(*mark, bytes)) {
+            copy.problem = "does not hold what was recorded";
+        } else {
+            copy.mark = mark ? *mark : MarkOf(bytes);
         }
-        CheckedCopy copy{size, time, mark && MarkMatches(*mark, bytes),
-                         mark ? *mark : MarkOf(bytes)};
         lock.lock();
         known = checked.insert_or_assign(key, std::move(copy)).first;
-    }
-    if (mark && !known->second.matches) {
-        return "does not hold what was recorded";
     }
     if (found != nullptr) {
         *found = known->second.mark;
     }
-    return {};
+    return known->second.problem;
 }
 
 void Forget(CardAtPoint& point, const std::string& name) {

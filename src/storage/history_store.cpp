@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
+#include <mutex>
 #include <set>
 
 #include "storage/card_identity.h"
@@ -39,11 +40,30 @@ HistoryEntry ParseEntryText(const std::string& text, int sequence) {
     return entry;
 }
 
+// The entries last read from a history folder, while its files and its index keep their stamps:
+// a command that reads the history twice parses it once.
+struct ReadFolder {
+    EntryFileStamp index;
+    std::vector<EntryFileStamp> files;
+    std::vector<FoundEntry> entries;
+};
+std::mutex memoMutex;
+std::map<std::string, ReadFolder> memo; // by history folder
+
 // Every entry file of the folder, through the index where it still serves; a pending entry
 // whose finished one exists is left out. Rewrites the index when it did not serve.
 std::vector<FoundEntry> ReadEntries(const std::filesystem::path& backupFolder) {
     const std::filesystem::path folder = HistoryFolder(backupFolder);
     const std::vector<EntryFileStamp> files = detail::ListEntryFiles(folder);
+    const EntryFileStamp indexStamp = detail::IndexFileStamp(folder);
+    {
+        const std::lock_guard lock(memoMutex);
+        const auto known = memo.find(folder.string());
+        if (known != memo.end() && known->second.index == indexStamp &&
+            known->second.files == files) {
+            return known->second.entries;
+        }
+    }
     std::map<std::string, IndexedText> index = detail::ReadHistoryIndex(folder);
     bool stale = index.size() != files.size();
     std::vector<IndexedText> texts;
@@ -81,6 +101,8 @@ std::vector<FoundEntry> ReadEntries(const std::filesystem::path& backupFolder) {
     if (stale) {
         detail::WriteHistoryIndex(folder, texts);
     }
+    const std::lock_guard lock(memoMutex);
+    memo.insert_or_assign(folder.string(), ReadFolder{indexStamp, files, entries});
     return entries;
 }
 
