@@ -152,7 +152,8 @@ std::vector<HistoryEntry> ReadCardHistory(const std::filesystem::path& cardFolde
                                           const std::filesystem::path& backupFolder) {
     const std::filesystem::path card = AbsolutePath(cardFolder);
     const std::string identity = CardIdentity(card);
-    std::map<std::string, std::filesystem::path> sources; // backup folder -> its file
+    enum class Source { None, Other, Ours };
+    std::map<std::string, Source> sources; // backup folder -> whose file it holds
     std::vector<HistoryEntry> entries;
     for (FoundEntry& found : ReadEntries(backupFolder)) {
         HistoryEntry& entry = found.entry;
@@ -171,14 +172,15 @@ std::vector<HistoryEntry> ReadCardHistory(const std::filesystem::path& cardFolde
             for (const HistoryFile& file : entry.files) {
                 auto source = sources.find(file.folder);
                 if (source == sources.end()) {
-                    source = sources.emplace(file.folder, BackupSource(backupFolder / file.folder))
+                    const std::filesystem::path path = BackupSource(backupFolder / file.folder);
+                    source = sources
+                                 .emplace(file.folder, path.empty()              ? Source::None
+                                                       : UnderFolder(path, card) ? Source::Ours
+                                                                                 : Source::Other)
                                  .first;
                 }
-                if (source->second.empty()) {
-                    traced = false;
-                } else if (UnderFolder(source->second, card)) {
-                    ours = true;
-                }
+                traced = traced && source->second != Source::None;
+                ours = ours || source->second == Source::Ours;
             }
         }
         if (ours || (!traced && AbsolutePath(entry.card) == card)) {
