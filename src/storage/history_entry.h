@@ -47,6 +47,8 @@ struct ContentMark {
     friend bool operator==(const ContentMark&, const ContentMark&) = default;
 };
 ContentMark MarkOf(std::span<const std::uint8_t> bytes);
+// Whether the bytes are what the mark records (their size and their hash).
+bool MarkMatches(const ContentMark& mark, std::span<const std::uint8_t> bytes);
 
 // One replaced file of an entry.
 struct HistoryFile {

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "storage/card_identity.h"
 #include "storage/file_backup.h"
 #include "storage/history_detail.h"
 #include "storage/history_store.h"
@@ -72,6 +73,7 @@ bool HistoryRecorder::Begin(std::span<const SavedFile> files, FileError* error) 
     entry_ = HistoryEntry{};
     entry_.time = HistoryTime(now_);
     entry_.card = card_.string();
+    entry_.identity = CardIdentity(card_);
     for (const SavedFile& saved : files_) {
         HistoryFile file{saved.name, BackupFolderOf(saved.path, backups_).filename().string()};
         if (!PrepareBackupFolder(saved.path, backups_, error) ||
