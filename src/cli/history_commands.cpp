@@ -126,10 +126,16 @@ int History(const HistoryArguments& arguments, const CommandContext& context) {
         Json list = Json::array();
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const HistoryRow& row = rows[i];
+            Json changes = Json::array();
+            for (const RecordedChange& c : row.changes) {
+                changes.push_back(
+                    {{"area", c.area}, {"key", c.key}, {"before", c.before}, {"after", c.after}});
+            }
             list.push_back({{"point", "@-" + std::to_string(i + 1)},
                             {"sequence", row.sequence},
                             {"time", row.time},
                             {"files", row.files},
+                            {"changes", std::move(changes)},
                             {"summary", row.summary},
                             {"readable", row.readable}});
         }

@@ -193,7 +193,6 @@ MeaningDiff CompareMeanings(const CardMeaning& a, const CardMeaning& b) {
             if (other->value != field.value) {
                 diff.fields.push_back(
                     FieldDifference{field.area, field.field, field.value, other->value});
-                diff.labels.push_back(field.label.empty() ? field.field : field.label);
             }
         }
         // A user present only on one side: its fields against nothing.
@@ -201,14 +200,12 @@ MeaningDiff CompareMeanings(const CardMeaning& a, const CardMeaning& b) {
             if (field.area == area && a.Find(field.area, field.field) == nullptr &&
                 a.hasCardFiles && b.hasCardFiles) {
                 diff.fields.push_back(FieldDifference{field.area, field.field, "", field.value});
-                diff.labels.push_back(field.label.empty() ? field.field : field.label);
             }
         }
         for (const MeaningField& field : a.fields) {
             if (field.area == area && b.Find(field.area, field.field) == nullptr &&
                 a.hasCardFiles && b.hasCardFiles && field.area == std::string("users")) {
                 diff.fields.push_back(FieldDifference{field.area, field.field, field.value, ""});
-                diff.labels.push_back(field.field);
             }
         }
     }

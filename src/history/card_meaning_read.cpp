@@ -41,10 +41,8 @@ std::string Stem(std::string_view name) {
     return stem.substr(0, stem.find('.'));
 }
 
-void Add(CardMeaning& meaning, const char* area, std::string field, std::string value,
-         std::string label = {}) {
-    meaning.fields.push_back(
-        MeaningField{area, std::move(field), std::move(value), std::move(label)});
+void Add(CardMeaning& meaning, const char* area, std::string field, std::string value) {
+    meaning.fields.push_back(MeaningField{area, std::move(field), std::move(value)});
 }
 
 // The first 16 bytes of a card file, the missing ones as zero (as the settings dialog reads
@@ -138,7 +136,7 @@ void ReadProgram(CardMeaning& meaning, const std::filesystem::path& path) {
             const auto& value = values.servos[static_cast<std::size_t>(k)];
             const std::string name(ServoName(kServoRows[static_cast<std::size_t>(k)]));
             Add(meaning, "calibration", name + " " + kTableKeys[table],
-                value ? std::to_string(*value) : "unreadable", name + " " + kTableLabels[table]);
+                value ? std::to_string(*value) : "unreadable");
         }
         if (table == 0 && values.attenuator) {
             Add(meaning, "calibration", "attenuator", std::to_string(*values.attenuator));
@@ -181,11 +179,10 @@ void ReadCardFiles(CardMeaning& meaning, const CardFileLocator& locate) {
     for (const SettingFile& file : kSettingFiles) {
         const auto bytes = ReadSmall(locate, std::string(file.name));
         Add(meaning, "settings", kSettingKeys[static_cast<std::size_t>(file.slot)],
-            bytes ? SettingValue(file.slot, *bytes) : "absent", Stem(file.name));
+            bytes ? SettingValue(file.slot, *bytes) : "absent");
     }
     const auto head = ReadSmall(locate, std::string(kHeadSwitchFile));
-    Add(meaning, "settings", "headSwitch", head ? ((*head)[0] & 1 ? "on" : "off") : "absent",
-        Stem(kHeadSwitchFile));
+    Add(meaning, "settings", "headSwitch", head ? ((*head)[0] & 1 ? "on" : "off") : "absent");
     for (const bool walking : {false, true}) {
         for (int number = kServoLegFirst; number <= kServoArmLast; ++number) {
             if (number > kServoLegLast && number < kServoArmFirst) {
@@ -196,8 +193,7 @@ void ReadCardFiles(CardMeaning& meaning, const CardFileLocator& locate) {
             Add(meaning, "settings", name,
                 b ? "[" + std::to_string(Signed(*b, 0)) + "," + std::to_string(Signed(*b, 1)) +
                         "," + std::to_string(Signed(*b, 2)) + "]"
-                  : "absent",
-                Stem(name));
+                  : "absent");
         }
     }
     Bytes names;
@@ -272,6 +268,31 @@ CardMeaning ReadProgramMeaning(const std::filesystem::path& program) {
             return std::nullopt;
         },
         true);
+}
+
+std::string FieldLabel(const std::string& area, const std::string& key) {
+    if (area == "calibration") {
+        for (std::size_t table = 0; table < kTableKeys.size(); ++table) {
+            const std::string suffix = std::string(" ") + kTableKeys[table];
+            if (key.size() > suffix.size() && key.ends_with(suffix)) {
+                return key.substr(0, key.size() - suffix.size()) + " " + kTableLabels[table];
+            }
+        }
+    }
+    if (area == "settings") {
+        for (const SettingFile& file : kSettingFiles) {
+            if (key == kSettingKeys[static_cast<std::size_t>(file.slot)]) {
+                return Stem(file.name);
+            }
+        }
+        if (key == "headSwitch") {
+            return Stem(kHeadSwitchFile);
+        }
+        if (key.find('\\') != std::string::npos) {
+            return Stem(key);
+        }
+    }
+    return key;
 }
 
 CardMeaning StandardMeaning(const CardMeaning& card) {

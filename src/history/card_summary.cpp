@@ -17,22 +17,36 @@ std::string ShownSummary(std::string summary) {
     return summary;
 }
 
-std::string SummaryLine(const MeaningDiff& diff, std::size_t limit) {
+std::vector<RecordedChange> ChangesOf(const MeaningDiff& diff) {
+    std::vector<RecordedChange> changes;
+    for (const FieldDifference& f : diff.fields) {
+        changes.push_back(RecordedChange{f.area, f.field, f.then, f.now});
+    }
+    if (diff.unexplainedBytes > 0) {
+        changes.push_back(
+            RecordedChange{"bytes", "STARTUP.BIN", "", std::to_string(diff.unexplainedBytes)});
+    }
+    return changes;
+}
+
+std::string SummaryOf(const std::vector<RecordedChange>& changes, std::size_t limit) {
     std::string line;
     std::size_t shown = 0;
-    for (std::size_t i = 0; i < diff.fields.size(); ++i) {
+    for (const RecordedChange& change : changes) {
         if (shown == limit) {
             line += ", …";
             break;
         }
-        const FieldDifference& f = diff.fields[i];
-        line += (line.empty() ? "" : ", ") + diff.labels[i] + " " +
-                (f.then.empty() ? "-" : f.then) + "→" + (f.now.empty() ? "-" : f.now);
+        line += line.empty() ? "" : ", ";
+        if (change.area == "bytes") {
+            line += change.after + (change.key == "STARTUP.BIN" ? " other program bytes"
+                                                                : " other bytes of " + change.key);
+        } else {
+            line += FieldLabel(change.area, change.key) + " " +
+                    (change.before.empty() ? "-" : change.before) + "→" +
+                    (change.after.empty() ? "-" : change.after);
+        }
         ++shown;
-    }
-    if (diff.unexplainedBytes > 0 && shown < limit) {
-        line += (line.empty() ? "" : ", ") + std::to_string(diff.unexplainedBytes) +
-                " other program bytes";
     }
     return line.empty() ? "no change by meaning" : line;
 }

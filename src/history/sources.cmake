@@ -4,6 +4,7 @@ target_sources(orvix2_core PRIVATE
     history/card_meaning_read.cpp
     history/card_summary.cpp
     history/card_points.cpp
+    history/save_description.cpp
 )
 
 # The editor's change history dialog.
