@@ -97,6 +97,17 @@ CardAtPoint CardAtFirst(std::span<const HistoryEntry> entries,
             std::vector<std::uint8_t> bytes;
             if (copyName.starts_with(stem) && copyName.ends_with(source.extension().string()) &&
                 ReadWholeFile(copy.path(), bytes)) {
+                const bool named =
+                    std::any_of(entries.begin(), entries.end(), [&](const HistoryEntry& entry) {
+                        return std::any_of(entry.files.begin(), entry.files.end(),
+                                           [&](const HistoryFile& file) {
+                                               return file.before && file.copy == copyName &&
+                                                      file.folder == folder.path().filename();
+                                           });
+                    });
+                if (!named) {
+                    point.unchecked.push_back(name); // its mark is the copy's own
+                }
                 point.files[name] = copy.path();
                 point.marks[name] = MarkOf(bytes);
                 std::erase(point.missing, name);

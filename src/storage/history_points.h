@@ -20,6 +20,9 @@ struct CardAtPoint {
     std::vector<std::string> missing; // the card names whose copies are pruned or broken
     std::map<std::string, std::optional<std::filesystem::path>> files;
     std::map<std::string, ContentMark> marks; // what each copy held when it was taken
+    // The card names whose copy is a first copy no entry recorded a mark for (made by earlier
+    // versions): its mark is the copy's own, so nothing shows whether it still holds what was kept.
+    std::vector<std::string> unchecked{};
 };
 
 // The point just before the entry of that sequence number (of the card's entries, oldest first).
