@@ -53,7 +53,10 @@ struct RestorePreview {
     std::vector<std::string> changedOutside; // of those, the files that no longer hold what the
                                              // newest entry says the last save left in them
     std::vector<FieldDifference> undone;     // what restoring the changedOutside files would undo
-    PointDifferences differences;            // everything that will change (then = the point)
+    // Of the files, those whose copy is a first copy no entry recorded a mark for (earlier
+    // versions made them): nothing shows they still hold what was kept.
+    std::vector<std::string> unchecked{};
+    PointDifferences differences; // everything that will change (then = the point)
 };
 
 enum class RestoreOutcome {
