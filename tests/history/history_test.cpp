@@ -9,6 +9,7 @@
 
 #include "cli/cli_runner.h"
 #include "history/card_meaning.h"
+#include "history/card_points.h"
 #include "storage/card_history.h"
 #include "support/card_diff.h"
 #include "support/temp_folder.h"
@@ -265,6 +266,11 @@ TEST_F(HistoryTest, AnUncheckedFirstCopyIsRestoredOnlyWithForce) {
     EXPECT_TRUE(
         Contains(refused.err, "unchecked (no entry recorded what the copy held): STARTUP.BIN"))
         << refused.err;
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
+    std::string problem;
+    const auto first = ParsePoint(At("@first"), backups_, problem);
+    ASSERT_TRUE(first) << problem; // the restore refuses also when called without the question
+    EXPECT_EQ(RestorePoint(*first, backups_, true).outcome, RestoreOutcome::Refused);
     EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
     const CliResult forced = Run({"restore", At("@first"), "--yes", "--force"});
     EXPECT_EQ(forced.status, 0) << forced.err;
