@@ -3,6 +3,7 @@
 #include "app/about_dlg.h"
 #include "calibration/orvix_dlg.h"
 #include "history/history_dialog.h"
+#include "history/save_description.h"
 #include "options/toruque_dialog.h"
 #include "settings/binary_dialog.h"
 #include "storage/file_backup.h"
@@ -15,7 +16,9 @@ namespace orvix {
 COrvixApp::COrvixApp(ui::UiServices& services, std::filesystem::path settingsFolder,
                      std::string initialImagePath)
     : services_(services), settingsFolder_(std::move(settingsFolder)),
-      initialImagePath_(std::move(initialImagePath)) {}
+      initialImagePath_(std::move(initialImagePath)) {
+    InstallSaveDescriber(); // every save the editor makes records what it changed by meaning
+}
 
 bool COrvixApp::InitInstance() {
     MainDialogHooks hooks;

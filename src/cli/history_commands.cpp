@@ -1,6 +1,7 @@
 #include "cli/history_commands.h"
 
 #include <nlohmann/json.hpp>
+#include <utility>
 
 #include "cli/exit_status.h"
 #include "history/card_history_view.h"
@@ -34,8 +35,7 @@ std::string Value(const std::string& text) {
     return text.empty() ? "-" : text;
 }
 
-void PrintDifferences(const MeaningDiff& diff, const std::vector<std::string>& missing, bool json,
-                      std::ostream& out) {
+void PrintDifferences(const MeaningDiff& diff, bool json, std::ostream& out) {
     if (json) {
         Json j = Json::object();
         for (const char* area : kMeaningAreas) {
@@ -53,7 +53,7 @@ void PrintDifferences(const MeaningDiff& diff, const std::vector<std::string>& m
         }
         j["bytes"] = {{"count", diff.unexplainedBytes}, {"ranges", std::move(ranges)}};
         j["notCompared"] = diff.notCompared;
-        j["incomplete"] = missing;
+        j["incomplete"] = Json::array(); // an incomplete point is not compared at all
         out << Dump(j) << '\n';
         return;
     }
@@ -72,6 +72,14 @@ void PrintDifferences(const MeaningDiff& diff, const std::vector<std::string>& m
     for (const std::string& note : diff.notCompared) {
         out << "not compared\t" << note << '\n';
     }
+}
+
+std::string Names(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : ", ") + name;
+    }
+    return text;
 }
 
 int Diff(const HistoryArguments& arguments, const CommandContext& context) {
@@ -94,11 +102,14 @@ int Diff(const HistoryArguments& arguments, const CommandContext& context) {
         }
         right = MeaningAt(*b, backups);
     }
-    std::vector<std::string> missing = left.state.missing;
-    missing.insert(missing.end(), right.state.missing.begin(), right.state.missing.end());
-    for (const std::string& name : missing) {
-        context.err << "orvix2-cli: the point is incomplete: the copy of " << name
-                    << " is gone; the file is compared as it is now\n";
+    // A point whose copies are gone cannot be compared: its files are not known.
+    for (const auto& [given, state] : {std::pair(arguments.a, &left.state),
+                                       std::pair(arguments.b, &std::as_const(right.state))}) {
+        if (!state->missing.empty()) {
+            context.err << "orvix2-cli: " << given << ": the point is incomplete: the copies of "
+                        << Names(state->missing) << " are missing or damaged\n";
+            return kDiffTrouble;
+        }
     }
     if (left.meaning.programForm.empty() && !left.meaning.hasCardFiles) {
         context.err << "orvix2-cli: " << arguments.a << ": no readable STARTUP.BIN\n";
@@ -109,7 +120,7 @@ int Diff(const HistoryArguments& arguments, const CommandContext& context) {
         return kDiffTrouble;
     }
     const MeaningDiff diff = CompareMeanings(left.meaning, right.meaning);
-    PrintDifferences(diff, missing, arguments.json, context.out);
+    PrintDifferences(diff, arguments.json, context.out);
     return diff.Same() ? kDiffSame : kDiffDifferent;
 }
 
@@ -126,10 +137,16 @@ int History(const HistoryArguments& arguments, const CommandContext& context) {
         Json list = Json::array();
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const HistoryRow& row = rows[i];
+            Json changes = Json::array();
+            for (const RecordedChange& c : row.changes) {
+                changes.push_back(
+                    {{"area", c.area}, {"key", c.key}, {"before", c.before}, {"after", c.after}});
+            }
             list.push_back({{"point", "@-" + std::to_string(i + 1)},
                             {"sequence", row.sequence},
                             {"time", row.time},
                             {"files", row.files},
+                            {"changes", std::move(changes)},
                             {"summary", row.summary},
                             {"readable", row.readable}});
         }
@@ -160,14 +177,6 @@ std::string Lines(const std::vector<FieldDifference>& fields) {
     return text;
 }
 
-std::string Names(const std::vector<std::string>& names) {
-    std::string text;
-    for (const std::string& name : names) {
-        text += (text.empty() ? "" : ", ") + name;
-    }
-    return text;
-}
-
 int Restore(const HistoryArguments& arguments, const CommandContext& context) {
     const std::filesystem::path backups = Backups(context);
     std::string problem;
@@ -187,6 +196,14 @@ int Restore(const HistoryArguments& arguments, const CommandContext& context) {
     if (preview.files.empty()) {
         context.out << "the card already is as it was at " << where << "; nothing written\n";
         return kExitSuccess;
+    }
+    if (!preview.unchecked.empty() && !arguments.force) {
+        context.prompter.Failure(
+            IDP_RESTORE_IMPOSSIBLE,
+            "unchecked (no entry recorded what the copy held): " + Names(preview.unchecked) +
+                "\n(--force restores them; nothing was written)",
+            where, ui::Icon::Error);
+        return kExitFailure;
     }
     if (!preview.changedOutside.empty()) {
         const std::string detail = Lines(preview.undone);
@@ -210,12 +227,16 @@ int Restore(const HistoryArguments& arguments, const CommandContext& context) {
     ask.buttons = ui::Buttons::YesNo;
     ask.icon = ui::Icon::Question;
     ask.defaultAnswer = ui::Answer::No;
-    ask.detail = "files: " + Names(preview.files) + "\n" + Lines(preview.differences.fields);
+    ask.detail =
+        "files: " + Names(preview.files) + "\n" +
+        (preview.unchecked.empty() ? "" : "unchecked: " + Names(preview.unchecked) + "\n") +
+        Lines(preview.differences.fields);
     if (context.prompter.ShowMessage(ask) != ui::Answer::Yes) {
         context.err << "orvix2-cli: nothing restored\n";
         return kExitFailure;
     }
-    const RestoreResult result = RestorePoint(*point, backups, arguments.force, arguments.only);
+    const RestoreResult result =
+        RestorePoint(*point, backups, arguments.force, arguments.only, arguments.force);
     switch (result.outcome) {
     case RestoreOutcome::Restored:
         context.prompter.Message(IDP_RESTORE_DONE, ui::Buttons::Ok, ui::Icon::Information, where);

@@ -13,6 +13,7 @@
 #include "cli/options_commands.h"
 #include "cli/settings_commands.h"
 #include "cli/users_commands.h"
+#include "history/save_description.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
 #include "resources/translation.h"
@@ -226,6 +227,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         return status == 0 ? kExitSuccess : kExitUsage;
     }
 
+    InstallSaveDescriber(); // every save records what it changed by meaning
     const std::filesystem::path settingsFile = SettingsFile(environment);
     const Language language = ChooseLanguage(
         line.lang, GetProfileString(Utf8FromPath(settingsFile), kSectionFile, kKeyLanguage, "", 8));

@@ -1,13 +1,12 @@
 #include "history/card_history_view.h"
 
 #include <map>
-#include <set>
+#include <optional>
 
 #include "history/card_meaning.h"
 #include "history/card_points.h"
 #include "storage/card_history.h"
 #include "storage/file_io.h"
-#include "users/user_record.h"
 
 namespace orvix {
 
@@ -20,24 +19,18 @@ bool IsProgram(const std::string& name) {
 // Reads the meanings of the card at many states, each program file read once.
 class MeaningCache {
 public:
-    explicit MeaningCache(std::filesystem::path card) : card_(std::move(card)) {}
-
-    // The meaning of the files an entry names (with the name table, for the users' names); the
-    // other files read as absent on both sides of a comparison.
-    CardMeaning Read(const CardAtPoint& state, const std::vector<std::string>& names) {
-        const CardFileLocator all = LocatorOf(card_, state);
+    // The meaning of the files a state names, every other file read as absent: a summary made
+    // from copies never reads the card as it is now.
+    CardMeaning Read(const CardAtPoint& state) {
         bool program = false;
         bool cardFiles = false;
-        std::set<std::string> wanted(names.begin(), names.end());
-        for (const std::string& name : names) {
+        for (const auto& [name, source] : state.files) {
             (IsProgram(name) ? program : cardFiles) = true;
-            if (name.starts_with("user\\")) {
-                wanted.insert(kNameTableFile);
-            }
         }
         const CardFileLocator locate =
             [&](const std::string& name) -> std::optional<std::filesystem::path> {
-            return wanted.contains(name) ? all(name) : std::nullopt;
+            const auto found = state.files.find(name);
+            return found != state.files.end() ? found->second : std::nullopt;
         };
         CardMeaning meaning;
         if (program) {
@@ -62,24 +55,76 @@ public:
     }
 
 private:
-    std::filesystem::path card_;
     std::map<std::string, CardMeaning> programs_;
 };
 
-// What a file holds at a state, as an entry marks it.
-std::optional<ContentMark> MarkAfter(const std::filesystem::path& card, const CardAtPoint& state,
-                                     const std::string& name) {
-    const auto copy = state.files.find(name);
-    if (copy != state.files.end()) {
-        return copy->second ? std::optional<ContentMark>(state.marks.at(name)) : std::nullopt;
+enum class Copy { Absent, Kept, Pruned, Damaged };
+
+// The copy of a file an entry names: what it held was absent, the copy is kept as it was taken
+// (its size), or it is gone (pruned) or no longer of its size (damaged).
+Copy CopyOf(const HistoryFile& file, const std::filesystem::path& backups,
+            std::filesystem::path& path) {
+    if (file.copy.empty()) {
+        return Copy::Absent;
     }
-    std::vector<std::uint8_t> bytes;
+    path = backups / file.folder / file.copy;
     std::error_code code;
-    const std::filesystem::path path = CardFilePath(card, name);
     if (!std::filesystem::exists(path, code)) {
-        return std::nullopt;
+        return Copy::Pruned;
     }
-    return ReadWholeFile(path, bytes) ? MarkOf(bytes) : ContentMark{};
+    const auto size = std::filesystem::file_size(path, code);
+    return !code && file.before && size == file.before->size ? Copy::Kept : Copy::Damaged;
+}
+
+// The next readable entry after entry that replaced the file; none when no later save did.
+const HistoryFile* NextSaveOf(std::span<const HistoryEntry> entries, std::size_t entry,
+                              const std::string& name) {
+    for (std::size_t i = entry + 1; i < entries.size(); ++i) {
+        for (const HistoryFile& file : entries[i].files) {
+            if (entries[i].readable && file.name == name) {
+                return &file;
+            }
+        }
+    }
+    return nullptr;
+}
+
+std::string Named(const std::string& what, const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += " " + name;
+    }
+    return names.empty() ? "" : " (" + what + ":" + text + ")";
+}
+
+// What an entry that recorded no changes changed, from its copies alone: this entry's copy of
+// each file against the next save's copy of it (or absent where the save removed it). None when
+// a side is not kept as a copy, so that such an entry's summary never depends on the card now.
+std::optional<std::vector<RecordedChange>> ChangesFromCopies(std::span<const HistoryEntry> entries,
+                                                             std::size_t index,
+                                                             const std::filesystem::path& backups,
+                                                             MeaningCache& cache) {
+    CardAtPoint before;
+    CardAtPoint after;
+    for (const HistoryFile& file : entries[index].files) {
+        std::filesystem::path path;
+        const Copy copy = CopyOf(file, backups, path);
+        if (copy != Copy::Absent && copy != Copy::Kept) {
+            return std::nullopt;
+        }
+        before.files.emplace(file.name, copy == Copy::Kept ? std::optional(path) : std::nullopt);
+        if (!file.after) {
+            after.files.emplace(file.name, std::nullopt);
+            continue;
+        }
+        const HistoryFile* next = NextSaveOf(entries, index, file.name);
+        std::filesystem::path nextPath;
+        if (next == nullptr || CopyOf(*next, backups, nextPath) != Copy::Kept) {
+            return std::nullopt;
+        }
+        after.files.emplace(file.name, nextPath);
+    }
+    return ChangesOf(CompareMeanings(cache.Read(before), cache.Read(after)));
 }
 
 } // namespace
@@ -90,38 +135,48 @@ CardHistoryView::CardHistoryView(std::filesystem::path cardFolder,
 
 std::vector<HistoryRow> CardHistoryView::Rows() const {
     const std::vector<HistoryEntry> entries = ReadCardHistory(card_, backups_);
-    MeaningCache cache(card_);
-    const std::vector<CardAtPoint> points = CardBeforeEach(entries, backups_);
+    MeaningCache cache;
     std::vector<HistoryRow> rows;
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-        const std::size_t at = static_cast<std::size_t>(entries.rend() - entry) - 1;
-        HistoryRow row{entry->sequence, entry->time, {}, {}, entry->readable, entry->problem};
-        for (const HistoryFile& file : entry->files) {
+    for (std::size_t index = entries.size(); index-- > 0;) {
+        const HistoryEntry& entry = entries[index];
+        HistoryRow row{entry.sequence, entry.time, {}, {}, {}, entry.readable, entry.problem};
+        for (const HistoryFile& file : entry.files) {
             row.files.push_back(file.name);
         }
-        if (!entry->readable) {
-            row.summary = "(unreadable: " + entry->problem + ")";
-        } else if (const CardAtPoint& before = points[at]; !before.complete) {
-            row.summary = "(a copy is gone:";
-            for (const std::string& name : before.missing) {
-                row.summary += " " + name;
-            }
-            row.summary += ")";
+        if (!entry.readable) {
+            row.summary = "(unreadable: " + entry.problem + ")";
+            rows.push_back(std::move(row));
+            continue;
+        }
+        if (!entry.changes.empty()) {
+            row.changes = entry.changes;
+            row.summary = SummaryOf(row.changes);
+        } else if (auto changes = ChangesFromCopies(entries, index, backups_, cache)) {
+            row.changes = std::move(*changes);
+            row.summary = SummaryOf(row.changes);
         } else {
-            const CardAtPoint after = at + 1 < points.size() ? points[at + 1] : CardAtPoint{};
-            row.summary = SummaryLine(
-                CompareMeanings(cache.Read(before, row.files), cache.Read(after, row.files)));
-            // What the next save found (or the card holds now) is not always what this one left.
-            std::string outside;
-            for (const HistoryFile& file : entry->files) {
-                if (MarkAfter(card_, after, file.name) != file.after) {
-                    outside += " " + file.name;
-                }
+            row.summary = "(nothing recorded)";
+        }
+        // What became of the copies, and whether the next save of a file found what this one left:
+        // facts of the history alone, never of the card as it is now.
+        std::vector<std::string> pruned;
+        std::vector<std::string> damaged;
+        std::vector<std::string> outside;
+        for (const HistoryFile& file : entry.files) {
+            std::filesystem::path path;
+            const Copy copy = CopyOf(file, backups_, path);
+            if (copy == Copy::Pruned) {
+                pruned.push_back(file.name);
+            } else if (copy == Copy::Damaged) {
+                damaged.push_back(file.name);
             }
-            if (!outside.empty()) {
-                row.summary += " (changed outside Orvix2 afterwards:" + outside + ")";
+            const HistoryFile* next = NextSaveOf(entries, index, file.name);
+            if (next != nullptr && next->before != file.after) {
+                outside.push_back(file.name);
             }
         }
+        row.summary += Named("copy pruned", pruned) + Named("copy damaged", damaged) +
+                       Named("changed outside Orvix2 afterwards", outside);
         rows.push_back(std::move(row));
     }
     return rows;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "storage/history_entry.h"
+
 namespace orvix {
 
 // One entry of the history list (newest first).
@@ -17,9 +19,14 @@ struct HistoryRow {
     int sequence = 0;               // the entry's number; order follows it, never the time
     std::string time;               // "2026-12-07T10:30:00", local time as recorded
     std::vector<std::string> files; // the card names of the files the save replaced
-    std::string summary;            // "ID2 原点 25→30, walkSteps 4→12, VOLUME 5→7"
-    bool readable = true;           // false: listed, but no point of it can be restored
-    std::string problem;            // why it cannot be read, when not readable
+    // What the save changed by meaning: as its entry recorded it, or for an entry that recorded
+    // nothing, from its copies and the next save's (empty when those are not all kept).
+    std::vector<RecordedChange> changes{};
+    // changes worded, with what became of the entry's copies: "ID2 原点 25→30, VOLUME 5→7",
+    // "(nothing recorded) (copy pruned: STARTUP.BIN)"
+    std::string summary;
+    bool readable = true; // false: listed, but no point of it can be restored
+    std::string problem;  // why it cannot be read, when not readable
 };
 
 // One difference by meaning between two states of a card.
@@ -46,7 +53,10 @@ struct RestorePreview {
     std::vector<std::string> changedOutside; // of those, the files that no longer hold what the
                                              // newest entry says the last save left in them
     std::vector<FieldDifference> undone;     // what restoring the changedOutside files would undo
-    PointDifferences differences;            // everything that will change (then = the point)
+    // Of the files, those whose copy is a first copy no entry recorded a mark for (earlier
+    // versions made them): nothing shows they still hold what was kept.
+    std::vector<std::string> unchecked{};
+    PointDifferences differences; // everything that will change (then = the point)
 };
 
 enum class RestoreOutcome {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "history/card_history_view.h"
+#include "storage/history_entry.h"
 
 namespace orvix {
 
@@ -27,8 +28,6 @@ struct MeaningField {
     std::string area;
     std::string field;
     std::string value;
-    std::string
-        label{}; // its name in a one-line summary, when not the field's: "ID2 原点", "VOLUME"
 };
 
 struct CardMeaning {
@@ -60,7 +59,6 @@ CardMeaning StandardMeaning(const CardMeaning& card);
 
 struct MeaningDiff {
     std::vector<FieldDifference> fields;  // then = a, now = b
-    std::vector<std::string> labels;      // each field's name in a summary
     std::vector<std::string> notCompared; // "options: only one side is a program of a known kind"
     std::size_t unexplainedBytes = 0;     // differing program bytes no known field covers
     std::vector<std::pair<std::size_t, std::size_t>> ranges; // [first, last] of those bytes
@@ -69,8 +67,17 @@ struct MeaningDiff {
 
 MeaningDiff CompareMeanings(const CardMeaning& a, const CardMeaning& b);
 
+// The label of a field in a one-line summary, from its area and stable key: "ID2 原点" for
+// "ID2 origin", the file's name for a setting ("VOLUME" for "volume"), else the key itself.
+std::string FieldLabel(const std::string& area, const std::string& key);
+
+// What a comparison found, as a history entry records it: one change per differing field (before
+// = a, after = b); program bytes no field explains as area "bytes", key "STARTUP.BIN", after
+// their count.
+std::vector<RecordedChange> ChangesOf(const MeaningDiff& diff);
+
 // One line: "ID2 原点 25→30, walkSteps 4→12, VOLUME 5→7"; at most limit fields, then "…".
-std::string SummaryLine(const MeaningDiff& diff, std::size_t limit = 6);
+std::string SummaryOf(const std::vector<RecordedChange>& changes, std::size_t limit = 6);
 
 // A summary as shown to a person: the names of the three tables in the interface language. The
 // summary itself stays as recorded, since the tool's JSON gives it as data.

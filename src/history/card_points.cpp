@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "history/save_description.h"
 #include "storage/card_lock.h"
 #include "storage/file_io.h"
 #include "storage/file_set_write.h"
@@ -148,7 +149,17 @@ std::optional<std::vector<std::uint8_t>> ReadIfThere(const std::filesystem::path
 }
 
 bool Wanted(const std::string& name, std::span<const std::string> only) {
-    return only.empty() || std::find(only.begin(), only.end(), name) != only.end();
+    return only.empty() || std::any_of(only.begin(), only.end(), [&](const std::string& given) {
+               return FoldedCardName(given) == FoldedCardName(name);
+           });
+}
+
+std::string Listed(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : ", ") + name;
+    }
+    return text;
 }
 
 // The point restricted to some of its files.
@@ -192,13 +203,30 @@ Plan MakePlan(const HistoryPoint& point, const std::filesystem::path& backupFold
         }
     }
     plan.state = StateAt(point, entries, backupFolder);
-    for (const std::string& missing : plan.state.missing) {
-        if (Wanted(missing, only) || missing.starts_with("entry ")) {
-            preview.problem = "the point is incomplete: the copy of " + missing + " is gone";
-            preview.differences.complete = false;
-            preview.differences.missing = plan.state.missing;
+    // Each name given is a file of the point, however the card spells it.
+    for (const std::string& given : only) {
+        const auto of = [&](const std::string& name) {
+            return FoldedCardName(name) == FoldedCardName(given);
+        };
+        if (std::none_of(plan.state.files.begin(), plan.state.files.end(),
+                         [&](const auto& file) { return of(file.first); }) &&
+            std::none_of(plan.state.missing.begin(), plan.state.missing.end(), of)) {
+            preview.problem = given + ": no file of the point";
             return plan;
         }
+    }
+    std::vector<std::string> gone;
+    for (const std::string& missing : plan.state.missing) {
+        if (Wanted(missing, only) || missing.starts_with("entry ")) {
+            gone.push_back(missing);
+        }
+    }
+    if (!gone.empty()) {
+        preview.problem = "the point is incomplete: the copies of " + Listed(gone) +
+                          " are missing or damaged (--only can leave them out)";
+        preview.differences.complete = false;
+        preview.differences.missing = gone;
+        return plan;
     }
     for (const auto& [name, source] : plan.state.files) {
         if (!Wanted(name, only)) {
@@ -214,6 +242,10 @@ Plan MakePlan(const HistoryPoint& point, const std::filesystem::path& backupFold
     for (const std::string& name : preview.files) {
         if (std::find(outside.begin(), outside.end(), name) != outside.end()) {
             preview.changedOutside.push_back(name);
+        }
+        const auto& unchecked = plan.state.unchecked;
+        if (std::find(unchecked.begin(), unchecked.end(), name) != unchecked.end()) {
+            preview.unchecked.push_back(name);
         }
     }
     const CardMeaning now = ReadFolderMeaning(point.card);
@@ -259,7 +291,8 @@ RestorePreview PreviewRestore(const HistoryPoint& point, const std::filesystem::
 }
 
 RestoreResult RestorePoint(const HistoryPoint& point, const std::filesystem::path& backupFolder,
-                           bool includeChangedOutside, std::span<const std::string> only) {
+                           bool includeChangedOutside, std::span<const std::string> only,
+                           bool includeUnchecked) {
     RestoreResult result;
     const CardLock lock(point.card);
     if (!lock.MayWrite()) {
@@ -282,6 +315,11 @@ RestoreResult RestorePoint(const HistoryPoint& point, const std::filesystem::pat
         for (const std::string& name : plan.preview.changedOutside) {
             result.detail += " " + name;
         }
+        return result;
+    }
+    if (!plan.preview.unchecked.empty() && !includeUnchecked) {
+        result.detail =
+            "copies no entry recorded a mark for (unchecked): " + Listed(plan.preview.unchecked);
         return result;
     }
     std::vector<FileReplacement> replacements;

@@ -53,8 +53,11 @@ RestorePreview PreviewRestore(const HistoryPoint& point, const std::filesystem::
 
 // Restores the point under the card lock, every file or none (a file absent at the point is
 // removed after the others are written); the replaced state becomes an entry of its own. Files
-// changed outside Orvix2 refuse the restore unless includeChangedOutside is set.
+// changed outside Orvix2 refuse the restore unless includeChangedOutside is set, unchecked first
+// copies unless includeUnchecked is. The names in only may be in any letter case and have '/'
+// for '\\'; one that is no file of the point refuses the restore.
 RestoreResult RestorePoint(const HistoryPoint& point, const std::filesystem::path& backupFolder,
-                           bool includeChangedOutside, std::span<const std::string> only = {});
+                           bool includeChangedOutside, std::span<const std::string> only = {},
+                           bool includeUnchecked = false);
 
 } // namespace orvix

@@ -9,6 +9,8 @@
 
 #include "cli/cli_runner.h"
 #include "history/card_meaning.h"
+#include "history/card_points.h"
+#include "storage/card_history.h"
 #include "support/card_diff.h"
 #include "support/temp_folder.h"
 
@@ -35,6 +37,9 @@ protected:
         WriteCard(state, folder, temp_ / "settings");
     }
     CliResult Run(std::vector<std::string> arguments) { return RunCommandLine(temp_, arguments); }
+    nlohmann::json Json(std::vector<std::string> arguments) {
+        return nlohmann::json::parse(WithoutTimes(Run(arguments).out));
+    }
     std::string At(const std::string& point = "") const { return card_.string() + point; }
 
     // A calibration, an option and a setting, each saved on its own; states_ holds the card
@@ -66,6 +71,10 @@ protected:
 TEST_F(HistoryTest, SavesAreEntriesAndEveryPointComesBackByteForByte) {
     ThreeSaves();
     EXPECT_EQ(WithoutTimes(Run({"history", At()}).out), Typed("history_three_saves.txt"));
+    EXPECT_EQ(Json({"history", At(), "--json"}),
+              nlohmann::json::parse(Typed("history_three_saves.json")));
+    EXPECT_EQ(WithoutTimes(Run({"--lang", "en", "history", At()}).out),
+              std::regex_replace(Typed("history_three_saves.txt"), std::regex("原点"), "origin"));
 
     // Asked and answered No: nothing written.
     const CliResult asked = Run({"restore", At("@-2")});
@@ -76,6 +85,10 @@ TEST_F(HistoryTest, SavesAreEntriesAndEveryPointComesBackByteForByte) {
 
     ExpectRestored({"restore", At("@-2"), "--yes"}, states_[1]);
     EXPECT_EQ(WithoutTimes(Run({"history", At()}).out), Typed("history_after_restore.txt"));
+    const nlohmann::json restored = Json({"history", At(), "--json"});
+    EXPECT_EQ(restored[0], nlohmann::json::parse(Typed("history_after_restore.json")));
+    EXPECT_EQ(std::tuple(restored[1]["point"], restored[1]["sequence"], restored[3]["point"]),
+              std::tuple("@-2", 3, "@-4"));
     ExpectRestored({"restore", At("@-1"), "--yes"}, states_[3]); // the restore undone
     ExpectRestored({"restore", At("@first"), "--yes"}, states_[0]);
     EXPECT_EQ(Run({"diff", At("@first"), At()}).status, 0);
@@ -120,6 +133,10 @@ TEST_F(HistoryTest, DiffOfHandMadeCardsByMeaning) {
               "not compared\tsettings, users: only one side is a card folder\n");
 
     EXPECT_EQ(Run({"diff", At(), At()}).status, 0);
+    MakeCard("bytes_only.card", temp_ / "bytes");
+    const CliResult bytes = Run({"diff", At(), (temp_ / "bytes").string()});
+    EXPECT_EQ(std::tuple(bytes.status, bytes.out),
+              std::tuple(1, "bytes\t1 program bytes no field explains: 0x100000-0x100000\n"));
     EXPECT_EQ(Run({"diff", At(), (temp_ / "missing").string()}).status, 2);
     const CliResult standard = Run({"diff", At(), "--standard"});
     EXPECT_EQ(standard.status, 1);
@@ -144,9 +161,17 @@ TEST_F(HistoryTest, PointsThatCannotBeRestoredAndFilesChangedOutside) {
     }
     const CliResult incomplete = Run({"restore", At("@-2"), "--yes"});
     EXPECT_EQ(incomplete.status, 1);
-    EXPECT_TRUE(Contains(incomplete.err, "the copy of STARTUP.BIN is gone")) << incomplete.err;
+    EXPECT_TRUE(Contains(incomplete.err, "the copies of STARTUP.BIN are missing or damaged"))
+        << incomplete.err;
     EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
-    EXPECT_TRUE(Contains(Run({"history", At()}).out, "(a copy is gone: STARTUP.BIN)"));
+    // The save whose copy is pruned keeps its recorded summary and says the copy is pruned.
+    EXPECT_EQ(WithoutTimes(Run({"history", At()}).out),
+              std::regex_replace(Typed("history_three_saves.txt"), std::regex("4→12"),
+                                 "4→12 (copy pruned: STARTUP.BIN)"));
+    const CliResult diff = Run({"diff", At("@-2"), At()});
+    EXPECT_EQ(std::tuple(diff.status, diff.out), std::tuple(2, ""));
+    EXPECT_TRUE(Contains(diff.err, "@-2: the point is incomplete: the copies of STARTUP.BIN"))
+        << diff.err;
     CardFiles volumeBack = states_[3];
     volumeBack["VOLUME.BIN"] = states_[0]["VOLUME.BIN"];
     ExpectRestored({"restore", At("@-2"), "--only", "VOLUME.BIN", "--yes"}, volumeBack);
@@ -168,6 +193,90 @@ TEST_F(HistoryTest, PointsThatCannotBeRestoredAndFilesChangedOutside) {
     EXPECT_EQ(listed.substr(0, listed.find('\n')), "@-1\t\t-\t(unreadable: not a history entry)");
     EXPECT_EQ(Run({"restore", At("@-1"), "--yes"}).status, 1);
     EXPECT_TRUE(SnapshotFolder(card_) == outside);
+}
+
+// Each save records what it changed as data; the summaries come from that record (or, for an
+// entry that recorded nothing, from copies alone), never from the card as it is later.
+TEST_F(HistoryTest, ASaveRecordsWhatItChangedAndItsSummaryNeverFollowsTheCard) {
+    ThreeSaves();
+    ASSERT_EQ(Run({"users", "set", At("/STARTUP.BIN"), "1", "--birthday", "5/1"}).status, 0);
+    const std::vector<std::vector<RecordedChange>> recorded{
+        {{"calibration", "ID2 origin", "25", "30"}},
+        {{"options", "walkSteps", "4", "12"}},
+        {{"settings", "volume", "5", "7"}},
+        {{"users", "user1 birthday", "4/1", "5/1"}}};
+    const std::vector<HistoryEntry> entries = ReadCardHistory(card_, backups_);
+    ASSERT_EQ(entries.size(), recorded.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].changes, recorded[i]) << i;
+    }
+
+    const std::string listed = Run({"history", At()}).out;
+    WriteBytes(card_ / "VOLUME.BIN", {0x03, 0x00});
+    WriteBytes(card_ / "user/user00.log", std::vector<std::uint8_t>(12, 0));
+    EXPECT_EQ(Run({"history", At()}).out, listed);
+
+    // Entries of earlier versions record no changes: only a save whose next save's copy is kept
+    // is summarised; the others say nothing is recorded, whatever the card holds now.
+    for (const HistoryEntry& entry : entries) {
+        const auto file =
+            backups_ / "history" / ("00000" + std::to_string(entry.sequence) + ".txt");
+        WriteText(file, std::regex_replace(ReadText(file), std::regex("change [^\n]*\n"), ""));
+    }
+    EXPECT_EQ(WithoutTimes(Run({"history", At()}).out), Typed("history_old_entries.txt"));
+}
+
+// --only names a file as the card does; a name that is no file of the point refuses the restore.
+TEST_F(HistoryTest, OnlyTakesACardFileInAnySpelling) {
+    ThreeSaves();
+    ASSERT_EQ(Run({"users", "set", At("/STARTUP.BIN"), "1", "--birthday", "5/1"}).status, 0);
+    const CardFiles saved = SnapshotFolder(card_);
+    struct Row {
+        const char* only;
+        const char* file; // the card file it brings back as it was first; none: refused
+    };
+    for (const Row& row :
+         {Row{"VOLUME.BIN", "VOLUME.BIN"}, Row{"volume.bin", "VOLUME.BIN"},
+          Row{"Volume.Bin", "VOLUME.BIN"}, Row{"user/user00.log", "user/user00.log"},
+          Row{"USER\\USER00.LOG", "user/user00.log"}, Row{"volumes.bin", nullptr},
+          Row{"user/user01.log", nullptr}}) {
+        const CliResult result = Run({"restore", At("@first"), "--only", row.only, "--yes"});
+        CardFiles expected = saved;
+        if (row.file != nullptr) {
+            expected[row.file] = states_[0][row.file];
+        }
+        EXPECT_EQ(result.status, row.file != nullptr ? 0 : 1) << row.only << result.err;
+        EXPECT_TRUE(SnapshotFolder(card_) == expected) << row.only;
+        if (row.file == nullptr) {
+            EXPECT_TRUE(Contains(result.err, std::string(row.only) + ": no file of the point"))
+                << result.err;
+        } else {
+            ExpectRestored({"restore", At("@-1"), "--yes"}, saved); // the restore undone
+        }
+    }
+}
+
+// A first copy that no entry recorded a mark for (as earlier versions kept them) is named as
+// unchecked and restored only with --force.
+TEST_F(HistoryTest, AnUncheckedFirstCopyIsRestoredOnlyWithForce) {
+    ThreeSaves();
+    std::filesystem::remove(backups_ / "history" / "000001.txt");
+    const CliResult refused = Run({"restore", At("@first"), "--yes"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(
+        Contains(refused.err, "unchecked (no entry recorded what the copy held): STARTUP.BIN"))
+        << refused.err;
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
+    std::string problem;
+    const auto first = ParsePoint(At("@first"), backups_, problem);
+    ASSERT_TRUE(first) << problem; // the restore refuses also when called without the question
+    EXPECT_EQ(RestorePoint(*first, backups_, true).outcome, RestoreOutcome::Refused);
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
+    const CliResult forced = Run({"restore", At("@first"), "--yes", "--force"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_TRUE(Contains(forced.err, "files: STARTUP.BIN, VOLUME.BIN\nunchecked: STARTUP.BIN\n"))
+        << forced.err;
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[0]);
 }
 
 // Every field diff compares is a key of the show command of its area, so the names cannot drift.
