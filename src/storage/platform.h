@@ -1,0 +1,175 @@
+#pragma once
+
+// The one seam to the operating system: everything the core asks of the system, declared once,
+// with a POSIX (platform_posix.cpp) and a Windows (platform_windows.cpp) implementation. Paths
+// are std::filesystem::path (made from UTF-8 with PathFromUtf8); every text given back is UTF-8.
+// The Windows side calls only the W functions, so any name works that the file system takes.
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvix::platform {
+
+// Why a call failed, as one table of kinds for both systems (errno or GetLastError mapped).
+enum class FailureKind {
+    NotFound,     // no such file or folder
+    NoPermission, // access denied, a read-only file, a write-protected or read-only medium
+    InUse,        // another program holds the file open or locked
+    NoSpace,      // the disk or the user's quota is full
+    InputOutput,  // the medium failed (a bad sector, a card pulled out)
+    NotAFile,     // a folder, a device or a pipe where a regular file was expected
+    TooLarge,     // larger than the reader allows
+    Other,        // anything else; code tells what
+};
+
+struct Failure {
+    FailureKind kind = FailureKind::Other;
+    int code = 0;       // errno or GetLastError(); 0 for NotAFile and TooLarge found by the seam
+    std::string reason; // the system's own text, or the seam's for NotAFile and TooLarge
+};
+
+// The kind of a system error code (errno on POSIX, GetLastError() on Windows).
+FailureKind KindOfCode(int code);
+// The failure for a system error code, with the system's text.
+Failure FailureOfCode(int code);
+// The failure of the last call (errno or GetLastError()).
+Failure LastFailure();
+// A short English name of the kind ("not found"), for logs and tests.
+std::string_view KindName(FailureKind kind);
+
+// Reads a whole regular file of at most maxSize bytes.
+bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+               std::uintmax_t maxSize, Failure* failure = nullptr);
+
+// Whether a write of path may go on: a missing file may (its folder is tried when the temporary
+// file is made); an existing one must be a regular file that the user may write and that is not
+// marked read-only: on POSIX it needs a write bit in its mode (even for root), on Windows it must
+// lack FILE_ATTRIBUTE_READONLY (checked here, never cleared: Wine would replace such a file).
+bool CheckWritable(const std::filesystem::path& path, Failure* failure = nullptr);
+
+// A temporary file beside a target, for writing a file whole. Removed when it goes unless
+// Commit has renamed it over the target.
+class TemporaryFile {
+public:
+    TemporaryFile() = default;
+    TemporaryFile(TemporaryFile&& other) noexcept;
+    TemporaryFile& operator=(TemporaryFile&& other) noexcept;
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile();
+
+    // Makes a new, empty temporary file in target's folder; on POSIX it takes the mode (and,
+    // where the user may set it, the owner) of the target if that exists.
+    bool Create(const std::filesystem::path& target, Failure* failure = nullptr);
+    bool Write(std::span<const std::uint8_t> bytes, Failure* failure = nullptr);
+    // Puts what was written onto the disk (fsync, FlushFileBuffers) and closes the file.
+    bool FlushAndClose(Failure* failure = nullptr);
+    // Renames the closed file over the target (RenameOver below); the file is then the target's.
+    bool Commit(Failure* failure = nullptr);
+
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    void Discard();
+
+    std::filesystem::path target_;
+    std::filesystem::path path_;
+    std::intptr_t handle_ = -1; // a descriptor on POSIX, a HANDLE on Windows; -1 when closed
+};
+
+// Renames from over to in one step (rename; MoveFileExW with MOVEFILE_REPLACE_EXISTING and
+// MOVEFILE_WRITE_THROUGH): to is the old or the new file, never a half.
+bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,
+                Failure* failure = nullptr);
+bool RemoveFile(const std::filesystem::path& path, Failure* failure = nullptr);
+// Puts a folder's entries onto the disk (fsync of the folder); nothing to do on Windows, where
+// MOVEFILE_WRITE_THROUGH has done it.
+bool FlushFolder(const std::filesystem::path& folder, Failure* failure = nullptr);
+
+// The steps of WriteFileWhole, for tests that make one of them fail.
+enum class WriteStep { Check, Create, Write, Flush, Replace, FolderFlush };
+// Answers true for a step that is to fail as if the medium had failed (InputOutput).
+using WriteFault = std::function<bool(WriteStep step)>;
+
+// Writes the parts one after the other into a temporary file beside path, flushes it and
+// renames it over path, then flushes the folder: a failure at any step leaves the old file as
+// it was and no temporary file behind. A symbolic link is written through to its target.
+bool WriteFileWhole(const std::filesystem::path& path,
+                    std::initializer_list<std::span<const std::uint8_t>> parts,
+                    Failure* failure = nullptr, const WriteFault& fault = {});
+
+struct FolderEntry {
+    std::string name; // UTF-8
+    bool isFolder = false;
+    bool isFile = false; // a regular file (a symbolic link counts as what it points at)
+};
+// The entries of a folder, without "." and "..", in no particular order.
+bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries,
+                Failure* failure = nullptr);
+
+// An exclusive lock on a card, kept outside the card, taken by one writer at a time. On POSIX an
+// advisory flock on the card's folder (which an atomic write's rename does not replace); on
+// Windows a named mutex "Local\Orvix2-card-<hash>" keyed by the folder's volume serial and file
+// index. Each lock excludes every other, in this process or another; on Windows the lock belongs
+// to the thread that took it and must be ended on that thread.
+class CardFolderLock {
+public:
+    enum class State {
+        Held,        // ours until this object goes
+        Busy,        // another writer held it for the whole wait
+        Unsupported, // the file system cannot lock (POSIX only)
+        Failed,      // the folder could not be opened
+    };
+
+    CardFolderLock() = default;
+    CardFolderLock(const std::filesystem::path& folder, std::chrono::milliseconds wait);
+    CardFolderLock(CardFolderLock&& other) noexcept;
+    CardFolderLock& operator=(CardFolderLock&& other) noexcept;
+    CardFolderLock(const CardFolderLock&) = delete;
+    CardFolderLock& operator=(const CardFolderLock&) = delete;
+    ~CardFolderLock();
+
+    State GetState() const { return state_; }
+    const Failure& GetFailure() const { return failure_; }
+    // What identifies the card's folder: "device:inode" on POSIX, "serial:file index" on Windows.
+    const std::string& Identity() const { return identity_; }
+
+private:
+    void Release();
+
+    std::intptr_t handle_ = -1; // the open folder (POSIX) or the mutex (Windows)
+    State state_ = State::Failed;
+    Failure failure_;
+    std::string identity_;
+};
+
+// The user's folder for Orvix2's settings: $XDG_CONFIG_HOME/Orvix2, by default ~/.config/Orvix2;
+// on Windows %LOCALAPPDATA%\Orvix2 (SHGetKnownFolderPath). Not made here; empty when unknown.
+std::filesystem::path UserSettingsFolder();
+
+// The folder of the running executable.
+std::filesystem::path ExecutableFolder();
+
+// The places where a card may be mounted: the folders below /media/$USER and /run/media/$USER
+// on Linux, the roots of the removable drives on Windows.
+std::vector<std::filesystem::path> MediaFolders();
+// Whether the folder holds STARTUP.BIN (in any letter case) as a regular file at its top.
+bool HoldsCardImage(const std::filesystem::path& folder);
+// The media folders that hold STARTUP.BIN.
+std::vector<std::filesystem::path> CardFolders();
+
+// The serial of the volume holding folder: the name of its entry in /dev/disk/by-uuid on Linux,
+// GetVolumeInformationW's serial on Windows; either is "ABCD-1234" for a FAT card. Empty when
+// unknown (a folder on no such volume).
+std::string VolumeSerial(const std::filesystem::path& folder);
+// A 32-bit volume serial as FAT shows it: "ABCD-1234".
+std::string FormatVolumeSerial(std::uint32_t serial);
+
+} // namespace orvix::platform

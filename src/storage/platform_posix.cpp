@@ -1,0 +1,414 @@
+#include "storage/platform.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+
+namespace orvix::platform {
+
+FailureKind KindOfCode(int code) {
+    switch (code) {
+    case ENOENT:
+    case ENOTDIR:
+        return FailureKind::NotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return FailureKind::NoPermission;
+    case EBUSY:
+    case ETXTBSY:
+    case EWOULDBLOCK:
+        return FailureKind::InUse;
+    case ENOSPC:
+    case EDQUOT:
+        return FailureKind::NoSpace;
+    case EIO:
+        return FailureKind::InputOutput;
+    default:
+        return FailureKind::Other;
+    }
+}
+
+Failure FailureOfCode(int code) {
+    return Failure{KindOfCode(code), code, std::generic_category().message(code)};
+}
+
+Failure LastFailure() {
+    return FailureOfCode(errno != 0 ? errno : EIO);
+}
+
+namespace {
+
+bool Fail(Failure* failure, Failure value) {
+    if (failure != nullptr) {
+        *failure = std::move(value);
+    }
+    return false;
+}
+
+bool FailLast(Failure* failure) {
+    return Fail(failure, LastFailure());
+}
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t done = ::write(fd, data, size);
+        if (done < 0 && errno == EINTR) {
+            continue;
+        }
+        if (done <= 0) {
+            errno = done == 0 ? EIO : errno;
+            return false;
+        }
+        data += done;
+        size -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+               std::uintmax_t maxSize, Failure* failure) {
+    // Not blocking, so that a pipe cannot hang the program before it is refused.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return FailLast(failure);
+    }
+    struct stat status {};
+    Failure refusal;
+    bool refused = true;
+    if (::fstat(fd, &status) != 0) {
+        refusal = LastFailure();
+    } else if (!S_ISREG(status.st_mode)) {
+        refusal = Failure{FailureKind::NotAFile, 0, std::string(KindName(FailureKind::NotAFile))};
+    } else {
+        refused = false;
+    }
+    std::vector<std::uint8_t> read;
+    std::uint8_t buffer[65536];
+    while (!refused) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            refusal = LastFailure();
+            refused = true;
+        } else if (got == 0) {
+            break;
+        } else if (read.size() + static_cast<std::size_t>(got) > maxSize) {
+            refusal =
+                Failure{FailureKind::TooLarge, 0, std::string(KindName(FailureKind::TooLarge))};
+            refused = true;
+        } else {
+            read.insert(read.end(), buffer, buffer + got);
+        }
+    }
+    ::close(fd);
+    if (refused) {
+        return Fail(failure, std::move(refusal));
+    }
+    bytes = std::move(read);
+    return true;
+}
+
+bool CheckWritable(const std::filesystem::path& path, Failure* failure) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return errno == ENOENT || FailLast(failure);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return Fail(failure, Failure{FailureKind::NotAFile, 0,
+                                     std::string(KindName(FailureKind::NotAFile))});
+    }
+    // Root may write anything: a file without any write bit is refused all the same.
+    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        return Fail(failure, FailureOfCode(EACCES));
+    }
+    return ::access(path.c_str(), W_OK) == 0 || FailLast(failure);
+}
+
+TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
+    : target_(std::move(other.target_)), path_(std::move(other.path_)),
+      handle_(std::exchange(other.handle_, -1)) {
+    other.path_.clear();
+}
+
+TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept {
+    if (this != &other) {
+        Discard();
+        target_ = std::move(other.target_);
+        path_ = std::exchange(other.path_, {});
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
+TemporaryFile::~TemporaryFile() {
+    Discard();
+}
+
+void TemporaryFile::Discard() {
+    if (handle_ >= 0) {
+        ::close(static_cast<int>(handle_));
+        handle_ = -1;
+    }
+    if (!path_.empty()) {
+        ::unlink(path_.c_str());
+        path_.clear();
+    }
+}
+
+bool TemporaryFile::Create(const std::filesystem::path& target, Failure* failure) {
+    Discard();
+    target_ = target;
+    const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
+    // Built by appending: GCC 12 sees a false overlapping copy in "." + name at -O3.
+    std::string name(1, '.');
+    name.append(target.filename().string()).append(".XXXXXX");
+    std::string pattern = (folder / name).string();
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return FailLast(failure);
+    }
+    handle_ = fd;
+    path_ = pattern;
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0) {
+        // The new file keeps the old one's mode, and its owner where the user may set it.
+        if (::fchmod(fd, old.st_mode & 07777) != 0) {
+            const Failure reason = LastFailure();
+            Discard();
+            return Fail(failure, reason);
+        }
+        [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
+    }
+    return true;
+}
+
+bool TemporaryFile::Write(std::span<const std::uint8_t> bytes, Failure* failure) {
+    if (handle_ < 0) {
+        return Fail(failure, FailureOfCode(EBADF));
+    }
+    return WriteAll(static_cast<int>(handle_), bytes.data(), bytes.size()) || FailLast(failure);
+}
+
+bool TemporaryFile::FlushAndClose(Failure* failure) {
+    if (handle_ < 0) {
+        return Fail(failure, FailureOfCode(EBADF));
+    }
+    const int fd = static_cast<int>(std::exchange(handle_, -1));
+    const bool flushed = ::fsync(fd) == 0;
+    const Failure reason = flushed ? Failure{} : LastFailure();
+    const bool closed = ::close(fd) == 0;
+    if (!flushed || !closed) {
+        return Fail(failure, flushed ? LastFailure() : reason);
+    }
+    return true;
+}
+
+bool TemporaryFile::Commit(Failure* failure) {
+    if (handle_ >= 0 || path_.empty()) {
+        return Fail(failure, FailureOfCode(EBADF));
+    }
+    if (!RenameOver(path_, target_, failure)) {
+        return false;
+    }
+    path_.clear();
+    return true;
+}
+
+bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,
+                Failure* failure) {
+    return ::rename(from.c_str(), to.c_str()) == 0 || FailLast(failure);
+}
+
+bool RemoveFile(const std::filesystem::path& path, Failure* failure) {
+    return ::unlink(path.c_str()) == 0 || FailLast(failure);
+}
+
+bool FlushFolder(const std::filesystem::path& folder, Failure* failure) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return FailLast(failure);
+    }
+    // A file system that cannot flush a folder (EINVAL) has nothing to flush.
+    const bool flushed = ::fsync(fd) == 0 || errno == EINVAL;
+    const Failure reason = flushed ? Failure{} : LastFailure();
+    ::close(fd);
+    return flushed || Fail(failure, reason);
+}
+
+bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries,
+                Failure* failure) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return FailLast(failure);
+    }
+    std::vector<FolderEntry> found;
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        struct stat status {};
+        const bool known = ::stat((folder / name).c_str(), &status) == 0;
+        found.push_back({name, known && S_ISDIR(status.st_mode), known && S_ISREG(status.st_mode)});
+        errno = 0;
+    }
+    const int code = errno;
+    ::closedir(dir);
+    if (code != 0) {
+        return Fail(failure, FailureOfCode(code));
+    }
+    entries = std::move(found);
+    return true;
+}
+
+CardFolderLock::CardFolderLock(const std::filesystem::path& folder,
+                               std::chrono::milliseconds wait) {
+    const std::filesystem::path open = folder.empty() ? std::filesystem::path(".") : folder;
+    const int fd = ::open(open.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat status {};
+    if (fd < 0 || ::fstat(fd, &status) != 0) {
+        failure_ = LastFailure();
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return;
+    }
+    identity_ = std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (true) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            handle_ = fd;
+            state_ = State::Held;
+            return;
+        }
+        const int code = errno;
+        if (code == EINTR) {
+            continue;
+        }
+        if (code != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+            const bool unsupported = code == EOPNOTSUPP || code == ENOLCK || code == EINVAL;
+            state_ = code == EWOULDBLOCK ? State::Busy
+                     : unsupported       ? State::Unsupported
+                                         : State::Failed;
+            failure_ = FailureOfCode(code);
+            ::close(fd);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+CardFolderLock::CardFolderLock(CardFolderLock&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)), state_(std::exchange(other.state_, State::Failed)),
+      failure_(std::move(other.failure_)), identity_(std::move(other.identity_)) {}
+
+CardFolderLock& CardFolderLock::operator=(CardFolderLock&& other) noexcept {
+    if (this != &other) {
+        Release();
+        handle_ = std::exchange(other.handle_, -1);
+        state_ = std::exchange(other.state_, State::Failed);
+        failure_ = std::move(other.failure_);
+        identity_ = std::move(other.identity_);
+    }
+    return *this;
+}
+
+CardFolderLock::~CardFolderLock() {
+    Release();
+}
+
+void CardFolderLock::Release() {
+    if (handle_ >= 0) {
+        ::close(static_cast<int>(handle_)); // closing the descriptor ends the flock
+        handle_ = -1;
+    }
+}
+
+namespace {
+
+std::filesystem::path HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
+        return home;
+    }
+    const passwd* user = ::getpwuid(::getuid());
+    return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
+}
+
+} // namespace
+
+std::filesystem::path UserSettingsFolder() {
+    if (const char* config = std::getenv("XDG_CONFIG_HOME");
+        config != nullptr && config[0] == '/') {
+        return std::filesystem::path(config) / "Orvix2";
+    }
+    const std::filesystem::path home = HomeFolder();
+    return home.empty() ? home : home / ".config" / "Orvix2";
+}
+
+std::filesystem::path ExecutableFolder() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::current_path(error) : self.parent_path();
+}
+
+std::vector<std::filesystem::path> MediaFolders() {
+    std::string user;
+    if (const char* name = std::getenv("USER"); name != nullptr && name[0] != '\0') {
+        user = name;
+    } else if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr) {
+        user = entry->pw_name;
+    }
+    std::vector<std::filesystem::path> folders;
+    if (user.empty()) {
+        return folders;
+    }
+    for (const std::filesystem::path& root :
+         {std::filesystem::path("/media") / user, std::filesystem::path("/run/media") / user}) {
+        std::vector<FolderEntry> entries;
+        if (ListFolder(root, entries)) {
+            for (const FolderEntry& entry : entries) {
+                if (entry.isFolder) {
+                    folders.push_back(root / entry.name);
+                }
+            }
+        }
+    }
+    return folders;
+}
+
+std::string VolumeSerial(const std::filesystem::path& folder) {
+    // The entry of /dev/disk/by-uuid whose device is the one the folder lies on.
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0) {
+        return {};
+    }
+    const std::filesystem::path byUuid = "/dev/disk/by-uuid";
+    std::vector<FolderEntry> entries;
+    if (!ListFolder(byUuid, entries)) {
+        return {};
+    }
+    for (const FolderEntry& entry : entries) {
+        struct stat device {};
+        if (::stat((byUuid / entry.name).c_str(), &device) == 0 && S_ISBLK(device.st_mode) &&
+            device.st_rdev == status.st_dev) {
+            return entry.name;
+        }
+    }
+    return {};
+}
+
+} // namespace orvix::platform

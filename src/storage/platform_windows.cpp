@@ -1,0 +1,504 @@
+#include "storage/platform.h"
+
+// UTF-8 inside, UTF-16 at every call: only the W functions, paths through their native wstring.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <knownfolders.h>
+#include <mutex>
+#include <random>
+#include <set>
+#include <shlobj.h>
+#include <thread>
+#include <utility>
+#include <xxhash.h>
+
+namespace orvix::platform {
+
+FailureKind KindOfCode(int code) {
+    switch (static_cast<DWORD>(code)) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_PATHNAME:
+        return FailureKind::NotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_PRIVILEGE_NOT_HELD:
+        return FailureKind::NoPermission;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+        return FailureKind::InUse;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return FailureKind::NoSpace;
+    case ERROR_CRC:
+    case ERROR_SECTOR_NOT_FOUND:
+    case ERROR_READ_FAULT:
+    case ERROR_WRITE_FAULT:
+    case ERROR_GEN_FAILURE:
+    case ERROR_IO_DEVICE:
+    case ERROR_NOT_READY:
+    case ERROR_DEVICE_REMOVED:
+        return FailureKind::InputOutput;
+    default:
+        return FailureKind::Other;
+    }
+}
+
+namespace {
+
+std::string Utf8(const std::wstring& text) {
+    const std::u8string utf8 = std::filesystem::path(text).u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
+
+std::string SystemMessage(DWORD code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = length > 0 ? std::wstring(buffer, length) : std::wstring();
+    ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
+        text.pop_back();
+    }
+    return text.empty() ? "system error " + std::to_string(code) : Utf8(text);
+}
+
+} // namespace
+
+Failure FailureOfCode(int code) {
+    return Failure{KindOfCode(code), code, SystemMessage(static_cast<DWORD>(code))};
+}
+
+Failure LastFailure() {
+    const DWORD code = ::GetLastError();
+    return FailureOfCode(static_cast<int>(code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE));
+}
+
+namespace {
+
+bool Fail(Failure* failure, Failure value) {
+    if (failure != nullptr) {
+        *failure = std::move(value);
+    }
+    return false;
+}
+
+bool FailLast(Failure* failure) {
+    return Fail(failure, LastFailure());
+}
+
+Failure SeamFailure(FailureKind kind) {
+    return Failure{kind, 0, std::string(KindName(kind))};
+}
+
+HANDLE AsHandle(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+constexpr DWORD kNoAttributes = INVALID_FILE_ATTRIBUTES;
+
+} // namespace
+
+bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+               std::uintmax_t maxSize, Failure* failure) {
+    // A folder cannot be opened as a file at all (access denied): tell it apart first.
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != kNoAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return Fail(failure, SeamFailure(FailureKind::NotAFile));
+    }
+    // Others may go on reading and writing it; a program that holds it without sharing makes
+    // this fail as in use.
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return FailLast(failure);
+    }
+    Failure refusal;
+    bool refused = ::GetFileType(file) != FILE_TYPE_DISK;
+    if (refused) {
+        refusal = SeamFailure(FailureKind::NotAFile);
+    }
+    std::vector<std::uint8_t> read;
+    std::vector<std::uint8_t> buffer(65536);
+    while (!refused) {
+        DWORD got = 0;
+        if (!::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+            refusal = LastFailure();
+            refused = true;
+        } else if (got == 0) {
+            break;
+        } else if (read.size() + got > maxSize) {
+            refusal = SeamFailure(FailureKind::TooLarge);
+            refused = true;
+        } else {
+            read.insert(read.end(), buffer.begin(), buffer.begin() + got);
+        }
+    }
+    ::CloseHandle(file);
+    if (refused) {
+        return Fail(failure, std::move(refusal));
+    }
+    bytes = std::move(read);
+    return true;
+}
+
+bool CheckWritable(const std::filesystem::path& path, Failure* failure) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == kNoAttributes) {
+        const DWORD code = ::GetLastError();
+        return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ||
+               Fail(failure, FailureOfCode(static_cast<int>(code)));
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return Fail(failure, SeamFailure(FailureKind::NotAFile));
+    }
+    // Wine's MoveFileExW replaces a read-only file where Windows refuses: refused here on both.
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return Fail(failure, FailureOfCode(ERROR_ACCESS_DENIED));
+    }
+    return true;
+}
+
+TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
+    : target_(std::move(other.target_)), path_(std::exchange(other.path_, {})),
+      handle_(std::exchange(other.handle_, -1)) {}
+
+TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept {
+    if (this != &other) {
+        Discard();
+        target_ = std::move(other.target_);
+        path_ = std::exchange(other.path_, {});
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
+TemporaryFile::~TemporaryFile() {
+    Discard();
+}
+
+void TemporaryFile::Discard() {
+    if (handle_ != -1) {
+        ::CloseHandle(AsHandle(handle_));
+        handle_ = -1;
+    }
+    if (!path_.empty()) {
+        ::DeleteFileW(path_.c_str());
+        path_.clear();
+    }
+}
+
+bool TemporaryFile::Create(const std::filesystem::path& target, Failure* failure) {
+    Discard();
+    target_ = target;
+    const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
+    // The new file keeps the old one's hidden, system and archive marks.
+    const DWORD old = ::GetFileAttributesW(target.c_str());
+    const DWORD kept =
+        old == kNoAttributes
+            ? FILE_ATTRIBUTE_NORMAL
+            : old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::wstring name =
+            L"." + target.filename().wstring() + L"." + std::to_wstring(random()) + L".tmp";
+        const std::filesystem::path path = folder / name;
+        const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            handle_ = reinterpret_cast<std::intptr_t>(file);
+            path_ = path;
+            return true;
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS) {
+            return FailLast(failure);
+        }
+    }
+    return Fail(failure, FailureOfCode(ERROR_FILE_EXISTS));
+}
+
+bool TemporaryFile::Write(std::span<const std::uint8_t> bytes, Failure* failure) {
+    if (handle_ == -1) {
+        return Fail(failure, FailureOfCode(ERROR_INVALID_HANDLE));
+    }
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        DWORD done = 0;
+        if (!::WriteFile(AsHandle(handle_), bytes.data(), chunk, &done, nullptr)) {
+            return FailLast(failure);
+        }
+        if (done == 0) {
+            return Fail(failure, FailureOfCode(ERROR_WRITE_FAULT));
+        }
+        bytes = bytes.subspan(done);
+    }
+    return true;
+}
+
+bool TemporaryFile::FlushAndClose(Failure* failure) {
+    if (handle_ == -1) {
+        return Fail(failure, FailureOfCode(ERROR_INVALID_HANDLE));
+    }
+    const HANDLE file = AsHandle(std::exchange(handle_, -1));
+    const bool flushed = ::FlushFileBuffers(file) != 0;
+    const Failure reason = flushed ? Failure{} : LastFailure();
+    const bool closed = ::CloseHandle(file) != 0;
+    if (!flushed || !closed) {
+        return Fail(failure, flushed ? LastFailure() : reason);
+    }
+    return true;
+}
+
+bool TemporaryFile::Commit(Failure* failure) {
+    if (handle_ != -1 || path_.empty()) {
+        return Fail(failure, FailureOfCode(ERROR_INVALID_HANDLE));
+    }
+    if (!RenameOver(path_, target_, failure)) {
+        return false;
+    }
+    path_.clear();
+    return true;
+}
+
+bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,
+                Failure* failure) {
+    if (::MoveFileExW(from.c_str(), to.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+        return true;
+    }
+    Failure reason = LastFailure();
+    if (reason.code == ERROR_ACCESS_DENIED) {
+        // A target that another program holds open without sharing is refused as access denied:
+        // an open for deleting it tells that apart from a real lack of permission.
+        const HANDLE probe = ::CreateFileW(to.c_str(), DELETE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (probe != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(probe);
+        } else if (::GetLastError() == ERROR_SHARING_VIOLATION) {
+            reason = FailureOfCode(ERROR_SHARING_VIOLATION);
+        }
+    }
+    return Fail(failure, std::move(reason));
+}
+
+bool RemoveFile(const std::filesystem::path& path, Failure* failure) {
+    return ::DeleteFileW(path.c_str()) != 0 || FailLast(failure);
+}
+
+bool FlushFolder(const std::filesystem::path&, Failure*) {
+    return true; // MOVEFILE_WRITE_THROUGH has put the rename onto the disk
+}
+
+bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries,
+                Failure* failure) {
+    // A drive without a medium fails here instead of asking the person to insert one.
+    DWORD oldMode = 0;
+    ::SetThreadErrorMode(SEM_FAILCRITICALERRORS, &oldMode);
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    bool listed = false;
+    if (attributes == kNoAttributes) {
+        FailLast(failure);
+    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        Fail(failure, FailureOfCode(ERROR_DIRECTORY));
+    } else {
+        std::vector<FolderEntry> found;
+        WIN32_FIND_DATAW data{};
+        const HANDLE find = ::FindFirstFileExW((folder / L"*").c_str(), FindExInfoBasic, &data,
+                                               FindExSearchNameMatch, nullptr, 0);
+        // A drive's root with nothing on it has not even "." and "..".
+        listed = find != INVALID_HANDLE_VALUE || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+        if (!listed) {
+            FailLast(failure);
+        }
+        while (find != INVALID_HANDLE_VALUE) {
+            const std::wstring name = data.cFileName;
+            if (name != L"." && name != L"..") {
+                const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+                const bool isDevice = (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0;
+                found.push_back({Utf8(name), isFolder, !isFolder && !isDevice});
+            }
+            if (!::FindNextFileW(find, &data)) {
+                listed = ::GetLastError() == ERROR_NO_MORE_FILES;
+                if (!listed) {
+                    FailLast(failure);
+                }
+                ::FindClose(find);
+                break;
+            }
+        }
+        if (listed) {
+            entries = std::move(found);
+        }
+    }
+    ::SetThreadErrorMode(oldMode, nullptr);
+    return listed;
+}
+
+namespace {
+
+// The cards this process holds: the mutex alone would let its owning thread take it again.
+struct HeldCards {
+    std::mutex mutex;
+    std::set<std::string> identities;
+};
+
+HeldCards& Held() {
+    static HeldCards held;
+    return held;
+}
+
+} // namespace
+
+CardFolderLock::CardFolderLock(const std::filesystem::path& folder,
+                               std::chrono::milliseconds wait) {
+    const std::filesystem::path open = folder.empty() ? std::filesystem::path(".") : folder;
+    const HANDLE handle = ::CreateFileW(
+        open.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known =
+        handle != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(handle, &information);
+    failure_ = known ? Failure{} : LastFailure();
+    if (handle != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(handle);
+    }
+    if (!known) {
+        return;
+    }
+    // The folder's volume and file index identify the card whatever drive letter it has now.
+    const std::uint64_t index =
+        (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
+    identity_ = FormatVolumeSerial(information.dwVolumeSerialNumber) + ":" + std::to_string(index);
+    wchar_t hash[17];
+    ::swprintf(hash, 17, L"%016llx",
+               static_cast<unsigned long long>(XXH3_64bits(identity_.data(), identity_.size())));
+    const std::wstring name = std::wstring(L"Local\\Orvix2-card-") + hash;
+    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
+    if (mutex == nullptr) {
+        failure_ = LastFailure();
+        return;
+    }
+    HeldCards& held = Held();
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (true) {
+        {
+            const std::lock_guard guard(held.mutex);
+            if (held.identities.count(identity_) == 0) {
+                const DWORD result = ::WaitForSingleObject(mutex, 0);
+                // An abandoned mutex is one whose holder ended without letting go: ours now.
+                if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) {
+                    held.identities.insert(identity_);
+                    handle_ = reinterpret_cast<std::intptr_t>(mutex);
+                    state_ = State::Held;
+                    return;
+                }
+                if (result == WAIT_FAILED) {
+                    failure_ = LastFailure();
+                    ::CloseHandle(mutex);
+                    return;
+                }
+            }
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            state_ = State::Busy;
+            failure_ = FailureOfCode(ERROR_LOCK_VIOLATION);
+            ::CloseHandle(mutex);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+CardFolderLock::CardFolderLock(CardFolderLock&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)), state_(std::exchange(other.state_, State::Failed)),
+      failure_(std::move(other.failure_)), identity_(std::move(other.identity_)) {}
+
+CardFolderLock& CardFolderLock::operator=(CardFolderLock&& other) noexcept {
+    if (this != &other) {
+        Release();
+        handle_ = std::exchange(other.handle_, -1);
+        state_ = std::exchange(other.state_, State::Failed);
+        failure_ = std::move(other.failure_);
+        identity_ = std::move(other.identity_);
+    }
+    return *this;
+}
+
+CardFolderLock::~CardFolderLock() {
+    Release();
+}
+
+void CardFolderLock::Release() {
+    if (handle_ == -1) {
+        return;
+    }
+    HeldCards& held = Held();
+    const std::lock_guard guard(held.mutex);
+    ::ReleaseMutex(AsHandle(handle_));
+    ::CloseHandle(AsHandle(handle_));
+    held.identities.erase(identity_);
+    handle_ = -1;
+}
+
+std::filesystem::path UserSettingsFolder() {
+    wchar_t* folder = nullptr;
+    std::filesystem::path settings;
+    if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &folder) == S_OK) {
+        settings = std::filesystem::path(folder) / L"Orvix2";
+    }
+    ::CoTaskMemFree(folder);
+    return settings;
+}
+
+std::filesystem::path ExecutableFolder() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    while (true) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            std::error_code error;
+            return std::filesystem::current_path(error);
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return std::filesystem::path(buffer).parent_path();
+        }
+        buffer.resize(buffer.size() * 2); // a long path was cut: try a larger buffer
+    }
+}
+
+std::vector<std::filesystem::path> MediaFolders() {
+    std::vector<std::filesystem::path> folders;
+    const DWORD drives = ::GetLogicalDrives();
+    for (int letter = 0; letter < 26; ++letter) {
+        if ((drives & (1u << letter)) == 0) {
+            continue;
+        }
+        const std::wstring root = {static_cast<wchar_t>(L'A' + letter), L':', L'\\'};
+        if (::GetDriveTypeW(root.c_str()) == DRIVE_REMOVABLE) {
+            folders.emplace_back(root);
+        }
+    }
+    return folders;
+}
+
+std::string VolumeSerial(const std::filesystem::path& folder) {
+    wchar_t root[MAX_PATH + 1] = {};
+    DWORD serial = 0;
+    if (::GetFileAttributesW(folder.c_str()) == kNoAttributes ||
+        !::GetVolumePathNameW(folder.c_str(), root, MAX_PATH + 1) ||
+        !::GetVolumeInformationW(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
+        return {};
+    }
+    return FormatVolumeSerial(serial);
+}
+
+} // namespace orvix::platform
