@@ -122,7 +122,9 @@ std::vector<std::string> FilesChangedOutside(std::span<const HistoryEntry> entri
         std::optional<ContentMark> now;
         std::vector<std::uint8_t> bytes;
         if (std::filesystem::exists(path, code)) {
-            now = ReadWholeFile(path, bytes) ? MarkOf(bytes) : ContentMark{0, "unreadable"};
+            now = !ReadWholeFile(path, bytes) ? ContentMark{0, "unreadable"}
+                  : after                     ? MarkLike(*after, bytes)
+                                              : MarkOf(bytes);
         }
         if (now != after) {
             changed.push_back(name);
