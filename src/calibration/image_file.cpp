@@ -13,9 +13,6 @@
 #include "resources/string_table.h"
 #include "resources/translation.h"
 #include "storage/byte_order.h"
-#include "storage/card_history.h"
-#include "storage/card_lock.h"
-#include "storage/file_backup.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
 

@@ -23,7 +23,7 @@ using Bytes = std::vector<std::uint8_t>;
 struct Turn {
     enum class Kind {
         Busy,       // another writer held the card (message 174)
-        Failed,     // a read, a backup or the write failed (message 170), nothing written
+        Failed,     // a read, a backup or the write failed (message 105), nothing written
         NotStarted, // the history entry could not be begun (message 192), nothing written
         Changed,    // the file holds something else than was read or asked about
         Written,    // written and recorded
