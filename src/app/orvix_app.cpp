@@ -1,7 +1,6 @@
 #include "app/orvix_app.h"
 
 #include "app/about_dlg.h"
-#include "calibration/image_file.h"
 #include "calibration/orvix_dlg.h"
 #include "history/history_dialog.h"
 #include "options/toruque_dialog.h"
@@ -37,16 +36,10 @@ bool COrvixApp::InitInstance() {
         CUserDialog userData(services_, document);
         services_.runner.RunModal(userData);
     };
-    // The card of the loaded image, with the backups beside Orvix2.ini; a restore reloads the
-    // image into the main dialog as its read button would.
-    hooks.history = [this](EditorDocument& document, ui::DialogModel& mainDialog) {
-        CHistoryDialog history(
-            services_, PathFromUtf8(document.imagePath).parent_path(),
-            PathFromUtf8(document.iniPath).parent_path() / kBackupFolderName, [&] {
-                if (!LoadImageFile(document, mainDialog, services_.prompter, false)) {
-                    ClearValueFields(document, mainDialog);
-                }
-            });
+    // The chosen card, with the backups beside Orvix2.ini; a restore reloads the program into
+    // the main dialog as the main dialog says.
+    hooks.history = [this](const std::filesystem::path& card, const std::function<void()>& reload) {
+        CHistoryDialog history(services_, card, settingsFolder_ / kBackupFolderName, reload);
         services_.runner.RunModal(history);
     };
     COrvixDlg dialog(services_, Utf8FromPath(settingsFolder_ / kSettingsFileName),

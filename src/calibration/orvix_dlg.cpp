@@ -2,6 +2,8 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "calibration/image_file.h"
 #include "calibration/servo_table.h"
@@ -22,6 +24,31 @@ namespace {
 
 constexpr int kFirstServoField = kServoRows.front().fieldId;
 constexpr int kLastServoField = kServoRows.back().fieldId;
+
+// Passes everything on to the prompter and notes the file the person chose, so that the card of
+// a file that fails to load is still known.
+class ChoiceNoting : public ui::Prompter {
+public:
+    explicit ChoiceNoting(ui::Prompter& prompter) : prompter_(prompter) {}
+    ChoiceNoting(const ChoiceNoting&) = delete;
+    ChoiceNoting& operator=(const ChoiceNoting&) = delete;
+
+    ui::Answer ShowMessage(const ui::MessageRequest& request) override {
+        return prompter_.ShowMessage(request);
+    }
+    std::optional<std::string> ChooseOpenFile(const ui::OpenFileRequest& request) override {
+        chosen = prompter_.ChooseOpenFile(request);
+        return chosen;
+    }
+    std::optional<ui::Rgb> ChooseColour(ui::Rgb initial) override {
+        return prompter_.ChooseColour(initial);
+    }
+
+    std::optional<std::string> chosen;
+
+private:
+    ui::Prompter& prompter_;
+};
 
 } // namespace
 
@@ -68,28 +95,46 @@ void COrvixDlg::OnInitDialog() {
     dialog.SetCheck(IDC_CHECK_RANGE, document_.checkRange);
     ApplySpinRanges(document_, dialog);
 
+    std::error_code error;
     if (!initialImagePath_.empty()) {
-        // A path given at start is loaded as if it had been chosen with the read button.
-        document_.imagePath = initialImagePath_;
-        if (!LoadImageFile(document_, dialog, services_.prompter, false)) {
-            ClearValueFields(document_, dialog);
+        // A path given at start is loaded as if it had been chosen with the read button; a card
+        // folder gives its STARTUP.BIN, found in any letter case.
+        chosenImagePath_ = initialImagePath_;
+        const std::filesystem::path given = PathFromUtf8(initialImagePath_);
+        if (std::filesystem::is_directory(given, error)) {
+            chosenImagePath_ = Utf8FromPath(CardFilePath(given, "STARTUP.BIN"));
         }
+        LoadChosenImage();
     } else if (document_.imagePath.empty()) {
         ClearValueFields(document_, dialog);
+    } else if (!std::filesystem::exists(PathFromUtf8(document_.imagePath), error)) {
+        // A remembered file that is gone is forgotten with its card.
+        document_.imagePath.clear();
+        WriteProfileString(document_.iniPath, kSectionFile, kKeyPath, "");
+        ClearValueFields(document_, dialog);
     } else {
-        std::error_code error;
-        const bool exists = std::filesystem::exists(PathFromUtf8(document_.imagePath), error);
-        if (!exists || !LoadImageFile(document_, dialog, services_.prompter, false)) {
-            document_.imagePath.clear();
+        chosenImagePath_ = document_.imagePath;
+        LoadChosenImage();
+        if (!document_.HasImage()) {
             WriteProfileString(document_.iniPath, kSectionFile, kKeyPath, "");
-            ClearValueFields(document_, dialog);
         }
     }
     document_.valuesChanged = false;
 }
 
 void COrvixDlg::OnRead(int) {
-    if (!LoadImageFile(document_, Model(), services_.prompter, true)) {
+    ChoiceNoting noting(services_.prompter);
+    if (!LoadImageFile(document_, Model(), noting, true)) {
+        ClearValueFields(document_, Model());
+    }
+    if (noting.chosen) {
+        chosenImagePath_ = *noting.chosen;
+    }
+}
+
+void COrvixDlg::LoadChosenImage() {
+    document_.imagePath = chosenImagePath_;
+    if (!LoadImageFile(document_, Model(), services_.prompter, false)) {
         ClearValueFields(document_, Model());
     }
 }
@@ -178,16 +223,17 @@ void COrvixDlg::OnAbout(int) {
     }
 }
 
-// The history belongs to a card: without a loaded image there is none to show.
+// The history belongs to a card: the one of the file last chosen, also when that file does not
+// load (which is when its history is needed most). Before any file was chosen there is none.
 void COrvixDlg::OnHistory(int) {
     if (!hooks_.history) {
         return;
     }
-    if (!document_.HasImage()) {
+    if (chosenImagePath_.empty()) {
         services_.prompter.Message(IDP_HISTORY_NO_IMAGE, ui::Buttons::Ok, ui::Icon::Warning);
         return;
     }
-    hooks_.history(document_, Model());
+    hooks_.history(PathFromUtf8(chosenImagePath_).parent_path(), [this] { LoadChosenImage(); });
 }
 
 void COrvixDlg::OnLanguage(int) {

@@ -91,23 +91,24 @@ CardHistoryView::CardHistoryView(std::filesystem::path cardFolder,
 std::vector<HistoryRow> CardHistoryView::Rows() const {
     const std::vector<HistoryEntry> entries = ReadCardHistory(card_, backups_);
     MeaningCache cache(card_);
+    const std::vector<CardAtPoint> points = CardBeforeEach(entries, backups_);
     std::vector<HistoryRow> rows;
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        const std::size_t at = static_cast<std::size_t>(entries.rend() - entry) - 1;
         HistoryRow row{entry->sequence, entry->time, {}, {}, entry->readable, entry->problem};
         for (const HistoryFile& file : entry->files) {
             row.files.push_back(file.name);
         }
         if (!entry->readable) {
             row.summary = "(unreadable: " + entry->problem + ")";
-        } else if (const CardAtPoint before = CardBefore(entries, entry->sequence, backups_);
-                   !before.complete) {
+        } else if (const CardAtPoint& before = points[at]; !before.complete) {
             row.summary = "(a copy is gone:";
             for (const std::string& name : before.missing) {
                 row.summary += " " + name;
             }
             row.summary += ")";
         } else {
-            const CardAtPoint after = CardBefore(entries, entry->sequence + 1, backups_);
+            const CardAtPoint after = at + 1 < points.size() ? points[at + 1] : CardAtPoint{};
             row.summary = SummaryLine(
                 CompareMeanings(cache.Read(before, row.files), cache.Read(after, row.files)));
             // What the next save found (or the card holds now) is not always what this one left.

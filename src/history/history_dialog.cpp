@@ -144,7 +144,7 @@ void CHistoryDialog::OnEntryChosen(int) {
 }
 
 // Asks with the files the restore replaces, then once more for those another program changed
-// since the last save: a No keeps them as they are and restores the rest.
+// since the last save: a No keeps them as they are, restores the rest and says which is which.
 void CHistoryDialog::OnRestorePoint(int) {
     const HistoryRow* row = Selected();
     if (row == nullptr || !row->readable) {
@@ -186,8 +186,10 @@ void CHistoryDialog::OnRestorePoint(int) {
                     only.push_back(file);
                 }
             }
-            if (only.empty()) {
-                return; // nothing left to restore
+            if (only.empty()) { // nothing left to restore: say why nothing was
+                prompter.Message(IDP_HISTORY_CHANGED_OUTSIDE, ui::Buttons::Ok, ui::Icon::Warning,
+                                 Joined(preview.changedOutside));
+                return;
             }
         }
     }
@@ -198,7 +200,17 @@ void CHistoryDialog::OnRestorePoint(int) {
         if (restored_) {
             restored_();
         }
-        prompter.Message(IDP_RESTORE_DONE, ui::Buttons::Ok, ui::Icon::Information, point);
+        if (only.empty()) {
+            prompter.Message(IDP_RESTORE_DONE, ui::Buttons::Ok, ui::Icon::Information, point);
+        } else {
+            // The card is not as it was at the point: the message names what went back and
+            // what was left.
+            const std::string detail = std::string(Translate(kRestoredFiles)) + ": " +
+                                       Joined(only) + '\n' + std::string(Translate(kLeftFiles)) +
+                                       ": " + Joined(preview.changedOutside);
+            prompter.ShowMessage({IDP_RESTORE_PARTLY_DONE, point, ui::Buttons::Ok,
+                                  ui::Icon::Information, ui::Answer::Ok, detail});
+        }
         return;
     case RestoreOutcome::Unchanged:
         prompter.Message(IDP_HISTORY_ALREADY_AT_POINT, ui::Buttons::Ok, ui::Icon::Information,

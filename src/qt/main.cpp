@@ -21,10 +21,12 @@
 
 namespace {
 
-constexpr const char* kUsage = "Usage: orvix2 [--lang ja|en] [STARTUP.BIN]\n";
+constexpr const char* kUsage = "Usage: orvix2 [--lang ja|en] [STARTUP.BIN | CARD-FOLDER]\n";
 constexpr const char* kHelp =
     "Edits the SD card of the Pechi 2 robot: the servo calibration in STARTUP.BIN, the program's\n"
     "options, the setting files and the users. Without STARTUP.BIN it opens the one loaded last.\n"
+    "Given a card folder, it opens that card's STARTUP.BIN; the card's change history (in the\n"
+    "system menu) is there even when that file does not load.\n"
     "\n"
     "  --lang ja|en   The interface language (default: the editor's last choice, else ja)\n"
     "  -h, --help     Print this help and exit\n"
@@ -47,8 +49,8 @@ int main(int argc, char* argv[]) {
 
     QApplication application(argc, argv);
 
-    // --lang ja|en, then one optional argument: a STARTUP.BIN to load instead of the remembered
-    // one.
+    // --lang ja|en, then one optional argument: a STARTUP.BIN, or the card folder that holds
+    // it, to load instead of the remembered one.
     QStringList arguments = QCoreApplication::arguments();
     std::string lang;
     for (qsizetype i = 1; i < arguments.size(); ++i) {

@@ -33,6 +33,9 @@ inline constexpr std::string_view kNoDifferences = "(違いはありません)";
 inline constexpr std::string_view kCopiesGone = "(不完全)";              // + the files
 inline constexpr std::string_view kNotCompared = "(比較不可)";           // + what and why
 inline constexpr std::string_view kDifferencesOf = "%1と今のカードとの違い"; // %1: the point
+// The lines of a partial restore's details, each followed by ": " and the files.
+inline constexpr std::string_view kRestoredFiles = "戻したファイル";
+inline constexpr std::string_view kLeftFiles = "そのままのファイル";
 } // namespace history_dlg
 
 // The name the dialog shows for an area of the differences ("calibration": "サーボ値"); an

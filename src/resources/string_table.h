@@ -66,6 +66,8 @@ inline constexpr int IDP_LANGUAGE_NOT_SAVED = 191;  // Orvix2.ini [%1] could not
 // is written; one that cannot be completed after the write is said, never passed over.
 inline constexpr int IDP_HISTORY_NOT_STARTED = 192;  // history [%1] cannot be kept: nothing written
 inline constexpr int IDP_HISTORY_NOT_FINISHED = 193; // written, but history [%1] not completed
+// The history dialog's restore that left the files changed outside as they were.
+inline constexpr int IDP_RESTORE_PARTLY_DONE = 194; // restored in part; the details name the files
 
 // The text of a string-table entry; empty for an unknown ID.
 std::string_view LoadString(int id);

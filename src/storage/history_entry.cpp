@@ -127,6 +127,10 @@ ContentMark LegacyMarkOf(std::span<const std::uint8_t> bytes) {
     return ContentMark{bytes.size(), Hex64(hash)};
 }
 
+bool MarkMatches(const ContentMark& mark, std::span<const std::uint8_t> bytes) {
+    return mark.size == bytes.size() && MarkLike(mark, bytes) == mark;
+}
+
 std::string HistoryTime(std::chrono::system_clock::time_point now) {
     return LocalTimeText(now, "%Y-%m-%dT%H:%M:%S");
 }

@@ -60,6 +60,8 @@ ContentMark LegacyMarkOf(std::span<const std::uint8_t> bytes);
 // The mark of bytes made as recorded was made (its hash's length says how), so that a content
 // compares equal to a mark of an earlier version's entry when it is what that entry recorded.
 ContentMark MarkLike(const ContentMark& recorded, std::span<const std::uint8_t> bytes);
+// Whether the bytes are what the mark records (their size and their hash).
+bool MarkMatches(const ContentMark& mark, std::span<const std::uint8_t> bytes);
 
 // One replaced file of an entry.
 struct HistoryFile {

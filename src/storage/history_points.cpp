@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <mutex>
 #include <set>
+#include <sys/stat.h>
 
 #include "storage/file_backup.h"
 #include "storage/file_io.h"
@@ -15,16 +17,100 @@ using detail::UnderFolder;
 
 namespace {
 
-// Where a file's copy of an entry is, when it is still there with the size it was taken with.
-std::optional<std::filesystem::path> CopyPath(const HistoryFile& file,
-                                              const std::filesystem::path& backupFolder) {
-    const std::filesystem::path path = backupFolder / file.folder / file.copy;
-    std::error_code code;
-    const auto size = std::filesystem::file_size(path, code);
-    if (code || !file.before || size != file.before->size) {
-        return std::nullopt;
+// What a copy was found to hold, kept while it keeps its size and time, so that the points of a
+// long history read and place each copy once.
+struct CheckedCopy {
+    std::uintmax_t size = 0;
+    std::int64_t time = 0; // of its last change, in nanoseconds
+    std::string problem;
+    ContentMark mark; // when checked against no mark: what it holds
+};
+
+// Why a copy cannot stand for its file (empty when it can): it must be a regular file inside the
+// backups folder and, when the history recorded a mark for it, hold what that mark says. found
+// gets what it holds when no mark is given.
+std::string CopyProblem(const std::filesystem::path& path, const std::filesystem::path& backups,
+                        const std::optional<ContentMark>& mark, ContentMark* found = nullptr) {
+    // One lstat: whether it is there, a link or a regular file, and its size and time.
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        return "is gone";
     }
-    return path;
+    if (S_ISLNK(status.st_mode)) {
+        return "is a symbolic link";
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return "is no regular file";
+    }
+    const auto size = static_cast<std::uintmax_t>(status.st_size);
+    const std::int64_t time =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
+    static std::mutex mutex;
+    static std::map<std::string, CheckedCopy> checked; // path|recorded hash -> finding
+    const std::string key = path.string() + "|" + (mark ? mark->hash : std::string());
+    std::unique_lock lock(mutex);
+    auto known = checked.find(key);
+    if (known == checked.end() || known->second.size != size || known->second.time != time) {
+        lock.unlock();
+        CheckedCopy copy{size, time, {}, {}};
+        std::error_code code;
+        std::error_code rootCode;
+        const std::filesystem::path real = std::filesystem::canonical(path, code);
+        const std::filesystem::path root = std::filesystem::canonical(backups, rootCode);
+        std::vector<std::uint8_t> bytes;
+        if (code || rootCode || !UnderFolder(real, root)) {
+            copy.problem = "lies outside the backups folder";
+        } else if (!ReadWholeFile(real, bytes)) {
+            copy.problem = "cannot be read";
+        } else if (mark && !MarkMatches(*mark, bytes)) {
+            copy.problem = "does not hold what was recorded";
+        } else {
+            copy.mark = mark ? *mark : MarkOf(bytes);
+        }
+        lock.lock();
+        known = checked.insert_or_assign(key, std::move(copy)).first;
+    }
+    if (found != nullptr) {
+        *found = known->second.mark;
+    }
+    return known->second.problem;
+}
+
+void Forget(CardAtPoint& point, const std::string& name) {
+    std::erase(point.missing, name);
+    std::erase(point.unchecked, name);
+    point.damaged.erase(name);
+    point.files.erase(name);
+    point.marks.erase(name);
+}
+
+// Takes a file's content of before the entry's save as the point's.
+void Take(CardAtPoint& point, const HistoryFile& file, const std::filesystem::path& backups) {
+    Forget(point, file.name);
+    if (file.copy.empty()) {
+        point.files.emplace(file.name, std::nullopt);
+        return;
+    }
+    const std::filesystem::path path = backups / file.folder / file.copy;
+    const std::string problem =
+        file.before ? CopyProblem(path, backups, file.before) : std::string("has no recorded mark");
+    if (problem.empty()) {
+        point.files.emplace(file.name, path);
+        point.marks.emplace(file.name, *file.before);
+    } else {
+        point.missing.push_back(file.name);
+        point.damaged.emplace(file.name, problem);
+    }
+}
+
+bool Decided(const CardAtPoint& point, const std::string& name) {
+    return point.files.contains(name) || point.damaged.contains(name);
+}
+
+void Settle(CardAtPoint& point) {
+    std::sort(point.missing.begin(), point.missing.end());
+    std::sort(point.unchecked.begin(), point.unchecked.end());
+    point.complete = point.missing.empty();
 }
 
 } // namespace
@@ -37,46 +123,55 @@ CardAtPoint CardBefore(std::span<const HistoryEntry> entries, int sequence,
             continue;
         }
         if (!entry.readable) {
-            point.complete = false;
-            point.missing.push_back("entry " + std::to_string(entry.sequence));
+            point.skipped.push_back(entry.sequence);
             continue;
         }
         for (const HistoryFile& file : entry.files) {
-            if (point.files.contains(file.name) ||
-                std::find(point.missing.begin(), point.missing.end(), file.name) !=
-                    point.missing.end()) {
-                continue; // an earlier save after the point has it
-            }
-            if (file.copy.empty()) {
-                point.files.emplace(file.name, std::nullopt);
-            } else if (const auto path = CopyPath(file, backupFolder)) {
-                point.files.emplace(file.name, *path);
-                point.marks.emplace(file.name, *file.before);
-            } else {
-                point.complete = false;
-                point.missing.push_back(file.name);
+            if (!Decided(point, file.name)) { // else an earlier save after the point has it
+                Take(point, file, backupFolder);
             }
         }
     }
+    Settle(point);
     return point;
+}
+
+std::vector<CardAtPoint> CardBeforeEach(std::span<const HistoryEntry> entries,
+                                        const std::filesystem::path& backupFolder) {
+    std::vector<CardAtPoint> points(entries.size());
+    CardAtPoint point;
+    for (std::size_t i = entries.size(); i-- > 0;) {
+        if (!entries[i].readable) {
+            point.skipped.insert(point.skipped.begin(), entries[i].sequence);
+        }
+        for (const HistoryFile& file : entries[i].files) {
+            Take(point, file, backupFolder); // an earlier save decides over later ones
+        }
+        Settle(point);
+        points[i] = point;
+    }
+    return points;
 }
 
 CardAtPoint CardAtFirst(std::span<const HistoryEntry> entries,
                         const std::filesystem::path& backupFolder,
                         const std::filesystem::path& cardFolder) {
     CardAtPoint point = CardBefore(entries, 0, backupFolder);
-    // Where the first save of a file found it, its first copy (kept for good) is what it was.
-    std::set<std::string> absent;
-    for (const auto& [name, source] : point.files) {
-        if (!source) {
-            absent.insert(name);
+    // The first save of each file: where it found the file absent, the file was absent at first.
+    std::map<std::string, const HistoryFile*> firstSave;
+    std::map<std::filesystem::path, std::string> folders; // folder of backups -> card name
+    for (const HistoryEntry& entry : entries) {
+        for (const HistoryFile& file : entry.files) {
+            firstSave.emplace(file.name, &file);
+            folders.emplace(backupFolder / file.folder, file.name);
         }
     }
+    // Folders no entry names, as earlier versions kept them, found by their SOURCE.txt.
     const std::filesystem::path card = AbsolutePath(cardFolder);
     std::error_code code;
     for (const auto& folder : std::filesystem::directory_iterator(backupFolder, code)) {
         const std::filesystem::path source = BackupSource(folder.path());
-        if (source.empty() || !UnderFolder(source, card)) {
+        if (folders.contains(folder.path()) || source.empty() || !UnderFolder(source, card)) {
             continue;
         }
         std::string name = source.lexically_relative(card).generic_string();
@@ -84,26 +179,49 @@ CardAtPoint CardAtFirst(std::span<const HistoryEntry> entries,
         std::string upper = name;
         std::transform(upper.begin(), upper.end(), upper.begin(),
                        [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        if (upper == "STARTUP.BIN") {
-            name = upper; // the program, however the card spells it
+        folders.emplace(folder.path(), upper == "STARTUP.BIN" ? upper : name);
+    }
+    for (const auto& [folder, name] : folders) {
+        const auto first = firstSave.find(name);
+        if (first != firstSave.end() && first->second->copy.empty()) {
+            continue; // absent before its first save
         }
-        if (absent.contains(name)) {
-            continue;
+        std::filesystem::path source = BackupSource(folder).filename();
+        if (source.empty()) {
+            source = name.substr(name.rfind('\\') + 1);
         }
         const std::string stem = source.stem().string() + "-first-";
+        std::vector<std::string> copies;
         std::error_code inner;
-        for (const auto& copy : std::filesystem::directory_iterator(folder.path(), inner)) {
+        for (const auto& copy : std::filesystem::directory_iterator(folder, inner)) {
             const std::string copyName = copy.path().filename().string();
-            std::vector<std::uint8_t> bytes;
-            if (copyName.starts_with(stem) && copyName.ends_with(source.extension().string()) &&
-                ReadWholeFile(copy.path(), bytes)) {
-                point.files[name] = copy.path();
-                point.marks[name] = MarkOf(bytes);
-                std::erase(point.missing, name);
+            if (copyName.starts_with(stem) && copyName.ends_with(source.extension().string())) {
+                copies.push_back(copyName);
             }
         }
+        if (copies.empty()) {
+            continue;
+        }
+        std::sort(copies.begin(), copies.end());
+        Forget(point, name);
+        const bool recorded = first != firstSave.end() && first->second->copy == copies.front();
+        const std::filesystem::path path = folder / copies.front();
+        ContentMark mark;
+        const std::string problem =
+            CopyProblem(path, backupFolder,
+                        recorded ? first->second->before : std::optional<ContentMark>(), &mark);
+        if (!problem.empty()) {
+            point.missing.push_back(name);
+            point.damaged.emplace(name, problem);
+            continue;
+        }
+        point.files[name] = path;
+        point.marks[name] = recorded ? *first->second->before : mark;
+        if (!recorded) {
+            point.unchecked.push_back(name);
+        }
     }
-    point.complete = point.missing.empty();
+    Settle(point);
     return point;
 }
 
@@ -119,14 +237,10 @@ std::vector<std::string> FilesChangedOutside(std::span<const HistoryEntry> entri
     for (const auto& [name, after] : last) {
         const std::filesystem::path path = CardFilePath(cardFolder, name);
         std::error_code code;
-        std::optional<ContentMark> now;
         std::vector<std::uint8_t> bytes;
-        if (std::filesystem::exists(path, code)) {
-            now = !ReadWholeFile(path, bytes) ? ContentMark{0, "unreadable"}
-                  : after                     ? MarkLike(*after, bytes)
-                                              : MarkOf(bytes);
-        }
-        if (now != after) {
+        const bool there = std::filesystem::exists(path, code);
+        if (there != after.has_value() ||
+            (there && (!ReadWholeFile(path, bytes) || !MarkMatches(*after, bytes)))) {
             changed.push_back(name);
         }
     }

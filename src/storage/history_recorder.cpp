@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "storage/card_identity.h"
 #include "storage/file_backup.h"
 #include "storage/file_steps.h"
 #include "storage/history_detail.h"
@@ -59,6 +60,7 @@ HistoryStart HistoryRecorder::Begin(std::span<const SavedFile> files, FileError*
     entry_.card = card_.string();
     pending_.clear();
     sequence_ = 0;
+    entry_.identity = CardIdentity(card_);
     for (const SavedFile& saved : files_) {
         HistoryFile file{saved.name, BackupFolderOf(saved.path, backups_).filename().string()};
         if (!PrepareBackupFolder(saved.path, backups_, error) ||

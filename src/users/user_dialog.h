@@ -21,6 +21,11 @@ private:
 
     void AddUser(const UserListRow& row) override;
     void AddFreeSlot(int slot) override;
+    // Puts a slot's row into the list: a user (name number, name, edit button) or, for none, a
+    // free slot.
+    void ShowRow(int slot, const UserListRow* row);
+    // The rows of the slots as read again, but for the row keep and any file not read.
+    void ShowSlots(const UserSlots& slots, int keep = -1);
     // The first row whose edit button is disabled, or -1.
     int FreeSlot() const;
 

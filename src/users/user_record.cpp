@@ -8,6 +8,7 @@
 #include "resources/string_table.h"
 #include "settings/setting_store.h"
 #include "storage/byte_order.h"
+#include "storage/card_lock.h"
 #include "storage/file_io.h"
 
 namespace orvix {
@@ -210,12 +211,98 @@ bool WriteUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot,
     return WriteCardFiles(document, prompter, {&file, 1}, asRead);
 }
 
-bool NewUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot,
-                   FilesAsRead& asRead) {
-    UserRecord record;
-    record.userNumber = static_cast<std::uint8_t>(slot + 1);
-    BufferUserRecord(document, record);
-    return WriteUserRecord(document, prompter, slot, asRead);
+namespace {
+
+// Holds back the messages of a write made under the card lock until the lock is let go, so that
+// no message box keeps the card busy for other programs. A question cannot wait for its answer:
+// it gets No, which writes nothing over another program's change.
+class HeldMessages : public ui::Prompter {
+public:
+    explicit HeldMessages(ui::Prompter& prompter) : prompter_(prompter) {}
+    HeldMessages(const HeldMessages&) = delete;
+    HeldMessages& operator=(const HeldMessages&) = delete;
+
+    ui::Answer ShowMessage(const ui::MessageRequest& request) override {
+        if (request.buttons != ui::Buttons::Ok) {
+            return ui::Answer::No;
+        }
+        held_.push_back(request);
+        return ui::Answer::Ok;
+    }
+    std::optional<std::string> ChooseOpenFile(const ui::OpenFileRequest&) override { return {}; }
+    std::optional<ui::Rgb> ChooseColour(ui::Rgb) override { return {}; }
+
+    void Show() {
+        for (const ui::MessageRequest& request : held_) {
+            prompter_.ShowMessage(request);
+        }
+        held_.clear();
+    }
+
+private:
+    ui::Prompter& prompter_;
+    std::vector<ui::MessageRequest> held_;
+};
+
+} // namespace
+
+UserSlots ReadUserSlots(const EditorDocument& document, FilesAsRead& asRead) {
+    UserSlots slots;
+    // A consistent view of the files: no other writer is half way through them.
+    const CardLock lock(CardFolder(document));
+    if (lock.GetState() == CardLock::State::Busy) {
+        return slots;
+    }
+    for (int slot = 0; slot < kUserSlotCount; ++slot) {
+        std::vector<std::uint8_t> bytes;
+        if (!ReadCardFile(CardFolder(document), UserFileName(slot), bytes)) {
+            continue;
+        }
+        slots[static_cast<std::size_t>(slot)] = UserRecord::FromBytes(bytes);
+        asRead[UserFileName(slot)] = std::move(bytes);
+    }
+    return slots;
+}
+
+int RegisterNewUser(EditorDocument& document, ui::Prompter& prompter, FilesAsRead& asRead,
+                    UserSlots& slots) {
+    HeldMessages held(prompter);
+    int written = -1;
+    {
+        // Held from the reading to the write (whose own lock of this process is had at once), so
+        // that no other writer takes the slot in between.
+        const std::filesystem::path folder = CardFolder(document);
+        const CardLock lock(folder);
+        if (lock.GetState() == CardLock::State::Busy) {
+            held.Failure(IDP_CARD_BUSY, lock.Error().Describe(), Utf8FromPath(folder));
+        } else {
+            slots = ReadUserSlots(document, asRead);
+            const auto free = std::find_if(slots.begin(), slots.end(), [](const auto& record) {
+                return record && !record->InUse();
+            });
+            if (free != slots.end()) {
+                const int slot = static_cast<int>(free - slots.begin());
+                UserRecord record;
+                record.userNumber = static_cast<std::uint8_t>(slot + 1);
+                BufferUserRecord(document, record);
+                if (WriteUserRecord(document, held, slot, asRead)) {
+                    *free = record;
+                    written = slot;
+                }
+            }
+        }
+    }
+    held.Show();
+    return written;
+}
+
+UserListRow MakeListRow(const NameTable& table, int slot, const UserRecord& record) {
+    const NameEntry entry = table.Entry(record.nameIndex);
+    UserListRow row{slot, record, std::nullopt, NameText(entry)};
+    if (entry.nameNumber > 0) {
+        row.nameNumber = entry.nameNumber;
+    }
+    return row;
 }
 
 bool LoadUserList(EditorDocument& document, ui::Prompter& prompter, UserListReceiver& receiver,
@@ -241,12 +328,7 @@ bool LoadUserList(EditorDocument& document, ui::Prompter& prompter, UserListRece
                              UserFileName(slot));
             return false;
         }
-        const NameEntry entry = table.Entry(record.nameIndex);
-        UserListRow row{slot, record, std::nullopt, NameText(entry)};
-        if (entry.nameNumber > 0) {
-            row.nameNumber = entry.nameNumber;
-        }
-        receiver.AddUser(row);
+        receiver.AddUser(MakeListRow(table, slot, record));
     }
     return true;
 }

@@ -121,8 +121,22 @@ void BufferUserRecord(EditorDocument& document, const UserRecord& record);
 // unchanged).
 bool WriteUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot,
                      FilesAsRead& asRead);
-// Makes the record of a new user in the slot (number slot + 1, nothing else) and writes it.
-bool NewUserRecord(EditorDocument& document, ui::Prompter& prompter, int slot, FilesAsRead& asRead);
+
+// The ten user files as they are on the card now: each slot's record, or none where the file
+// cannot be read.
+using UserSlots = std::array<std::optional<UserRecord>, kUserSlotCount>;
+
+// Reads the ten user files again under the card lock (none when the card stays busy), recording
+// each one read whole in asRead.
+UserSlots ReadUserSlots(const EditorDocument& document, FilesAsRead& asRead);
+
+// Registers a new user in the first slot that is free on the card as it is now: holding the card
+// lock, reads the ten user files again and writes the record of a new user (number slot + 1,
+// nothing else) into the first free one, so that it never replaces a user another program
+// registered and never asks. slots receives the files as read, the new user included. The slot
+// written; -1 when no slot is free (nothing written) or the write failed (its message shown).
+int RegisterNewUser(EditorDocument& document, ui::Prompter& prompter, FilesAsRead& asRead,
+                    UserSlots& slots);
 
 // One slot in use, as the user list shows it.
 struct UserListRow {
@@ -131,6 +145,9 @@ struct UserListRow {
     std::optional<std::int16_t> nameNumber; // only when above 0
     std::string name;
 };
+
+// The row of a slot in use; a name index that addresses no entry shows no name.
+UserListRow MakeListRow(const NameTable& table, int slot, const UserRecord& record);
 
 class UserListReceiver {
 public:

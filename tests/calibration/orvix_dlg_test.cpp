@@ -98,6 +98,12 @@ TEST_F(OrvixDlgTest, OpensOnTheRememberedImageOrOnAPathGivenAtStart) {
     Open(Utf8FromPath(other));
     EXPECT_EQ(Model().GetText(kId2Field), "99");
     EXPECT_EQ(Remembered(), Utf8FromPath(other));
+
+    // A card folder given at start stands for its STARTUP.BIN, in any letter case.
+    std::filesystem::rename(other, folder / "other" / "startup.bin");
+    Open(Utf8FromPath(folder / "other"));
+    EXPECT_EQ(Model().GetText(kId2Field), "99");
+    EXPECT_EQ(Remembered(), Utf8FromPath(folder / "other" / "startup.bin"));
 }
 
 // A remembered file that was deleted is forgotten silently; one that fails to load, after its

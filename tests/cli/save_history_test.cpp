@@ -52,11 +52,15 @@ protected:
         return Run(line);
     }
 
-    // The history's files that are not in a snapshot of the settings folder.
+    // The history's entries (final or pending, not its index) that are not in a snapshot of the
+    // settings folder.
     std::vector<std::string> NewEntries(const CardFiles& settings) const {
         std::vector<std::string> names;
         for (const auto& [name, bytes] : SnapshotFolder(history_)) {
-            if (!settings.contains("backups/history/" + name)) {
+            const std::string stem = std::filesystem::path(name).stem().string();
+            if (std::all_of(stem.begin(), stem.end(),
+                            [](char c) { return c >= '0' && c <= '9'; }) &&
+                !settings.contains("backups/history/" + name)) {
                 names.push_back(name);
             }
         }

@@ -105,12 +105,25 @@ TEST_F(HistoryDialogTest, AFileChangedOutsideIsRestoredOnlyAfterASecondYesAndNoE
     expected["STARTUP.BIN"] = states_[1]["STARTUP.BIN"];
     expected["VOLUME.BIN"] = {0x03, 0x00};
     dialog_.emplace(controller_);
-    // No to the second question: the program file alone goes back; yes restores the setting.
+    // No to the second question where that file is all there is to restore: nothing is written,
+    // and the message says why.
+    const CardFiles before = SnapshotFolder(card_);
+    Restore(0, {{IDP_HISTORY_RESTORE, Answer::Yes},
+                {IDP_RESTORE_CHANGED_OUTSIDE, Answer::No},
+                {IDP_HISTORY_CHANGED_OUTSIDE, Answer::Ok}});
+    EXPECT_EQ(prompter_.Messages().back().argument, "VOLUME.BIN");
+    EXPECT_TRUE(SnapshotFolder(card_) == before);
+    // No where there is more: the program file alone goes back, and the message names what was
+    // restored and what was left; yes restores the setting.
     Restore(1, {{IDP_HISTORY_RESTORE, Answer::Yes},
                 {IDP_RESTORE_CHANGED_OUTSIDE, Answer::No},
-                {IDP_RESTORE_DONE, Answer::Ok}});
-    EXPECT_EQ(std::pair(prompter_.Messages()[1].argument, prompter_.Messages()[1].detail),
+                {IDP_RESTORE_PARTLY_DONE, Answer::Ok}});
+    EXPECT_EQ(std::pair(prompter_.Messages()[4].argument, prompter_.Messages()[4].detail),
               std::pair(std::string("VOLUME.BIN"), std::string("設定データ  volume: 3 → 5")));
+    EXPECT_EQ(
+        std::pair(prompter_.Messages()[5].argument, prompter_.Messages()[5].detail),
+        std::pair(std::string("2番の保存の前"),
+                  std::string("戻したファイル: STARTUP.BIN\nそのままのファイル: VOLUME.BIN")));
     EXPECT_TRUE(SnapshotFolder(card_) == expected);
     Restore(2, {{IDP_HISTORY_RESTORE, Answer::Yes},
                 {IDP_RESTORE_CHANGED_OUTSIDE, Answer::Yes},
@@ -127,33 +140,54 @@ TEST_F(HistoryDialogTest, AFileChangedOutsideIsRestoredOnlyAfterASecondYesAndNoE
                          Texts{"読めない記録\tnot a history entry"}, false));
 }
 
-// The system menu's entry after the about box opens the dialog on the loaded image's card, and
-// a restore reads the image into the main dialog again; without an image it says so.
+// The system menu's entry after the about box opens the dialog on the chosen card, and a restore
+// reads the program into the main dialog again. The card here is given as a folder whose
+// STARTUP.BIN is damaged (too short to load): the history still opens, and restoring the point
+// before the first save brings back every byte of the card and a loaded program.
 TEST_F(HistoryDialogTest, TheMainDialogsSystemMenuOpensItAndARestoreReloadsTheImage) {
     const int id2 = kServoRows.front().fieldId;
+    const std::vector<std::uint8_t>& good = states_[3]["STARTUP.BIN"];
+    WriteBytes(card_ / "STARTUP.BIN", {good.begin(), good.begin() + 1675});
+    prompter_.Expect(IDP_READ_PROGRAM_FAILED);
     runner_.Expect(IDD_ORVIX_DIALOG, [&](ui::DialogModel& main) {
         ASSERT_EQ(main.SystemMenu().size(), 3u);
         EXPECT_EQ(main.SystemMenu()[1].text, "変更履歴...");
-        EXPECT_EQ(main.GetText(id2), "30");
+        EXPECT_EQ(std::tuple(main.GetText(id2), main.IsEnabled(main_dlg::IDC_WRITE)),
+                  std::tuple("", false));
         runner_.Expect(IDD_HISTORY_DIALOG, [&](ui::DialogModel& history) {
             history.ChooseItem(IDC_ENTRIES, 2);
-            prompter_.Expect(IDP_HISTORY_RESTORE, Answer::Yes).Expect(IDP_RESTORE_DONE);
+            prompter_.Expect(IDP_HISTORY_RESTORE, Answer::Yes)
+                .Expect(IDP_RESTORE_CHANGED_OUTSIDE, Answer::Yes)
+                .Expect(IDP_RESTORE_DONE);
             history.Click(IDC_RESTORE_POINT);
             history.Click(IDC_CLOSE);
         });
         main.SystemCommand(IDM_HISTORY);
-        EXPECT_EQ(main.GetText(id2), "25");
+        EXPECT_EQ(std::tuple(main.GetText(id2), main.IsEnabled(main_dlg::IDC_WRITE)),
+                  std::tuple("25", true));
         main.PressEscape();
     });
-    COrvixApp(services_, temp_ / "settings", (card_ / "STARTUP.BIN").string()).InitInstance();
+    COrvixApp(services_, temp_ / "settings", card_.string()).InitInstance();
+    runner_.Verify();
     EXPECT_TRUE(SnapshotFolder(card_) == states_[0]);
 
+    // Before any file was chosen there is no card: it says so. A file chosen with the read button
+    // gives its card, also when it does not load.
+    std::vector<std::filesystem::path> opened;
     MainDialogHooks hooks;
-    hooks.history = [](EditorDocument&, ui::DialogModel&) { ADD_FAILURE() << "no image"; };
+    hooks.history = [&](const std::filesystem::path& card, const std::function<void()>&) {
+        opened.push_back(card);
+    };
     COrvixDlg main(services_, (temp_ / "other.ini").string(), {}, hooks);
-    OpenDialog opened(main);
+    OpenDialog dialog(main);
     prompter_.Expect(IDP_HISTORY_NO_IMAGE);
-    opened->SystemCommand(IDM_HISTORY);
+    dialog->SystemCommand(IDM_HISTORY);
+    WriteBytes(temp_ / "other/STARTUP.BIN", {1, 2, 3});
+    prompter_.ExpectOpenFile((temp_ / "other/STARTUP.BIN").string())
+        .Expect(IDP_READ_PROGRAM_FAILED);
+    dialog->Click(main_dlg::IDC_READ);
+    dialog->SystemCommand(IDM_HISTORY);
+    EXPECT_EQ(opened, std::vector<std::filesystem::path>{temp_ / "other"});
 }
 
 } // namespace

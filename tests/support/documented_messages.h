@@ -73,6 +73,7 @@ inline constexpr DocumentedMessage kMessages[] = {
     {192, B::Ok, I::Error, A::Ok},
     // "The card was written, but recording the change history [%1] failed."
     {193, B::Ok, I::Warning, A::Ok},
+    {194, B::Ok, I::Information, A::Ok}, // restored but the files changed outside
 };
 } // namespace documented
 

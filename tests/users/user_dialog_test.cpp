@@ -6,6 +6,7 @@
 
 #include "resources/string_table.h"
 #include "storage/file_io.h"
+#include "support/card_diff.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
 #include "support/test_runner.h"
@@ -160,18 +161,87 @@ TEST_F(UserDialogTest, OkWritesTheRecordAndTheChosenNameIntoItsRow) {
               std::tuple("", "ちゃんしゃぼぉーっ"));
 }
 
-// A user file another program wrote since it was read is written over only on Yes: No writes
-// nothing, keeps the data dialog open with what was typed and leaves the new user's row free.
-TEST_F(UserDialogTest, AUserFileChangedSinceItWasReadIsWrittenOverOnlyOnYes) {
+// "新規作成" reads the card again: the new user goes into the first slot free on the card as it is
+// now (past a user another program registered in the slot the list showed free, or into a slot
+// another program freed), nothing is asked about the other program's change, which stays as it
+// was, and the list shows the card. A card with no slot left gets no user, and a free slot that
+// cannot be written gets none after its message.
+TEST_F(UserDialogTest, ANewUserGoesIntoTheSlotFreeOnTheCardNowWithoutAsking) {
+    const Bytes other{3, 2, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0};
+    const std::vector<Bytes> nineUsers(9, kTaro);
+    struct Case {
+        std::vector<Bytes> users; // at opening, the rest free
+        int behind;               // the slot another program writes
+        Bytes behindBytes;        // and what
+        const char* file;         // the new user's file, or none
+        Bytes record;             // and its bytes
+        const char* rows;         // the rows with an edit button afterwards
+        int readOnly = -1;        // a slot whose file refuses the write
+    } cases[] = {
+        {{kTaro, kLong},
+         2,
+         other,
+         "user/user03.log",
+         {4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+         "1111000000"},
+        {{kFree, kFree, kTaro, kTaro, kTaro, kTaro, kTaro, kTaro, kTaro, kTaro},
+         0,
+         other,
+         "user/user01.log",
+         {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+         "1111111111"},
+        {nineUsers, 9, other, nullptr, {}, "1111111111"},
+        {nineUsers,
+         4,
+         {0, 9},
+         "user/user04.log",
+         {5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+         "1111111110"},
+        {{kTaro, kLong}, 2, other, nullptr, {}, "1110000000", 3},
+    };
+    for (const Case& c : cases) {
+        MakeCard(c.users);
+        ui::DialogModel& dialog = Open();
+        WriteBytes(UserFile(c.behind), c.behindBytes);
+        if (c.readOnly >= 0) {
+            std::filesystem::permissions(UserFile(c.readOnly), std::filesystem::perms(0444));
+        }
+        CardFiles expected = SnapshotFolder(folder / "card");
+        prompter.Expect(IDP_CREATE_USER, Answer::Yes);
+        if (c.file != nullptr) {
+            expected[c.file] = c.record;
+            prompter.Expect(IDP_USER_ADDED);
+        } else if (c.readOnly >= 0) {
+            prompter.Expect(IDP_BINARY_WRITE_FAILED);
+        }
+        dialog.Click(3);
+        prompter.Verify();
+        EXPECT_TRUE(SnapshotFolder(folder / "card") == expected) << c.behind;
+        std::string rows;
+        for (int slot = 0; slot < 10; ++slot) {
+            rows += dialog.IsEnabled(1121 + slot) ? '1' : '0';
+        }
+        EXPECT_EQ(std::tuple(rows, dialog.IsEnabled(3), dialog.GetText(1111 + c.behind)),
+                  std::tuple(c.rows, rows.find('0') != std::string::npos,
+                             c.behindBytes == other ? "ちゃんしゃぼぉーっ" : ""))
+            << c.behind;
+        if (c.file != nullptr || c.readOnly >= 0) {
+            EXPECT_EQ(prompter.Messages().back().argument,
+                      c.file != nullptr ? std::to_string(c.record[0]) : "user\\user03.log");
+        }
+    }
+}
+
+// A user file another program wrote since the edit button read it is written over only on Yes:
+// No writes nothing and keeps the data dialog open with what was typed. Afterwards the list shows
+// the card as it is, a user registered meanwhile too.
+TEST_F(UserDialogTest, AnEditedUserChangedSinceItWasReadIsWrittenOverOnlyOnYes) {
     ui::DialogModel& dialog = Open();
-    const Bytes other{3, 3, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0};
-    WriteBytes(UserFile(2), other); // a user made elsewhere in the first free slot
-    prompter.Expect(IDP_CREATE_USER, Answer::Yes).Expect(IDP_FILE_CHANGED_ELSEWHERE, Answer::No);
-    dialog.Click(3);
-    EXPECT_FALSE(dialog.IsEnabled(1123));
+    const Bytes other{3, 2, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0};
     Edit(0, [&](ui::DialogModel& data) {
         data.Type(1102, "5/5");
         WriteBytes(UserFile(0), other);
+        WriteBytes(UserFile(5), other);
         prompter.Expect(IDP_FILE_CHANGED_ELSEWHERE, Answer::No);
         data.Click(1);
         EXPECT_EQ(std::tuple(data.Ended(), data.GetText(1102)), std::tuple(false, "5/5"));
@@ -183,8 +253,9 @@ TEST_F(UserDialogTest, AUserFileChangedSinceItWasReadIsWrittenOverOnlyOnYes) {
     // The record as the edit button read it, with the date typed; the other slots as they were.
     EXPECT_TRUE(ReadBytes(UserFile(0)) == Bytes({1, 1, 0, 5, 5, 0, 0, 0, 0, 0x41, 0x02, 0}));
     EXPECT_TRUE(ReadBytes(UserFile(1)) == kLong && ReadBytes(UserFile(3)) == kFree);
-    EXPECT_EQ(std::tuple(prompter.Messages()[1].argument, prompter.Messages()[2].argument),
-              std::tuple("user\\user02.log", "user\\user00.log"));
+    EXPECT_EQ(prompter.Messages()[0].argument, "user\\user00.log");
+    EXPECT_EQ(std::tuple(dialog.GetText(1116), dialog.IsEnabled(1126)),
+              std::tuple("ちゃんしゃぼぉーっ", true));
 }
 
 } // namespace
