@@ -7,14 +7,12 @@
 #include <system_error>
 
 #include "calibration/card_folder.h"
+#include "calibration/image_save.h"
 #include "calibration/servo_table.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
 #include "resources/translation.h"
 #include "storage/byte_order.h"
-#include "storage/card_history.h"
-#include "storage/card_lock.h"
-#include "storage/file_backup.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
 
@@ -156,41 +154,6 @@ bool StoreValues(EditorDocument& document, const std::optional<int>& attenuator,
     return ok;
 }
 
-// Whether the save may replace the file: yes when it still holds what was read; when another
-// program changed it meanwhile, the editor asks (No keeps the user's values in the dialog and
-// writes nothing) and the command-line tool refuses. What is written over is backed up first.
-bool OverwriteAllowed(EditorDocument& document, ui::Prompter& prompter,
-                      const std::filesystem::path& path) {
-    if (!document.imageOnDisk) {
-        return true;
-    }
-    std::vector<std::uint8_t> now;
-    FileError error;
-    std::error_code missing;
-    if (!ReadWholeFile(path, now, &error)) {
-        if (std::filesystem::exists(path, missing) || missing) {
-            prompter.Failure(IDP_WRITE_PROGRAM_FAILED, error.Describe());
-            return false;
-        }
-        now.clear(); // removed meanwhile: changed too
-    } else if (now == *document.imageOnDisk) {
-        return true;
-    }
-    const std::string name = Utf8FromPath(path);
-    if (!document.askBeforeOverwritingChanges) {
-        prompter.Failure(IDP_FILE_CHANGED_ELSEWHERE,
-                         FileError{path, "changed by another program since it was read"}.Describe(),
-                         name);
-        return false;
-    }
-    if (prompter.Message(IDP_FILE_CHANGED_ELSEWHERE, ui::Buttons::YesNo, ui::Icon::Warning, name,
-                         ui::Answer::No) != ui::Answer::Yes) {
-        return false;
-    }
-    document.backupTaken = false; // the other program's content is kept among the backups
-    return true;
-}
-
 } // namespace
 
 bool LoadImageFile(EditorDocument& document, ui::DialogModel& dialog, ui::Prompter& prompter,
@@ -287,55 +250,7 @@ bool SaveImageFile(ui::DialogModel& dialog, ui::Prompter& prompter, EditorDocume
     if (document.imagePath.empty() || !StoreValues(document, attenuator, values)) {
         return failed(FileError{path, "no program loaded"});
     }
-    // The card stays ours from the check to the write; a second writer waits or is refused.
-    const std::filesystem::path folder =
-        path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
-    const CardLock lock(folder);
-    if (lock.GetState() == CardLock::State::Busy) {
-        prompter.Failure(IDP_CARD_BUSY, lock.Error().Describe(), Utf8FromPath(folder));
-        return false;
-    }
-    if (!lock.MayWrite()) {
-        return failed(lock.Error());
-    }
-    if (!OverwriteAllowed(document, prompter, path)) {
-        return false;
-    }
-    // What the save replaces is kept among the backups, and the save becomes an entry of the
-    // card's history.
-    FileError error;
-    HistoryRecorder history(folder,
-                            PathFromUtf8(document.iniPath).parent_path() / kBackupFolderName,
-                            std::chrono::system_clock::now());
-    std::string cardName = path.filename().string();
-    std::string upper = cardName;
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    const SavedFile saved[] = {{upper == "STARTUP.BIN" ? upper : cardName, path}};
-    if (!history.Begin(saved, &error)) {
-        return failed(error);
-    }
-    document.backupTaken = true;
-    if (!WriteFileAtomically(path,
-                             {std::span<const std::uint8_t>(document.image),
-                              std::span<const std::uint8_t>(document.imageTail)},
-                             &error)) {
-        return failed(error);
-    }
-    history.Finish(); // the file is written; a history that cannot be kept does not undo that
-    document.imageOnDisk = document.image;
-    document.imageOnDisk->insert(document.imageOnDisk->end(), document.imageTail.begin(),
-                                 document.imageTail.end());
-    // The image in memory is now what is on the card: a servo extension becomes part of it, so
-    // that its hook and its code stay together; a remote extension stays a tail.
-    if (document.imageTail.size() == kServoExtensionSize) {
-        document.image.insert(document.image.end(), document.imageTail.begin(),
-                              document.imageTail.end());
-        document.imageTail.clear();
-    }
-    prompter.Message(IDP_WRITE_PROGRAM_DONE);
-    document.valuesChanged = false;
-    return true;
+    return WriteImageToCard(document, prompter);
 }
 
 std::optional<int> ReadValueField(ui::DialogModel& dialog, ui::Prompter& prompter, int fieldId,

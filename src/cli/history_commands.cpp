@@ -237,6 +237,14 @@ int Restore(const HistoryArguments& arguments, const CommandContext& context) {
     }
     const RestoreResult result =
         RestorePoint(*point, backups, arguments.force, arguments.only, arguments.force);
+    if (!result.entryRecorded) {
+        // The history entry could not be begun (nothing written) or completed (written).
+        const bool written = result.outcome == RestoreOutcome::Restored;
+        context.prompter.Failure(written ? IDP_HISTORY_NOT_FINISHED : IDP_HISTORY_NOT_STARTED,
+                                 result.detail, Utf8FromPath(result.entryFolder),
+                                 written ? ui::Icon::Warning : ui::Icon::Error);
+        return written ? kExitPartial : kExitFailure;
+    }
     switch (result.outcome) {
     case RestoreOutcome::Restored:
         context.prompter.Message(IDP_RESTORE_DONE, ui::Buttons::Ok, ui::Icon::Information, where);

@@ -208,6 +208,72 @@ int RunDemo(const CommandLine& line, std::ostream& out, std::ostream& err) {
     return kExitSuccess;
 }
 
+// Runs the command on the card named by its STARTUP.BIN, once the card's lock is taken.
+int RunCardCommand(const CommandLine& line, const Commands& commands, const UserCommands& users,
+                   const CommandContext& context, CliPrompter& prompter, CliPrompter& yes) {
+    if (const std::optional<int> status = RunUserCommands(users, context)) {
+        return *status;
+    }
+    OptionsArguments options;
+    options.imagePath = line.imagePath;
+    options.checkRange = !line.noRangeLimit;
+    options.json = line.json;
+    options.codeFolder = line.codeFolder;
+    options.assignments = line.assignments;
+    options.colour = line.colour;
+    options.energySaving = line.energySaving;
+    options.noBlink = line.noBlink;
+    options.patchPath = line.patchPath;
+    SettingsArguments settings{line.imagePath, line.json, line.assignments};
+    if (commands.settingsShow->parsed()) {
+        return ShowSettings(context, settings);
+    }
+    if (commands.settingsSet->parsed()) {
+        return SetSettings(context, settings);
+    }
+    if (commands.settingsRestore->parsed()) {
+        // restore is asked for on the command line
+        return RestoreSettings(CommandContext{context.out, context.err, yes, context.settingsFile},
+                               settings);
+    }
+    if (commands.optionsShow->parsed()) {
+        return ShowOptions(context, options);
+    }
+    if (commands.optionsSet->parsed()) {
+        return SetOptions(context, options);
+    }
+    if (commands.eyeColour->parsed()) {
+        return SetEyeColour(context, prompter, options);
+    }
+    if (commands.patch->parsed()) {
+        return ApplyPatch(context, prompter, options);
+    }
+
+    CalibrationArguments arguments;
+    arguments.imagePath = line.imagePath;
+    arguments.table = TableByName(line.table).value_or(0); // CLI11 has checked the name
+    arguments.checkRange = !line.noRangeLimit;
+    arguments.json = line.json;
+    if (commands.attenuator->count() > 0) {
+        arguments.attenuator = line.attenuator;
+    }
+    arguments.assignments = line.assignments;
+
+    if (commands.show->parsed()) {
+        return ShowCalibration(context, arguments);
+    }
+    if (commands.set->parsed()) {
+        return SetCalibration(context, arguments);
+    }
+    return RestoreCalibration(context, arguments);
+}
+
+// The commands that only read the card, which share its lock with other readers.
+bool OnlyReads(const Commands& commands, const UserCommands& users) {
+    return commands.show->parsed() || commands.optionsShow->parsed() ||
+           commands.settingsShow->parsed() || users.list->parsed() || users.names->parsed();
+}
+
 } // namespace
 
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
@@ -250,66 +316,27 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     // The card stays locked from the command's first read to its last write, so that a second
     // writer waits for this one instead of undoing its change. A folder that cannot be opened
     // is left to the command's own read, which says why.
+    // The card stays locked from the command's first read to its last write, so that a second
+    // writer waits for this one instead of undoing its change; a command that only reads shares
+    // the lock, and so never waits for an editor that is asking its user something (the editor
+    // holds the lock only while it reads and writes). A folder that cannot be opened is left to
+    // the command's own read, which says why.
     const std::string& image = line.imagePath.empty() ? users.arguments.imagePath : line.imagePath;
-    const CardLock lock(CardFolderOf(image));
+    const CardLock lock(CardFolderOf(image), kCardLockWait,
+                        OnlyReads(commands, users) ? CardLock::Mode::Shared
+                                                   : CardLock::Mode::Exclusive);
     if (lock.GetState() == CardLock::State::Busy) {
         prompter.Failure(IDP_CARD_BUSY, lock.Error().Describe(), Utf8FromPath(CardFolderOf(image)));
         return kExitFailure;
     }
-    if (const std::optional<int> status = RunUserCommands(users, context)) {
-        return *status;
+    CliPrompter yes(err, true);
+    const int status = RunCardCommand(line, commands, users, context, prompter, yes);
+    // A write whose history entry could not be completed is done, but not all that was asked.
+    if (status == kExitSuccess &&
+        (prompter.Shown(IDP_HISTORY_NOT_FINISHED) || yes.Shown(IDP_HISTORY_NOT_FINISHED))) {
+        return kExitPartial;
     }
-    OptionsArguments options;
-    options.imagePath = line.imagePath;
-    options.checkRange = !line.noRangeLimit;
-    options.json = line.json;
-    options.codeFolder = line.codeFolder;
-    options.assignments = line.assignments;
-    options.colour = line.colour;
-    options.energySaving = line.energySaving;
-    options.noBlink = line.noBlink;
-    options.patchPath = line.patchPath;
-    SettingsArguments settings{line.imagePath, line.json, line.assignments};
-    if (commands.settingsShow->parsed()) {
-        return ShowSettings(context, settings);
-    }
-    if (commands.settingsSet->parsed()) {
-        return SetSettings(context, settings);
-    }
-    if (commands.settingsRestore->parsed()) {
-        CliPrompter yes(err, true); // restore is asked for on the command line
-        return RestoreSettings(CommandContext{out, err, yes, context.settingsFile}, settings);
-    }
-    if (commands.optionsShow->parsed()) {
-        return ShowOptions(context, options);
-    }
-    if (commands.optionsSet->parsed()) {
-        return SetOptions(context, options);
-    }
-    if (commands.eyeColour->parsed()) {
-        return SetEyeColour(context, prompter, options);
-    }
-    if (commands.patch->parsed()) {
-        return ApplyPatch(context, prompter, options);
-    }
-
-    CalibrationArguments arguments;
-    arguments.imagePath = line.imagePath;
-    arguments.table = TableByName(line.table).value_or(0); // CLI11 has checked the name
-    arguments.checkRange = !line.noRangeLimit;
-    arguments.json = line.json;
-    if (commands.attenuator->count() > 0) {
-        arguments.attenuator = line.attenuator;
-    }
-    arguments.assignments = line.assignments;
-
-    if (commands.show->parsed()) {
-        return ShowCalibration(context, arguments);
-    }
-    if (commands.set->parsed()) {
-        return SetCalibration(context, arguments);
-    }
-    return RestoreCalibration(context, arguments);
+    return status;
 }
 
 } // namespace orvix::cli

@@ -70,6 +70,10 @@ struct RestoreResult {
     RestoreOutcome outcome = RestoreOutcome::Refused;
     int sequence = 0;   // the entry the restore recorded, when Restored
     std::string detail; // why, for a message's details
+    // False where the history entry could not be begun (Failed: nothing was written) or, after
+    // the files were written, completed (Restored); entryFolder is the folder of the entries.
+    bool entryRecorded = true;
+    std::filesystem::path entryFolder{};
 };
 
 class CardHistoryView {

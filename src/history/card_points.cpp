@@ -322,52 +322,50 @@ RestoreResult RestorePoint(const HistoryPoint& point, const std::filesystem::pat
             "copies no entry recorded a mark for (unchecked): " + Listed(plan.preview.unchecked);
         return result;
     }
+    // Every file of the point in one set, a file absent then removed inside it: all or nothing.
     std::vector<FileReplacement> replacements;
     std::vector<SavedFile> saved;
-    std::vector<std::filesystem::path> removals;
     for (const std::string& name : plan.preview.files) {
         const std::filesystem::path path = CardFilePath(point.card, name);
-        saved.push_back(SavedFile{name, path});
         const auto& source = plan.state.files.at(name);
         if (!source) {
-            removals.push_back(path);
+            saved.push_back(SavedFile{name, path, std::nullopt});
+            replacements.push_back(
+                FileReplacement{path, {}, ReadIfThere(path), true, FileReplacement::Kind::Remove});
             continue;
         }
         std::vector<std::uint8_t> bytes;
         FileError error;
-        if (!ReadWholeFile(*source, bytes, &error) || MarkOf(bytes) != plan.state.marks.at(name)) {
+        const ContentMark& kept = plan.state.marks.at(name);
+        if (!ReadWholeFile(*source, bytes, &error) || MarkLike(kept, bytes) != kept) {
             result.detail =
                 name + ": its copy " + Utf8FromPath(*source) + " no longer holds what was kept";
             return result;
         }
+        saved.push_back(SavedFile{name, path, MarkOf(bytes)});
         replacements.push_back(FileReplacement{path, std::move(bytes), ReadIfThere(path), true});
     }
     HistoryRecorder history(point.card, backupFolder, std::chrono::system_clock::now());
+    result.entryFolder = history.EntryFolder();
     FileError error;
-    if (!history.Begin(saved, &error)) {
+    const HistoryStart start = history.Begin(saved, &error);
+    if (start != HistoryStart::Started) {
         result.outcome = RestoreOutcome::Failed;
+        result.entryRecorded = start != HistoryStart::EntryFailed;
         result.detail = error.Describe();
         return result;
     }
     FileSetReport report;
-    if (!replacements.empty() && !WriteFileSet(replacements, &report)) {
-        history.Finish();
+    if (!WriteFileSet(replacements, &report)) {
+        history.Finish(); // records what a failed put-back left, or takes the entry back
         result.outcome = RestoreOutcome::Failed;
         result.detail = report.Describe();
         return result;
     }
-    for (const std::filesystem::path& path : removals) {
-        std::error_code code;
-        if (!std::filesystem::remove(path, code) && code) {
-            result.sequence = history.Finish();
-            result.outcome = RestoreOutcome::Failed;
-            result.detail = FileError{path, code.message()}.Describe();
-            return result;
-        }
-    }
-    result.sequence = history.Finish(&error);
     result.outcome = RestoreOutcome::Restored;
-    if (result.sequence == 0) {
+    result.entryRecorded = history.Finish(&error);
+    result.sequence = history.Sequence();
+    if (!result.entryRecorded) {
         result.detail = error.Describe();
     }
     return result;

@@ -52,7 +52,8 @@ RestorePreview PreviewRestore(const HistoryPoint& point, const std::filesystem::
                               std::span<const std::string> only = {});
 
 // Restores the point under the card lock, every file or none (a file absent at the point is
-// removed after the others are written); the replaced state becomes an entry of its own. Files
+// removed within the same set); the replaced state becomes an entry of its own, begun before the
+// first file is replaced (entryRecorded tells when it could not be begun or completed). Files
 // changed outside Orvix2 refuse the restore unless includeChangedOutside is set, unchecked first
 // copies unless includeUnchecked is. The names in only may be in any letter case and have '/'
 // for '\\'; one that is no file of the point refuses the restore.

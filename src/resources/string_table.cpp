@@ -103,6 +103,9 @@ constexpr std::array kStrings{
     StringEntry{IDS_HISTORY_POINT, "%1番の保存の前"},
     StringEntry{IDP_LANGUAGE_AT_RESTART, "表示言語の変更はOrvix2の次回の起動から有効になります。"},
     StringEntry{IDP_LANGUAGE_NOT_SAVED, "設定ファイル[%1]に書き込めませんでした。"},
+    StringEntry{IDP_HISTORY_NOT_STARTED, "変更履歴[%1]を記録できないため、書込みを中止しました。"},
+    StringEntry{IDP_HISTORY_NOT_FINISHED,
+                "書込みは完了しましたが、変更履歴[%1]の記録に失敗しました。"},
     StringEntry{IDP_RESTORE_PARTLY_DONE,
                 "カードの一部のファイルだけを%1の時点に戻しました。\nOrvix2以外で変更されたファイル"
                 "はそのままです。戻したファイルとそのままのファイルは詳細に示します。"},

@@ -62,6 +62,10 @@ inline constexpr int IDS_HISTORY_POINT = 189; // "%1番の保存の前": a point
 // The interface language, chosen from the system menu.
 inline constexpr int IDP_LANGUAGE_AT_RESTART = 190; // the choice takes effect at the next start
 inline constexpr int IDP_LANGUAGE_NOT_SAVED = 191;  // Orvix2.ini [%1] could not be written
+// A save's entry in the change history: one that cannot be begun stops the save before anything
+// is written; one that cannot be completed after the write is said, never passed over.
+inline constexpr int IDP_HISTORY_NOT_STARTED = 192;  // history [%1] cannot be kept: nothing written
+inline constexpr int IDP_HISTORY_NOT_FINISHED = 193; // written, but history [%1] not completed
 // The history dialog's restore that left the files changed outside as they were.
 inline constexpr int IDP_RESTORE_PARTLY_DONE = 194; // restored in part; the details name the files
 

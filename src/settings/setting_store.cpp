@@ -96,28 +96,46 @@ void RecordFilesAsRead(const EditorDocument& document, std::span<const std::stri
     }
 }
 
-bool WriteCardFiles(EditorDocument& document, ui::Prompter& prompter,
-                    std::span<const CardFileWrite> files, FilesAsRead& asRead) {
-    if (files.empty()) {
-        return true;
-    }
+namespace {
+
+// What one turn under the card's lock came to; its message is shown once the lock is released.
+struct Turn {
+    enum class Kind {
+        Busy,       // another writer held the card (message 174)
+        Refused,    // a file could not be read or backed up (message 154), nothing written
+        NotStarted, // the history entry could not be begun (message 192), nothing written
+        Changed,    // files hold something else than was read or asked about
+        Failed,     // the set write failed (message 154, every file's state in the details)
+        Written,    // written and recorded
+        Unrecorded, // written, but its history entry could not be completed (message 193)
+    } kind = Kind::Refused;
+    std::string name; // the file a message names
+    std::string detail;
+    FilesAsRead now;                  // Changed: what the files hold, by card name
+    std::vector<std::string> changed; // Changed: their names
+    std::filesystem::path entries;
+};
+
+Turn WriteUnderLock(const EditorDocument& document, std::span<const CardFileWrite> files,
+                    const FilesAsRead& expected, FilesAsRead& asRead) {
+    Turn turn;
+    turn.name = files.front().name;
     const std::filesystem::path folder = CardFolder(document);
     const CardLock lock(folder);
-    if (lock.GetState() == CardLock::State::Busy) {
-        prompter.Failure(IDP_CARD_BUSY, lock.Error().Describe(), Utf8FromPath(folder));
-        return false;
+    if (!lock.MayWrite()) {
+        turn.kind =
+            lock.GetState() == CardLock::State::Busy ? Turn::Kind::Busy : Turn::Kind::Refused;
+        turn.detail = lock.Error().Describe();
+        return turn;
     }
     const auto refuse = [&](const std::string& name, const FileError& error) {
-        prompter.Failure(IDP_BINARY_WRITE_FAILED, error.Describe(), name, ui::Icon::Error);
-        return false;
+        turn.name = name;
+        turn.detail = error.Describe();
+        return turn;
     };
-    if (!lock.MayWrite()) {
-        return refuse(files.front().name, lock.Error());
-    }
     // Each file as it is now, read under the lock: the base of its new content, and what the
     // set write checks it still holds.
     std::vector<FileReplacement> replacements;
-    std::vector<std::string> changed;
     for (const CardFileWrite& file : files) {
         bool ambiguous = false;
         const std::filesystem::path path = CardFilePath(folder, file.name, &ambiguous);
@@ -137,35 +155,46 @@ bool WriteCardFiles(EditorDocument& document, ui::Prompter& prompter,
             bytes.resize(std::max(bytes.size(), file.bytes.size()), 0);
             std::copy(file.bytes.begin(), file.bytes.end(), bytes.begin());
         }
-        const auto read = asRead.find(file.name);
-        if (read == asRead.end() || read->second != now) {
-            changed.push_back(file.name);
+        const auto read = expected.find(file.name);
+        if (read == expected.end() || read->second != now) {
+            turn.changed.push_back(file.name);
         }
+        turn.now[file.name] = now;
         replacements.push_back(FileReplacement{path, std::move(bytes), std::move(now), true});
     }
-    if (!changed.empty() && !MayWriteOver(document, prompter, changed)) {
-        return false;
+    if (!turn.changed.empty()) {
+        turn.kind = Turn::Kind::Changed;
+        return turn;
     }
     // What the write replaces is kept among the backups (beside Orvix2.ini), and the write
-    // becomes one entry of the card's history.
+    // becomes one entry of the card's history, begun before the first file is replaced.
     std::optional<HistoryRecorder> history;
     if (!document.iniPath.empty()) {
         history.emplace(folder, PathFromUtf8(document.iniPath).parent_path() / kBackupFolderName,
                         std::chrono::system_clock::now());
+        turn.entries = history->EntryFolder();
         std::vector<SavedFile> saved;
         for (std::size_t i = 0; i < replacements.size(); ++i) {
-            saved.push_back(SavedFile{files[i].name, replacements[i].path});
+            saved.push_back(
+                SavedFile{files[i].name, replacements[i].path, MarkOf(replacements[i].bytes)});
         }
         FileError error;
-        if (!history->Begin(saved, &error)) {
+        switch (history->Begin(saved, &error)) {
+        case HistoryStart::Started:
+            break;
+        case HistoryStart::BackupFailed:
             return refuse(files.front().name, error);
+        case HistoryStart::EntryFailed:
+            turn.kind = Turn::Kind::NotStarted;
+            turn.detail = error.Describe();
+            return turn;
         }
     }
     FileSetReport report;
     const bool written = WriteFileSet(replacements, &report);
-    if (history) {
-        history->Finish(); // also after a failure: what was put back is no change, the rest is
-    }
+    // Also after a failure: what was put back is no change, the rest is.
+    FileError unrecorded;
+    const bool recorded = !history || history->Finish(&unrecorded);
     // What holds its new content is the editor's own writing, also after a put-back that failed,
     // and no other program's change to ask about on the next try.
     for (std::size_t i = 0; i < replacements.size(); ++i) {
@@ -175,16 +204,62 @@ bool WriteCardFiles(EditorDocument& document, ui::Prompter& prompter,
         }
     }
     if (!written) {
-        std::string name = files.front().name;
         for (std::size_t i = 0; i < replacements.size(); ++i) {
             if (replacements[i].path == report.error.path) {
-                name = files[i].name;
+                turn.name = files[i].name;
             }
         }
-        prompter.Failure(IDP_BINARY_WRITE_FAILED, report.Describe(), name, ui::Icon::Error);
-        return false;
+        turn.kind = Turn::Kind::Failed;
+        turn.detail = report.Describe();
+        return turn;
     }
-    return true;
+    turn.kind = recorded ? Turn::Kind::Written : Turn::Kind::Unrecorded;
+    turn.detail = unrecorded.Describe();
+    return turn;
+}
+
+} // namespace
+
+bool WriteCardFiles(EditorDocument& document, ui::Prompter& prompter,
+                    std::span<const CardFileWrite> files, FilesAsRead& asRead) {
+    if (files.empty()) {
+        return true;
+    }
+    // What each file must hold for the write to go on: what was read, or what the person agreed
+    // to write over.
+    FilesAsRead expected = asRead;
+    while (true) {
+        Turn turn = WriteUnderLock(document, files, expected, asRead);
+        // The lock is released: from here on the person may be asked and told.
+        switch (turn.kind) {
+        case Turn::Kind::Busy:
+            prompter.Failure(IDP_CARD_BUSY, turn.detail, Utf8FromPath(CardFolder(document)));
+            return false;
+        case Turn::Kind::Refused:
+        case Turn::Kind::Failed:
+            prompter.Failure(IDP_BINARY_WRITE_FAILED, turn.detail, turn.name, ui::Icon::Error);
+            return false;
+        case Turn::Kind::NotStarted:
+            prompter.Failure(IDP_HISTORY_NOT_STARTED, turn.detail, Utf8FromPath(turn.entries),
+                             ui::Icon::Error);
+            return false;
+        case Turn::Kind::Unrecorded:
+            prompter.Failure(IDP_HISTORY_NOT_FINISHED, turn.detail, Utf8FromPath(turn.entries),
+                             ui::Icon::Warning);
+            return true;
+        case Turn::Kind::Written:
+            return true;
+        case Turn::Kind::Changed:
+            break;
+        }
+        if (!MayWriteOver(document, prompter, turn.changed)) {
+            return false;
+        }
+        // Written over only while the files still hold what the person was asked about.
+        for (const std::string& name : turn.changed) {
+            expected[name] = std::move(turn.now[name]);
+        }
+    }
 }
 
 } // namespace orvix

@@ -20,6 +20,7 @@ namespace {
 struct HeldCard {
     int fd = -1;
     int count = 0;
+    bool exclusive = false;
 };
 struct HeldCards {
     std::mutex mutex;
@@ -35,7 +36,8 @@ constexpr std::chrono::milliseconds kRetryEvery{100};
 
 } // namespace
 
-CardLock::CardLock(const std::filesystem::path& folder, std::chrono::milliseconds wait) {
+CardLock::CardLock(const std::filesystem::path& folder, std::chrono::milliseconds wait, Mode mode) {
+    const bool exclusive = mode == Mode::Exclusive;
     const std::filesystem::path open = folder.empty() ? std::filesystem::path(".") : folder;
     fd_ = ::open(open.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat status {};
@@ -49,21 +51,26 @@ CardLock::CardLock(const std::filesystem::path& folder, std::chrono::millisecond
     inode_ = static_cast<std::uint64_t>(status.st_ino);
     HeldCards& held = Held();
     std::unique_lock guard(held.mutex);
-    if (const auto it = held.count.find({device_, inode_}); it != held.count.end()) {
-        ++it->second.count; // this process holds it already: the lock is shared
-        ::close(fd_);
-        fd_ = -1;
-        held_ = true;
-        state_ = State::Held;
-        return;
-    }
     const auto deadline = std::chrono::steady_clock::now() + wait;
     while (true) {
-        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
-            held.count[{device_, inode_}] = HeldCard{std::exchange(fd_, -1), 1};
+        // This process holds it already: the lock is shared within it. A writer inside a
+        // reader is refused: making a held flock exclusive may drop it on the way.
+        if (const auto it = held.count.find({device_, inode_}); it != held.count.end()) {
+            if (exclusive && !it->second.exclusive) {
+                state_ = State::Failed;
+                error_ = FileError{folder, "held for reading by this program"};
+                break;
+            }
+            ++it->second.count;
             held_ = true;
             state_ = State::Held;
-            return;
+            break;
+        }
+        if (::flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0) {
+            held.count[{device_, inode_}] = HeldCard{std::exchange(fd_, -1), 1, exclusive};
+            held_ = true;
+            state_ = State::Held;
+            break;
         }
         const int code = errno;
         if (code == EINTR) {
@@ -84,11 +91,13 @@ CardLock::CardLock(const std::filesystem::path& folder, std::chrono::millisecond
             break;
         }
         guard.unlock();
-        std::this_thread::sleep_for(kRetryEvery);
+        std::this_thread::sleep_for(std::min<std::chrono::milliseconds>(kRetryEvery, wait));
         guard.lock();
     }
-    ::close(fd_);
-    fd_ = -1;
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
 }
 
 CardLock::CardLock(CardLock&& other) noexcept

@@ -1,9 +1,11 @@
 #pragma once
 
-// The card lock: an advisory lock (flock) on the card's folder itself, held for the whole of a
-// read-modify-write of the card. It writes nothing onto the card, works on a mounted FAT card,
-// and survives the rename of an atomic write (which gives a file a new inode). Two Orvix2
-// writers on one card thus take turns instead of losing each other's change.
+// The card lock: an advisory lock (flock) on the card's folder itself, held while the card's
+// files are read, compared and written, and never while a person is asked or told something (a
+// writer releases it to ask, then takes it again and reads again). It writes nothing onto the
+// card, works on a mounted FAT card, and survives the rename of an atomic write (which gives a
+// file a new inode). Two Orvix2 writers on one card thus take turns instead of losing each
+// other's change; readers share it, so that they wait only for a writer's reads and writes.
 
 #include <chrono>
 #include <cstdint>
@@ -25,12 +27,19 @@ public:
         Failed,      // the folder could not be opened
     };
 
+    enum class Mode {
+        Exclusive, // a writer: no other program holds the lock meanwhile
+        Shared,    // a reader: other readers may hold it too, no writer
+    };
+
     CardLock() = default;
-    // Takes the lock on folder, waiting up to wait while another writer holds it. Within one
-    // process the lock is re-entrant: while a CardLock of this process holds the same folder
-    // (same device and inode), another is Held at once, and its end leaves the first one's lock.
+    // Takes the lock on folder, waiting up to wait while another program holds it in a mode
+    // that excludes this one. Within one process the lock is re-entrant: while a CardLock of
+    // this process holds the same folder (same device and inode), another is Held at once (but
+    // an exclusive one while this process holds it shared is Failed), and its end leaves the
+    // first one's lock.
     explicit CardLock(const std::filesystem::path& folder,
-                      std::chrono::milliseconds wait = kCardLockWait);
+                      std::chrono::milliseconds wait = kCardLockWait, Mode mode = Mode::Exclusive);
     CardLock(CardLock&& other) noexcept;
     CardLock& operator=(CardLock&& other) noexcept;
     CardLock(const CardLock&) = delete;

@@ -46,9 +46,19 @@ bool WriteFileAtomically(const std::filesystem::path& path,
 bool WriteTextFileAtomically(const std::filesystem::path& path, const std::string& text,
                              FileError* error = nullptr);
 
-// The steps of reading and writing that tests can make fail.
-// PutBack is the restoring of one file's old content after a later file of a set failed.
-enum class FileStep { Read, OpenTemporary, Write, Flush, FolderFlush, Rename, PutBack };
+// Writes a file that must not exist yet the same way (a temporary file, flushed with its folder,
+// then put in place), but never over another file: when one of that name is there already (also
+// one made meanwhile by another writer), false with exists set and nothing changed.
+bool WriteNewTextFileAtomically(const std::filesystem::path& path, const std::string& text,
+                                FileError* error = nullptr, bool* exists = nullptr);
+
+// The steps of reading and writing that tests can make fail. Each asks the seam with the file it
+// is for: the target of a write (its temporary file is opened, written and flushed, the folder
+// flushed, then it is renamed over the target), a history entry included.
+// PutBack is the restoring of one file's old content after a later file of a set failed;
+// Remove the unlinking of a file for good (a removed card file's set-aside copy, once the whole
+// set is written; a history entry's pending form, once the final one is written).
+enum class FileStep { Read, OpenTemporary, Write, Flush, FolderFlush, Rename, PutBack, Remove };
 
 // A seam for tests: while set, every step of the helpers above asks it first, and a step for
 // which it answers true fails as if the system had refused it with an input/output error.

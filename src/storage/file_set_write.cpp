@@ -67,9 +67,13 @@ struct Target {
     bool existed = false;
     struct stat status {};
     std::optional<std::vector<std::uint8_t>> old; // read where a put-back or a check needs it
-    std::string temporary;                        // empty while there is none
+    std::string temporary; // empty while there is none; of a removal, where it is set aside
     enum class State { Old, New, PutBack } state = State::Old;
     std::string failure; // why a put-back failed
+
+    bool Removal() const { return file->kind == FileReplacement::Kind::Remove; }
+    // A removal of a file that is not there: nothing to do.
+    bool Idle() const { return Removal() && !existed; }
 };
 
 // Why target may not be replaced ("" when it may): it must be a regular file that may be written
@@ -145,18 +149,44 @@ int WriteTemporary(Target& t, std::span<const std::uint8_t> bytes, bool seam) {
     return 0;
 }
 
+// Makes the empty file a removal renames its target over: a name of its own beside it, which
+// the rename takes without ever replacing another file. 0, or the failure's errno.
+int ReserveAside(Target& t) {
+    std::string name = (FolderOf(t.target) / ".").string();
+    name += t.target.filename().string();
+    name += ".del-XXXXXX";
+    int fd = -1;
+    if (!detail::RunFileStep(FileStep::OpenTemporary, t.target,
+                             [&] { return (fd = ::mkstemp(name.data())) >= 0; })) {
+        return errno != 0 ? errno : EIO;
+    }
+    ::close(fd);
+    t.temporary = name;
+    return 0;
+}
+
+// Removes the temporary files not yet renamed; a removed file's content set aside stays.
 void RemoveTemporaries(std::vector<Target>& targets) {
     for (Target& t : targets) {
-        if (!t.temporary.empty()) {
+        if (!t.temporary.empty() && !(t.Removal() && t.state == Target::State::New)) {
             ::unlink(t.temporary.c_str());
             t.temporary.clear();
         }
     }
 }
 
-// Gives a replaced file its old content back, or removes it when it did not exist.
+// Gives a replaced file its old content back, or removes it when it did not exist; a removed
+// file is renamed back from where it was set aside.
 bool PutBack(Target& t) {
     return detail::RunFileStep(FileStep::PutBack, t.target, [&] {
+        if (t.Removal()) {
+            if (::rename(t.temporary.c_str(), t.target.c_str()) != 0) {
+                return false;
+            }
+            t.temporary.clear();
+            SyncFolder(FolderOf(t.target));
+            return true;
+        }
         if (!t.existed) {
             return ::unlink(t.target.c_str()) == 0;
         }
@@ -197,7 +227,7 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report) {
     // the last), and of every file that must still hold what was read.
     for (std::size_t i = 0; i < files.size(); ++i) {
         Target& t = targets[i];
-        if (t.existed && (i + 1 < files.size() || t.file->checkAsRead)) {
+        if (t.existed && ((!t.Removal() && i + 1 < files.size()) || t.file->checkAsRead)) {
             std::vector<std::uint8_t> bytes;
             FileError error;
             if (!ReadWholeFile(t.target, bytes, &error)) {
@@ -212,15 +242,23 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report) {
         }
     }
     for (Target& t : targets) {
-        if (const int code = WriteTemporary(t, t.file->bytes, true)) {
+        if (t.Idle()) {
+            continue;
+        }
+        if (const int code =
+                t.Removal() ? ReserveAside(t) : WriteTemporary(t, t.file->bytes, true)) {
             RemoveTemporaries(targets);
             return Refuse(report, *t.file, code);
         }
     }
     for (std::size_t i = 0; i < targets.size(); ++i) {
         Target& t = targets[i];
+        if (t.Idle()) {
+            continue;
+        }
         if (!detail::RunFileStep(FileStep::Rename, t.target, [&] {
-                return ::rename(t.temporary.c_str(), t.target.c_str()) == 0;
+                return t.Removal() ? ::rename(t.target.c_str(), t.temporary.c_str()) == 0
+                                   : ::rename(t.temporary.c_str(), t.target.c_str()) == 0;
             })) {
             Refuse(report, *t.file, errno);
             RemoveTemporaries(targets);
@@ -235,17 +273,32 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report) {
             }
             for (const Target& each : targets) {
                 std::string line = Utf8FromPath(each.file->path) + ": ";
-                line += each.state == Target::State::New
-                            ? "new (putting back the old content failed: " + each.failure + ")"
-                        : each.state == Target::State::PutBack ? "old (put back)"
-                                                               : "old";
+                if (each.state == Target::State::New && each.Removal()) {
+                    line += "removed (putting it back failed: " + each.failure +
+                            "; its content is in " + each.temporary + ")";
+                } else if (each.state == Target::State::New) {
+                    line += "new (putting back the old content failed: " + each.failure + ")";
+                } else {
+                    line += each.state == Target::State::PutBack ? "old (put back)" : "old";
+                }
                 report.states.push_back(line);
             }
             report.outcome = mixed ? FileSetOutcome::Mixed : FileSetOutcome::Unchanged;
             return false;
         }
-        t.temporary.clear();
+        if (!t.Removal()) {
+            t.temporary.clear();
+        }
         t.state = Target::State::New;
+    }
+    // Every file is in place: only now may the removed ones' content go. One that cannot be
+    // unlinked stays hidden beside its old name; the card's files are as the set says.
+    for (Target& t : targets) {
+        if (t.Removal() && !t.temporary.empty() &&
+            detail::RunFileStep(FileStep::Remove, t.target,
+                                [&] { return ::unlink(t.temporary.c_str()) == 0; })) {
+            t.temporary.clear();
+        }
     }
     for (const Target& t : targets) {
         SyncFolder(FolderOf(t.target)); // the renames themselves; the data is safe already
@@ -293,6 +346,65 @@ bool WriteFileSet(std::span<const FileReplacement> files, FileSetReport* report)
     FileSetReport& result = report != nullptr ? *report : local;
     result = FileSetReport{};
     return WriteSet(files, result);
+}
+
+bool WriteNewTextFileAtomically(const std::filesystem::path& path, const std::string& text,
+                                FileError* error, bool* exists) {
+    if (exists != nullptr) {
+        *exists = false;
+    }
+    const auto fail = [&](int code) {
+        if (error != nullptr) {
+            *error = FileError{path, code < 0 ? std::string("not a regular file")
+                                              : std::generic_category().message(code)};
+        }
+        if (exists != nullptr) {
+            *exists = code == EEXIST;
+        }
+        return false;
+    };
+    const FileReplacement file{path, {}};
+    Target t;
+    t.file = &file;
+    if (const int code = CheckTarget(t)) {
+        return fail(code);
+    }
+    if (t.existed) {
+        return fail(EEXIST);
+    }
+    const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
+    if (const int code = WriteTemporary(t, {data, text.size()}, true)) {
+        return fail(code);
+    }
+    // A hard link puts the file in place only where no file of that name is; a file system
+    // without links (FAT) gets the name taken exclusively first, then the rename over it.
+    const bool placed = detail::RunFileStep(FileStep::Rename, t.target, [&] {
+        if (::link(t.temporary.c_str(), t.target.c_str()) == 0) {
+            return true;
+        }
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK && errno != ENOSYS) {
+            return false;
+        }
+        const int fd = ::open(t.target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            return false;
+        }
+        ::close(fd);
+        if (::rename(t.temporary.c_str(), t.target.c_str()) == 0) {
+            return true;
+        }
+        const int code = errno;
+        ::unlink(t.target.c_str());
+        errno = code;
+        return false;
+    });
+    const int code = errno;
+    ::unlink(t.temporary.c_str()); // the link's second name, or the file that failed
+    if (!placed) {
+        return fail(code);
+    }
+    SyncFolder(FolderOf(t.target));
+    return true;
 }
 
 bool WriteFileAtomically(const std::filesystem::path& path,

@@ -16,13 +16,18 @@
 
 namespace orvix {
 
-// One file of a set: its new content, and what it held when it was read (nullopt: it was
-// absent), for the check that nobody changed it since.
+// One file of a set: its new content (or its removal), and what it held when it was read
+// (nullopt: it was absent), for the check that nobody changed it since.
 struct FileReplacement {
+    enum class Kind {
+        Write,  // the file gets bytes
+        Remove, // the file goes (bytes unused); a file already absent is left so
+    };
     std::filesystem::path path;
     std::vector<std::uint8_t> bytes;
     std::optional<std::vector<std::uint8_t>> asRead{};
     bool checkAsRead = false; // compare the file with asRead before writing
+    Kind kind = Kind::Write;
 };
 
 // How a set write ended.
@@ -36,7 +41,8 @@ struct FileSetReport {
     FileSetOutcome outcome = FileSetOutcome::Unchanged;
     FileError error; // the first failure: its file and reason
     // Once a rename failed, one line a file of the set, in order: "PATH: old" (never replaced),
-    // "PATH: old (put back)", or "PATH: new (putting back the old content failed: reason)".
+    // "PATH: old (put back)", "PATH: new (putting back the old content failed: reason)", or for
+    // a removal "PATH: removed (putting it back failed: reason; its content is in ASIDE)".
     std::vector<std::string> states;
     // A multi-line text for a message's details: the failure, then every file's state.
     std::string Describe() const;
@@ -51,8 +57,10 @@ std::vector<std::filesystem::path> FilesChangedSinceRead(std::span<const FileRep
 // missing or may not be written, is refused, and so is a file with checkAsRead that no longer
 // holds asRead ("changed by another program since it was read"). Every new content is then
 // written and flushed to a temporary file beside its target; only when all are on the disk are
-// they renamed over their targets one by one. A failed rename puts back the files already
-// replaced (their old content; a file that did not exist is removed). A symbolic link is written
+// they renamed over their targets one by one. A file to be removed is renamed aside to a hidden
+// temporary name in that order instead, and unlinked only once the whole set is written. A failed
+// rename puts back the files already replaced (their old content; a file that did not exist is
+// removed; a file set aside is renamed back). A symbolic link is written
 // through to its target; a replaced file keeps its mode and, where the user may set it, its
 // owner. The fault seam of file_io can fail any step of any file, the put-back included.
 // True only when every file was written.

@@ -11,10 +11,6 @@
 
 namespace orvix::detail {
 
-// The suffix of an entry written before its save's card files ("000013.pending"); the finished
-// entry is the ".txt" of the same number.
-inline constexpr const char* kPendingEntrySuffix = ".pending";
-
 // A decimal number of at most 18 digits; none for anything else.
 std::optional<std::uint64_t> HistoryNumber(std::string_view text);
 

@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <set>
 
+// Header-only, so that no library of it is needed at run time.
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
 #include "storage/file_backup.h"
 #include "storage/history_detail.h"
 
@@ -25,9 +29,9 @@ std::string Hex64(std::uint64_t value) {
 }
 
 bool IsHash(std::string_view text) {
-    return text.size() == 16 && std::all_of(text.begin(), text.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-           });
+    return (text.size() == 32 || text.size() == 16) &&
+           std::all_of(text.begin(), text.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 std::optional<ContentMark> Mark(std::string_view size, std::string_view hash, bool& ok) {
@@ -97,6 +101,15 @@ std::optional<std::string> Unescaped(std::string_view text) {
 } // namespace
 
 ContentMark MarkOf(std::span<const std::uint8_t> bytes) {
+    const XXH128_hash_t hash = XXH3_128bits(bytes.data(), bytes.size());
+    return ContentMark{bytes.size(), Hex64(hash.high64) + Hex64(hash.low64)};
+}
+
+ContentMark MarkLike(const ContentMark& recorded, std::span<const std::uint8_t> bytes) {
+    return recorded.hash.size() == 16 ? LegacyMarkOf(bytes) : MarkOf(bytes);
+}
+
+ContentMark LegacyMarkOf(std::span<const std::uint8_t> bytes) {
     // FNV-1a over little-endian 64-bit words, then the last bytes one by one: a program file's
     // mark takes about a millisecond.
     std::uint64_t hash = 14695981039346656037ull;
@@ -115,7 +128,7 @@ ContentMark MarkOf(std::span<const std::uint8_t> bytes) {
 }
 
 bool MarkMatches(const ContentMark& mark, std::span<const std::uint8_t> bytes) {
-    return mark.size == bytes.size() && MarkOf(bytes) == mark;
+    return mark.size == bytes.size() && MarkLike(mark, bytes) == mark;
 }
 
 std::string HistoryTime(std::chrono::system_clock::time_point now) {

@@ -1,11 +1,14 @@
 #pragma once
 
 // An entry of a card's history: before a save replaces card files, each one's content is kept in
-// its folder of backups (file_backup.h); after the write, one entry records the save: its sequence
-// number (one more than the largest present), the local time, the card folder, and for each
-// replaced file its card name, the copy that holds it as it was (or that it was absent) and the
-// size and hash of what it holds after the save. Entries are small text files in
-// backups/history/, one line a fact:
+// its folder of backups (file_backup.h), and the entry is written as pending
+// (backups/history/NNNNNN.pending) before the first card file is replaced; after the write it is
+// made final (NNNNNN.txt, the same text, with what the save changed by meaning), and the pending
+// file removed. A pending entry without a final one of its number is a save that began and was
+// not seen to end. The entry records the save: its sequence number (one more than the largest
+// present), the local time, the card folder, and for each replaced file its card name, the copy
+// that holds it as it was (or that it was absent) and the size and hash of what it holds after
+// the save. Entries are small text files in backups/history/, one line a fact:
 //
 //   orvix2-history 1
 //   sequence 12
@@ -39,14 +42,24 @@
 namespace orvix {
 
 inline constexpr const char* kHistoryFolderName = "history";
+// The endings of an entry's file name: final, and pending (written before the card's files).
+inline constexpr std::string_view kEntrySuffix = ".txt";
+inline constexpr std::string_view kPendingEntrySuffix = ".pending";
 
 // The size and hash of a file's content, as an entry records it.
 struct ContentMark {
     std::uint64_t size = 0;
-    std::string hash; // 16 lower-case hexadecimal digits (FNV-1a, 64 bits, over 64-bit words)
+    // 32 lower-case hexadecimal digits (XXH3, 128 bits); in entries of earlier versions 16
+    // (FNV-1a, 64 bits, over 64-bit words, which two changes of one bit may cancel out in).
+    std::string hash;
     friend bool operator==(const ContentMark&, const ContentMark&) = default;
 };
 ContentMark MarkOf(std::span<const std::uint8_t> bytes);
+// The mark of earlier versions, for entries recorded with it.
+ContentMark LegacyMarkOf(std::span<const std::uint8_t> bytes);
+// The mark of bytes made as recorded was made (its hash's length says how), so that a content
+// compares equal to a mark of an earlier version's entry when it is what that entry recorded.
+ContentMark MarkLike(const ContentMark& recorded, std::span<const std::uint8_t> bytes);
 // Whether the bytes are what the mark records (their size and their hash).
 bool MarkMatches(const ContentMark& mark, std::span<const std::uint8_t> bytes);
 
@@ -84,8 +97,9 @@ struct HistoryEntry {
     bool finished = true;
 };
 
-// Reads the text of an entry; a text that is not of the form above gives an entry that is not
-// readable (the sequence number taken from fallbackSequence). Never throws.
+// Reads the text of an entry, final or pending (the same form; whether it is finished is for the
+// reader of the folder to say from the file's name); a text that is not of the form above gives
+// an entry that is not readable (the sequence number taken from fallbackSequence). Never throws.
 HistoryEntry ParseHistoryEntry(std::string_view text, int fallbackSequence);
 std::string FormatHistoryEntry(const HistoryEntry& entry);
 

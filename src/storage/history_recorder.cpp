@@ -1,11 +1,10 @@
 #include "storage/history_recorder.h"
 
-#include <algorithm>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "storage/card_identity.h"
 #include "storage/file_backup.h"
+#include "storage/file_steps.h"
 #include "storage/history_detail.h"
 #include "storage/history_store.h"
 
@@ -22,39 +21,21 @@ SaveDescriber& Describer() {
     return describer;
 }
 
-// Writes the entry under its number, never over another one: a second writer on another card
-// taking the same number moves on to the next.
-int WriteNewEntry(const std::filesystem::path& backupFolder, HistoryEntry& entry,
-                  FileError* error) {
-    const std::filesystem::path folder = HistoryFolder(backupFolder);
+std::filesystem::path EntryPath(const std::filesystem::path& folder, int sequence,
+                                std::string_view suffix) {
+    return folder / std::filesystem::path(EntryFileName(sequence)).replace_extension(suffix);
+}
+
+bool FinalExists(const std::filesystem::path& folder, int sequence) {
     std::error_code code;
-    std::filesystem::create_directories(folder, code);
-    int sequence = LargestSequence(backupFolder);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        entry.sequence = ++sequence;
-        const std::filesystem::path path = folder / EntryFileName(sequence);
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            if (errno == EEXIST) {
-                continue;
-            }
-            break;
-        }
-        const std::string text = FormatHistoryEntry(entry);
-        const bool written =
-            ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
-            ::fsync(fd) == 0;
-        ::close(fd);
-        if (written) {
-            return sequence;
-        }
-        std::filesystem::remove(path, code);
-        break;
-    }
-    if (error != nullptr) {
-        *error = FileError{folder, "the history entry could not be written"};
-    }
-    return 0;
+    return std::filesystem::exists(EntryPath(folder, sequence, kEntrySuffix), code) || code;
+}
+
+// The entry with only the files whose mark changes.
+HistoryEntry Changed(const HistoryEntry& entry) {
+    HistoryEntry changed = entry;
+    std::erase_if(changed.files, [](const HistoryFile& file) { return file.after == file.before; });
+    return changed;
 }
 
 } // namespace
@@ -68,46 +49,104 @@ HistoryRecorder::HistoryRecorder(std::filesystem::path cardFolder,
                                  std::chrono::system_clock::time_point now)
     : card_(AbsolutePath(cardFolder)), backups_(std::move(backupFolder)), now_(now) {}
 
-bool HistoryRecorder::Begin(std::span<const SavedFile> files, FileError* error) {
+std::filesystem::path HistoryRecorder::EntryFolder() const {
+    return HistoryFolder(backups_);
+}
+
+HistoryStart HistoryRecorder::Begin(std::span<const SavedFile> files, FileError* error) {
     files_.assign(files.begin(), files.end());
     entry_ = HistoryEntry{};
     entry_.time = HistoryTime(now_);
     entry_.card = card_.string();
+    pending_.clear();
+    sequence_ = 0;
     entry_.identity = CardIdentity(card_);
     for (const SavedFile& saved : files_) {
         HistoryFile file{saved.name, BackupFolderOf(saved.path, backups_).filename().string()};
         if (!PrepareBackupFolder(saved.path, backups_, error) ||
             !BackUpFile(saved.path, backups_, now_, error, &file.copy)) {
-            return false;
+            return HistoryStart::BackupFailed;
         }
         std::vector<std::uint8_t> bytes;
         if (!file.copy.empty()) {
             if (!ReadWholeFile(saved.path, bytes, error)) {
-                return false;
+                return HistoryStart::BackupFailed;
             }
             file.before = MarkOf(bytes);
         }
+        file.after = saved.after;
         entry_.files.push_back(std::move(file));
     }
-    return true;
+    HistoryEntry pending = Changed(entry_);
+    if (pending.files.empty()) {
+        return HistoryStart::Started; // nothing will change: nothing to record
+    }
+    const std::filesystem::path folder = EntryFolder();
+    std::error_code code;
+    std::filesystem::create_directories(folder, code);
+    if (code) {
+        if (error != nullptr) {
+            *error = FileError{folder, code.message()};
+        }
+        return HistoryStart::EntryFailed;
+    }
+    // A number no entry has, final or pending; taking the pending name fails where another
+    // writer (of another card) took it first, and that writer's final entry is looked for again
+    // afterwards, since it may have been made final meanwhile.
+    int sequence = LargestSequence(backups_);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        pending.sequence = ++sequence;
+        if (FinalExists(folder, sequence)) {
+            continue;
+        }
+        const std::filesystem::path path = EntryPath(folder, sequence, kPendingEntrySuffix);
+        bool exists = false;
+        if (!WriteNewTextFileAtomically(path, FormatHistoryEntry(pending), error, &exists)) {
+            if (exists) {
+                continue;
+            }
+            return HistoryStart::EntryFailed;
+        }
+        if (FinalExists(folder, sequence)) {
+            std::filesystem::remove(path, code);
+            continue;
+        }
+        pending_ = path;
+        sequence_ = sequence;
+        entry_.sequence = sequence;
+        return HistoryStart::Started;
+    }
+    if (error != nullptr) {
+        *error = FileError{folder, "no free number for the history entry"};
+    }
+    return HistoryStart::EntryFailed;
 }
 
-int HistoryRecorder::Finish(FileError* error) {
+bool HistoryRecorder::Finish(FileError* error) {
+    if (pending_.empty()) {
+        return true;
+    }
+    // What the write left in each file: a failed write may have put some or all of them back.
     HistoryEntry entry = entry_;
-    entry.files.clear();
     for (std::size_t i = 0; i < files_.size(); ++i) {
-        HistoryFile file = entry_.files[i];
+        HistoryFile& file = entry.files[i];
         std::vector<std::uint8_t> bytes;
         std::error_code code;
+        file.after.reset();
         if (std::filesystem::exists(files_[i].path, code) && ReadWholeFile(files_[i].path, bytes)) {
             file.after = MarkOf(bytes);
         }
-        if (file.after != file.before) {
-            entry.files.push_back(std::move(file));
-        }
     }
+    entry = Changed(entry);
+    const auto removePending = [&] {
+        return detail::RunFileStep(FileStep::Remove, pending_,
+                                   [&] { return ::unlink(pending_.c_str()) == 0; });
+    };
     if (entry.files.empty()) {
-        return 0;
+        removePending(); // the save wrote nothing; a pending entry left says only that it began
+        sequence_ = 0;
+        pending_.clear();
+        return true;
     }
     if (Describer()) {
         std::vector<SavedContent> contents;
@@ -129,7 +168,14 @@ int HistoryRecorder::Finish(FileError* error) {
             entry.changes.clear(); // a save is never lost for its description
         }
     }
-    return WriteNewEntry(backups_, entry, error);
+    if (!WriteNewTextFileAtomically(EntryPath(EntryFolder(), sequence_, kEntrySuffix),
+                                    FormatHistoryEntry(entry), error)) {
+        return false;
+    }
+    // The final entry is what the history reads; a pending one beside it is passed over.
+    removePending();
+    pending_.clear();
+    return true;
 }
 
 } // namespace orvix

@@ -1,7 +1,8 @@
 #pragma once
 
 // Recording a save in the card's history (history_entry.h): the copies of the files it replaces
-// and, after the write, its entry.
+// and its entry, pending before the write and final after it, so that a save and its entry stand
+// or fall together.
 
 #include <chrono>
 #include <filesystem>
@@ -16,10 +17,12 @@
 
 namespace orvix {
 
-// One file a save is about to replace: its card name and where it is.
+// One file a save is about to replace: its card name, where it is, and what the save puts in it
+// (the mark of its new content, MarkOf; none when the save removes it).
 struct SavedFile {
     std::string name;
     std::filesystem::path path;
+    std::optional<ContentMark> after{};
 };
 
 // What a save changed, for the describer below: each file's content before the save (its copy;
@@ -37,24 +40,39 @@ using SaveDescriber = std::function<std::vector<RecordedChange>(
     const std::filesystem::path& cardFolder, std::span<const SavedContent> files)>;
 void SetSaveDescriber(SaveDescriber describer);
 
-// Records a save of a card's files: Begin before the write (backs up each file as it is, or notes
-// it absent), Finish after it (reads what each holds and writes the entry; a file left as it was
-// is no part of the entry, and a save that changed nothing records none).
+// How the beginning of a save's record went.
+enum class HistoryStart {
+    Started,      // the copies are taken and the entry is pending: the save may go on
+    BackupFailed, // a file's copy could not be taken: the save must not go on
+    EntryFailed,  // the pending entry could not be written: the save must not go on
+};
+
+// Records a save of a card's files. Begin before the write: backs up each file as it is (or notes
+// it absent), then writes the entry as pending, with each file's mark before and after (a file
+// the save leaves as it was is no part of it; a save that changes nothing records nothing). Finish
+// after the write, also after one that failed: reads what each file holds now and makes the entry
+// final with that, or removes it when the write left every file as it was.
 class HistoryRecorder {
 public:
     HistoryRecorder(std::filesystem::path cardFolder, std::filesystem::path backupFolder,
                     std::chrono::system_clock::time_point now);
-    // False (and error set) when a backup could not be taken: the save must not go on.
-    bool Begin(std::span<const SavedFile> files, FileError* error = nullptr);
-    // The sequence number of the recorded entry; 0 when nothing changed or the entry failed.
-    int Finish(FileError* error = nullptr);
+    HistoryStart Begin(std::span<const SavedFile> files, FileError* error = nullptr);
+    // False (error set) when the entry could not be made final: it stays pending, so that the
+    // history shows a save that was not seen to end.
+    bool Finish(FileError* error = nullptr);
+    // The number of the recorded (or pending) entry; 0 when there is none.
+    int Sequence() const { return sequence_; }
+    // The folder of the entries, which the messages about them name.
+    std::filesystem::path EntryFolder() const;
 
 private:
     std::filesystem::path card_;
     std::filesystem::path backups_;
     std::chrono::system_clock::time_point now_;
     std::vector<SavedFile> files_;
-    HistoryEntry entry_;
+    HistoryEntry entry_; // every file of files_, in order
+    std::filesystem::path pending_;
+    int sequence_ = 0;
 };
 
 } // namespace orvix

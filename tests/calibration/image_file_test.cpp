@@ -167,7 +167,7 @@ TEST_F(ImageFileTest, AFailureAtAnyStepOfTheSaveLeavesTheCardAlone) {
             SetFileFaultInjector([&](FileStep now, const std::filesystem::path& file) {
                 const bool backupFile =
                     file == Card() ? step == FileStep::Read : file.parent_path() == backups;
-                return now == step && backupFile == ofBackup;
+                return now == step && (ofBackup ? backupFile : file == Card() && !backupFile);
             });
             dialog.SetText(1004, "30");
             document.valuesChanged = true; // as the main dialog marks an edit

@@ -10,7 +10,7 @@
 #include "storage/file_backup.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
-#include "support/scripted_prompter.h"
+#include "support/acting_prompter.h"
 #include "support/temp_folder.h"
 
 namespace orvix {
@@ -32,7 +32,7 @@ protected:
     test::TempFolder folder;
     std::filesystem::path card = folder / "card" / "STARTUP.BIN";
     std::vector<std::uint8_t> image = test::MakeBinaryImage(5000);
-    test::ScriptedPrompter prompter;
+    test::ActingPrompter prompter;
     EditorDocument document;
     ui::DialogModel dialog;
 };
@@ -75,6 +75,42 @@ TEST_F(StaleSaveTest, AFileChangedElsewhereIsWrittenOverOnlyWhenTheUserSaysSo) {
     // What was saved is what is on the card now: the next save asks nothing.
     prompter.Expect(IDP_WRITE_PROGRAM_DONE);
     EXPECT_TRUE(SaveImageFile(dialog, prompter, document));
+}
+
+// The card is not locked while the person is asked: another program may take the lock
+// meanwhile. A change it makes while the question is on screen is asked about again (No keeps
+// it), never written over unseen.
+TEST_F(StaleSaveTest, TheCardIsFreeWhileThePersonIsAskedAndAChangeMeanwhileIsAskedAgain) {
+    auto other = image;
+    other[100] ^= 0xFF;
+    auto third = image;
+    third[200] ^= 0xFF;
+    auto ours = image;
+    ours[test::DocumentedBinaryOffset(0, 0)] = 30;
+    ours[test::DocumentedBinaryOffset(0, 0) + 1] = 0;
+    test::WriteBytes(card, other);
+    int asked = 0;
+    int free = 0;
+    prompter.whileShown = [&](int id) {
+        free += test::AnotherProgramCouldLock(card.parent_path()) ? 1 : 0;
+        if (id == IDP_FILE_CHANGED_ELSEWHERE) {
+            if (++asked == 1) {
+                test::WriteBytes(card, third);
+            }
+        }
+    };
+    prompter.Expect(IDP_FILE_CHANGED_ELSEWHERE, Answer::Yes)
+        .Expect(IDP_FILE_CHANGED_ELSEWHERE, Answer::No);
+    EXPECT_FALSE(SaveImageFile(dialog, prompter, document));
+    prompter.Verify();
+    EXPECT_EQ(test::ReadBytes(card), third);
+    EXPECT_EQ(free, 2);
+    // Asked again and answered Yes, with the file as asked about: written.
+    prompter.Expect(IDP_FILE_CHANGED_ELSEWHERE, Answer::Yes).Expect(IDP_WRITE_PROGRAM_DONE);
+    EXPECT_TRUE(SaveImageFile(dialog, prompter, document));
+    prompter.Verify();
+    EXPECT_EQ(test::ReadBytes(card), ours);
+    EXPECT_EQ(free, 4); // also while "written" was shown
 }
 
 } // namespace

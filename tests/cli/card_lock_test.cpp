@@ -60,5 +60,18 @@ TEST_F(CardLockCommandTest, ABusyCardIsRefused) {
     EXPECT_TRUE(Card() == original);
 }
 
+// A command that only reads shares the card with another reader; a writer waits for it.
+TEST_F(CardLockCommandTest, ReadersShareTheCard) {
+    MakeCard();
+    const int other = ::open((temp_ / "card").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(other, LOCK_SH), 0);
+    for (const char* verb : {"calibration", "options", "settings"}) {
+        const CliResult result = On(verb, "show");
+        EXPECT_EQ(result.status, 0) << verb << result.err;
+    }
+    EXPECT_EQ(On("users", "list").status, 0);
+    ::close(other);
+}
+
 } // namespace
 } // namespace orvix::test

@@ -116,5 +116,83 @@ TEST_F(FileSetTest, AnUnwritableOrChangedTargetIsRefusedFirst) {
               (std::vector<std::filesystem::path>{card / "sub/B.BIN", card / "A.BIN"}));
 }
 
+// A removal is one of the set: the file is set aside when the others are renamed, renamed back
+// when a later one fails, and gone (with nothing left beside it) only when all succeeded.
+TEST_F(FileSetTest, ARemovalIsPutBackWithTheOthersAndGoneOnlyWhenAllAreWritten) {
+    set[1].kind = FileReplacement::Kind::Remove;
+    const std::string aside = "putting it back failed: Input/output error; its content is in ";
+    const std::tuple<Steps, const char*> rows[] = {
+        {{{FileStep::Rename, 2}}, "ppo"},
+        {{{FileStep::Rename, 1}}, "poo"},
+        {{{FileStep::OpenTemporary, 1}}, ""},
+        {{{FileStep::Rename, 2}, {FileStep::PutBack, 1}}, "pro"},
+    };
+    for (const auto& [failing, states] : rows) {
+        FileSetReport report;
+        EXPECT_FALSE(Write(failing, report));
+        test::CardFiles after = Card();
+        std::string expected = report.error.Describe();
+        for (int file = 0; *states != 0 && file < 3; ++file) {
+            const std::string name = set[file].path.string();
+            expected += "\n" + name + ": " +
+                        (states[file] == 'o'   ? "old"
+                         : states[file] == 'p' ? "old (put back)"
+                                               : "removed (" + aside);
+            if (states[file] == 'r') {
+                // The removed file's content is where the report says, and only there.
+                const std::string line = report.states[static_cast<std::size_t>(file)];
+                const std::filesystem::path kept =
+                    line.substr(line.find(aside) + aside.size(),
+                                line.size() - 1 - line.find(aside) - aside.size());
+                EXPECT_EQ(kept.parent_path(), card / "sub");
+                EXPECT_EQ(after.extract("sub/" + kept.filename().string()).mapped(),
+                          (Bytes{2, 2, 2}));
+                after["sub/B.BIN"] = {2, 2, 2};
+                expected += kept.string() + ")";
+            }
+        }
+        EXPECT_EQ(after, kOld);
+        EXPECT_EQ(report.Describe(), expected);
+        Reset();
+        for (const auto& entry : std::filesystem::directory_iterator(card / "sub")) {
+            if (entry.path().filename() != "B.BIN") {
+                std::filesystem::remove(entry.path());
+            }
+        }
+    }
+    FileSetReport report;
+    EXPECT_TRUE(Write({}, report));
+    EXPECT_EQ(Card(), (test::CardFiles{{"A.BIN", {10}}, {"C.BIN", {30}}}));
+}
+
+// The new content and the folder are flushed before the rename, and a flush that fails stops
+// the write before the rename: the old file stays as it was, with nothing beside it.
+TEST_F(FileSetTest, TheFlushComesBeforeTheRenameAndAFailedOneStopsIt) {
+    std::vector<FileStep> asked;
+    for (const FileStep failing : {FileStep::Read, FileStep::Flush, FileStep::FolderFlush}) {
+        asked.clear();
+        SetFileFaultInjector([&](FileStep step, const std::filesystem::path& file) {
+            if (file == card / "A.BIN") {
+                asked.push_back(step);
+            }
+            return step == failing;
+        });
+        FileError error;
+        const bool written = WriteFileAtomically(card / "A.BIN", {Bytes{10}}, &error);
+        EXPECT_EQ(written, failing == FileStep::Read) << static_cast<int>(failing);
+        if (written) {
+            EXPECT_EQ(asked, (std::vector<FileStep>{FileStep::OpenTemporary, FileStep::Write,
+                                                    FileStep::Flush, FileStep::FolderFlush,
+                                                    FileStep::Rename}));
+            EXPECT_EQ(Card(), (test::CardFiles{{"A.BIN", {10}}, {"sub/B.BIN", {2, 2, 2}}}));
+        } else {
+            EXPECT_EQ(std::count(asked.begin(), asked.end(), FileStep::Rename), 0);
+            EXPECT_EQ(error.Describe(), (card / "A.BIN").string() + ": Input/output error");
+            EXPECT_EQ(Card(), kOld);
+        }
+        Reset();
+    }
+}
+
 } // namespace
 } // namespace orvix

@@ -24,11 +24,14 @@ inline int RecordSave(const std::filesystem::path& card, const std::filesystem::
     std::vector<SavedFile> files;
     for (const auto& [name, text] : content) {
         files.push_back(SavedFile{name, card / name});
+        if (text) {
+            files.back().after = MarkOf(std::vector<std::uint8_t>(text->begin(), text->end()));
+        }
     }
     HistoryRecorder recorder(
         card, backups,
         std::chrono::system_clock::time_point(std::chrono::seconds(1796000000 + second)));
-    EXPECT_TRUE(recorder.Begin(files));
+    EXPECT_EQ(recorder.Begin(files), HistoryStart::Started);
     for (const auto& [name, text] : content) {
         std::error_code code;
         if (text) {
@@ -37,7 +40,8 @@ inline int RecordSave(const std::filesystem::path& card, const std::filesystem::
             std::filesystem::remove(card / name, code);
         }
     }
-    return recorder.Finish();
+    EXPECT_TRUE(recorder.Finish());
+    return recorder.Sequence();
 }
 
 // The card's files at a point, "A.BIN=a1 B.BIN=-" (- absent), then what cannot be had:

@@ -69,7 +69,11 @@ inline constexpr DocumentedMessage kMessages[] = {
     {188, B::Ok, I::Information, A::Ok},        // the card already is that point
     {190, B::Ok, I::Information, A::Ok},        // the language takes effect at the next start
     {191, B::Ok, I::Error, A::Ok},              // Orvix2.ini could not be written
-    {194, B::Ok, I::Information, A::Ok},        // restored but the files changed outside
+    // "The change history [%1] cannot be recorded, so nothing was written."
+    {192, B::Ok, I::Error, A::Ok},
+    // "The card was written, but recording the change history [%1] failed."
+    {193, B::Ok, I::Warning, A::Ok},
+    {194, B::Ok, I::Information, A::Ok}, // restored but the files changed outside
 };
 } // namespace documented
 

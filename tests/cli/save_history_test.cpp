@@ -1,0 +1,213 @@
+// A save and its history entry stand or fall together: an entry that cannot be begun stops the
+// save before the card is touched (message 192, exit 1); one that cannot be completed after the
+// write is said (message 193, exit 3) and stays pending for the history to show. A restore that
+// removes one file and rewrites another is one all-or-nothing set.
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+#include "cli_runner.h"
+#include "resources/string_table.h"
+#include "storage/card_history.h"
+#include "storage/file_io.h"
+#include "support/card_diff.h"
+
+namespace orvix::test {
+namespace {
+
+class SaveHistoryTest : public CardTest {
+protected:
+    void SetUp() override {
+        MakeCard();
+        std::filesystem::create_directories(history_);
+    }
+    void TearDown() override { SetFileFaultInjector(nullptr); }
+
+    // The card and the settings folder (backups, history) as they are.
+    std::pair<CardFiles, CardFiles> State() const {
+        return {SnapshotFolder(temp_ / "card"), SnapshotFolder(temp_ / "settings")};
+    }
+    void Reset(const std::pair<CardFiles, CardFiles>& state) const {
+        const std::pair<std::filesystem::path, const CardFiles*> folders[] = {
+            {temp_ / "card", &state.first}, {temp_ / "settings", &state.second}};
+        for (const auto& [folder, files] : folders) {
+            std::filesystem::remove_all(folder);
+            std::filesystem::create_directories(folder);
+            for (const auto& [name, bytes] : *files) {
+                std::filesystem::create_directories((folder / name).parent_path());
+                WriteBytes(folder / name, bytes);
+            }
+        }
+        std::filesystem::create_directories(history_);
+    }
+    CliResult Command(const std::vector<std::string>& arguments) {
+        std::vector<std::string> line = arguments;
+        for (std::string& argument : line) {
+            if (argument == "CARD") {
+                argument = path_;
+            } else if (argument.starts_with("@")) {
+                argument = (temp_ / "card").string() + argument;
+            }
+        }
+        return Run(line);
+    }
+
+    // The history's entries (final or pending, not its index) that are not in a snapshot of the
+    // settings folder.
+    std::vector<std::string> NewEntries(const CardFiles& settings) const {
+        std::vector<std::string> names;
+        for (const auto& [name, bytes] : SnapshotFolder(history_)) {
+            const std::string stem = std::filesystem::path(name).stem().string();
+            if (std::all_of(stem.begin(), stem.end(),
+                            [](char c) { return c >= '0' && c <= '9'; }) &&
+                !settings.contains("backups/history/" + name)) {
+                names.push_back(name);
+            }
+        }
+        return names;
+    }
+
+    std::filesystem::path history_ = temp_ / "settings" / "backups" / "history";
+};
+
+// The files a change between two snapshots touched.
+std::vector<std::string> Touched(const CardFiles& before, const CardFiles& after) {
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : after) {
+        if (!before.contains(name) || before.at(name) != bytes) {
+            names.push_back(name);
+        }
+    }
+    for (const auto& [name, bytes] : before) {
+        if (!after.contains(name)) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+TEST_F(SaveHistoryTest, ASaveWhoseEntryFailsIsRefusedOrSaidNeverSilent) {
+    // Each writer: its command line, and a save made before it (restore undoes it).
+    const std::vector<std::string> made = {"users", "new", "CARD", "--yes"};
+    const std::pair<std::vector<std::string>, std::vector<std::string>> writers[] = {
+        {{"calibration", "set", "CARD", "ID5=170"}, {}},
+        {{"settings", "set", "CARD", "volume=2"}, {}},
+        {{"users", "new", "CARD", "--yes"}, {}},
+        {{"restore", "@-1", "--yes"}, made},
+    };
+    const FileStep steps[] = {FileStep::OpenTemporary, FileStep::Write, FileStep::Flush,
+                              FileStep::FolderFlush, FileStep::Rename};
+    const std::string notStarted = MessageText({IDP_HISTORY_NOT_STARTED, history_.string()});
+    const std::string notFinished = MessageText({IDP_HISTORY_NOT_FINISHED, history_.string()});
+    for (const auto& [command, before] : writers) {
+        if (!before.empty()) {
+            ASSERT_EQ(Command(before).status, 0);
+        }
+        const auto start = State();
+        // Unhindered, the card changes and the history gains one final entry, nothing pending.
+        ASSERT_EQ(Command(command).status, 0) << command[0];
+        const auto done = State();
+        ASSERT_NE(done.first, start.first) << command[0];
+        const std::vector<std::string> recorded = NewEntries(start.second);
+        ASSERT_EQ(recorded.size(), 1u) << command[0];
+        EXPECT_TRUE(recorded[0].ends_with(".txt")) << recorded[0];
+
+        for (const bool final : {false, true}) {
+            for (const FileStep step : steps) {
+                Reset(start);
+                SetFileFaultInjector([&](FileStep now, const std::filesystem::path& file) {
+                    return now == step && file.parent_path() == history_ &&
+                           file.extension() == (final ? ".txt" : ".pending");
+                });
+                const CliResult result = Command(command);
+                SetFileFaultInjector(nullptr);
+                const auto after = State();
+                const std::string where = command[0] + (final ? " final " : " pending ") +
+                                          std::to_string(static_cast<int>(step));
+                if (!final) {
+                    // Refused: the card as it was, no entry, no pending one.
+                    EXPECT_EQ(result.status, 1) << where << result.err;
+                    EXPECT_TRUE(Contains(result.err, notStarted)) << where << result.err;
+                    EXPECT_EQ(after.first, start.first) << where;
+                    EXPECT_EQ(NewEntries(start.second), std::vector<std::string>{}) << where;
+                    continue;
+                }
+                // Written, said, and the entry left pending with what the save put in each file.
+                EXPECT_EQ(result.status, 3) << where << result.err;
+                EXPECT_TRUE(Contains(result.err, notFinished)) << where << result.err;
+                EXPECT_EQ(after.first, done.first) << where;
+                const std::vector<std::string> pending = NewEntries(start.second);
+                ASSERT_EQ(pending.size(), 1u) << where;
+                ASSERT_TRUE(pending[0].ends_with(".pending")) << where << pending[0];
+                const std::vector<std::uint8_t> text = ReadBytes(history_ / pending[0]);
+                const HistoryEntry entry =
+                    ParseHistoryEntry(std::string(text.begin(), text.end()), 0);
+                ASSERT_TRUE(entry.readable) << where << entry.problem;
+                ASSERT_FALSE(entry.files.empty());
+                for (const HistoryFile& file : entry.files) {
+                    std::string name = file.name;
+                    std::replace(name.begin(), name.end(), '\\', '/');
+                    const auto now = after.first.find(name);
+                    EXPECT_EQ(file.after, now == after.first.end()
+                                              ? std::nullopt
+                                              : std::optional<ContentMark>(MarkOf(now->second)))
+                        << where << name;
+                }
+            }
+        }
+        Reset(start);
+    }
+}
+
+// A restore of a point where one file was absent and another held something else: each step of
+// either file failing leaves the card and the history as they were.
+TEST_F(SaveHistoryTest, ARestoreRemovesAndRewritesAllOrNothing) {
+    const auto first = State();
+    // A save that made a file (as a writer of the card's files records it), then one that
+    // changed STARTUP.BIN.
+    const std::filesystem::path made = temp_ / "card" / "NEW.BIN";
+    HistoryRecorder recorder(temp_ / "card", temp_ / "settings" / "backups",
+                             std::chrono::system_clock::now());
+    const SavedFile saved[] = {{"NEW.BIN", made, MarkOf(std::vector<std::uint8_t>{1, 2, 3})}};
+    ASSERT_EQ(recorder.Begin(saved), HistoryStart::Started);
+    WriteBytes(made, {1, 2, 3});
+    ASSERT_TRUE(recorder.Finish());
+    ASSERT_EQ(Command({"calibration", "set", "CARD", "ID5=170"}).status, 0);
+    const auto start = State();
+    const std::vector<std::string> touched = Touched(first.first, start.first);
+    ASSERT_EQ(touched.size(), 2u);
+    int removals = 0;
+    for (const std::string& name : touched) {
+        removals += first.first.contains(name) ? 0 : 1;
+    }
+    ASSERT_EQ(removals, 1); // one file to remove, one to rewrite
+    const FileStep steps[] = {FileStep::OpenTemporary, FileStep::Write, FileStep::Flush,
+                              FileStep::FolderFlush, FileStep::Rename};
+    for (const std::string& name : touched) {
+        const bool removal = !first.first.contains(name);
+        for (const FileStep step : steps) {
+            if (removal && step != FileStep::OpenTemporary && step != FileStep::Rename) {
+                continue; // a removal writes nothing
+            }
+            Reset(start);
+            const std::filesystem::path path = temp_ / "card" / name;
+            SetFileFaultInjector([&](FileStep now, const std::filesystem::path& file) {
+                return now == step && file == path;
+            });
+            const CliResult result = Command({"restore", "@-2", "--yes"});
+            SetFileFaultInjector(nullptr);
+            EXPECT_EQ(result.status, 1) << name << static_cast<int>(step) << result.err;
+            EXPECT_EQ(SnapshotFolder(temp_ / "card"), start.first)
+                << name << static_cast<int>(step);
+            EXPECT_EQ(NewEntries(start.second), std::vector<std::string>{}) << name;
+        }
+    }
+    // Unhindered, the card is again as it was before the save; the history gains one entry.
+    Reset(start);
+    ASSERT_EQ(Command({"restore", "@-2", "--yes"}).status, 0);
+    EXPECT_EQ(SnapshotFolder(temp_ / "card"), first.first);
+    EXPECT_EQ(NewEntries(start.second).size(), 1u);
+}
+
+} // namespace
+} // namespace orvix::test
