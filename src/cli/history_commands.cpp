@@ -102,13 +102,18 @@ int Diff(const HistoryArguments& arguments, const CommandContext& context) {
         }
         right = MeaningAt(*b, backups);
     }
-    // A point whose copies are gone cannot be compared: its files are not known.
+    // A point whose copies are gone cannot be compared: its files are not known. One that passed
+    // over unreadable entries is compared, and said to lack what they changed.
     for (const auto& [given, state] : {std::pair(arguments.a, &left.state),
                                        std::pair(arguments.b, &std::as_const(right.state))}) {
         if (!state->missing.empty()) {
             context.err << "orvix2-cli: " << given << ": the point is incomplete: the copies of "
                         << Names(state->missing) << " are missing or damaged\n";
             return kDiffTrouble;
+        }
+        if (!state->skipped.empty()) {
+            context.err << "orvix2-cli: " << given << ": " << SkippedNote(state->skipped)
+                        << " (what they changed is unknown)\n";
         }
     }
     if (left.meaning.programForm.empty() && !left.meaning.hasCardFiles) {
@@ -132,7 +137,21 @@ int History(const HistoryArguments& arguments, const CommandContext& context) {
                     << (point ? "history takes a card folder or its STARTUP.BIN" : problem) << '\n';
         return kExitUsage;
     }
-    const std::vector<HistoryRow> rows = CardHistoryView(point->card, Backups(context)).Rows();
+    const CardHistoryView view(point->card, Backups(context));
+    const std::vector<HistoryRow> rows = view.Rows();
+    // @-N counts the saves seen to end; an unfinished entry has no such name.
+    std::vector<std::string> names;
+    int saves = 0;
+    for (const HistoryRow& row : rows) {
+        names.push_back(row.finished ? "@-" + std::to_string(++saves) : "-");
+    }
+    if (rows.empty()) {
+        const std::vector<std::string> matching = view.MatchingCards();
+        if (!matching.empty()) {
+            context.err << "no history for this card; its files match the recorded card(s): "
+                        << Names(matching) << '\n';
+        }
+    }
     if (arguments.json) {
         Json list = Json::array();
         for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -142,13 +161,14 @@ int History(const HistoryArguments& arguments, const CommandContext& context) {
                 changes.push_back(
                     {{"area", c.area}, {"key", c.key}, {"before", c.before}, {"after", c.after}});
             }
-            list.push_back({{"point", "@-" + std::to_string(i + 1)},
+            list.push_back({{"point", row.finished ? Json(names[i]) : Json(nullptr)},
                             {"sequence", row.sequence},
                             {"time", row.time},
                             {"files", row.files},
                             {"changes", std::move(changes)},
                             {"summary", row.summary},
-                            {"readable", row.readable}});
+                            {"readable", row.readable},
+                            {"finished", row.finished}});
         }
         context.out << Dump(list) << '\n';
         return kExitSuccess;
@@ -162,8 +182,8 @@ int History(const HistoryArguments& arguments, const CommandContext& context) {
         for (const std::string& name : row.files) {
             files += (files.empty() ? "" : ",") + name;
         }
-        context.out << "@-" << i + 1 << '\t' << row.time << '\t' << (files.empty() ? "-" : files)
-                    << '\t' << ShownSummary(row.summary) << '\n';
+        context.out << names[i] << '\t' << row.time << '\t' << (files.empty() ? "-" : files) << '\t'
+                    << ShownSummary(row.summary) << '\n';
     }
     return kExitSuccess;
 }
@@ -230,6 +250,7 @@ int Restore(const HistoryArguments& arguments, const CommandContext& context) {
     ask.detail =
         "files: " + Names(preview.files) + "\n" +
         (preview.unchecked.empty() ? "" : "unchecked: " + Names(preview.unchecked) + "\n") +
+        (preview.skipped.empty() ? "" : SkippedNote(preview.skipped) + "\n") +
         Lines(preview.differences.fields);
     if (context.prompter.ShowMessage(ask) != ui::Answer::Yes) {
         context.err << "orvix2-cli: nothing restored\n";

@@ -139,7 +139,8 @@ std::vector<HistoryRow> CardHistoryView::Rows() const {
     std::vector<HistoryRow> rows;
     for (std::size_t index = entries.size(); index-- > 0;) {
         const HistoryEntry& entry = entries[index];
-        HistoryRow row{entry.sequence, entry.time, {}, {}, {}, entry.readable, entry.problem};
+        HistoryRow row{entry.sequence, entry.time,    {}, {}, {}, entry.readable,
+                       entry.problem,  entry.finished};
         for (const HistoryFile& file : entry.files) {
             row.files.push_back(file.name);
         }
@@ -156,6 +157,10 @@ std::vector<HistoryRow> CardHistoryView::Rows() const {
             row.summary = SummaryOf(row.changes);
         } else {
             row.summary = "(nothing recorded)";
+        }
+        if (!entry.finished) { // what a pending entry recorded is the save's intent
+            row.summary = "(unfinished: the save was not seen to end)" +
+                          (row.changes.empty() ? std::string() : " " + row.summary);
         }
         // What became of the copies, and whether the next save of a file found what this one left:
         // facts of the history alone, never of the card as it is now.
@@ -180,6 +185,10 @@ std::vector<HistoryRow> CardHistoryView::Rows() const {
         rows.push_back(std::move(row));
     }
     return rows;
+}
+
+std::vector<std::string> CardHistoryView::MatchingCards() const {
+    return RecordedCardsMatching(card_, backups_);
 }
 
 namespace {

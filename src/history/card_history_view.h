@@ -27,6 +27,8 @@ struct HistoryRow {
     std::string summary;
     bool readable = true; // false: listed, but no point of it can be restored
     std::string problem;  // why it cannot be read, when not readable
+    // False for a save that began but was not seen to end: listed, but no @-N counts it.
+    bool finished = true;
 };
 
 // One difference by meaning between two states of a card.
@@ -56,6 +58,9 @@ struct RestorePreview {
     // Of the files, those whose copy is a first copy no entry recorded a mark for (earlier
     // versions made them): nothing shows they still hold what was kept.
     std::vector<std::string> unchecked{};
+    // The unreadable entries after the point that its state passed over: what they changed is
+    // unknown, so the restore may leave their changes in place.
+    std::vector<int> skipped{};
     PointDifferences differences; // everything that will change (then = the point)
 };
 
@@ -83,6 +88,10 @@ public:
 
     // The entries of the card, newest first (also those that cannot be read).
     std::vector<HistoryRow> Rows() const;
+
+    // For a card without entries: the other recorded cards whose newest entry its files match
+    // ("/media/OLD (1234-ABCD:/)"), so that a copied card can be recognised.
+    std::vector<std::string> MatchingCards() const;
 
     // The point just before the save of entry sequence, against the card now.
     PointDifferences DifferencesBefore(int sequence) const;

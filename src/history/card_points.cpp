@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <iterator>
 
 #include "history/save_description.h"
 #include "storage/card_lock.h"
@@ -28,6 +29,14 @@ bool IsTime(const std::string& text) {
 }
 
 } // namespace
+
+std::string SkippedNote(std::span<const int> skipped) {
+    std::string text;
+    for (const int sequence : skipped) {
+        text += (text.empty() ? "skipped unreadable entries: " : ", ") + std::to_string(sequence);
+    }
+    return text;
+}
 
 std::optional<HistoryPoint> ParsePoint(const std::string& text,
                                        const std::filesystem::path& backupFolder,
@@ -64,13 +73,25 @@ std::optional<HistoryPoint> ParsePoint(const std::string& text,
     point.kind = HistoryPoint::Kind::Before;
     if (where.size() >= 2 && where[0] == '-' && where.size() <= 7 &&
         std::all_of(where.begin() + 1, where.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        // Only saves seen to end count, so that @-1 undoes the last save that happened; an
+        // unreadable entry counts as the save it most likely was, and refuses its restore.
+        std::vector<int> saves;
+        for (const HistoryEntry& entry : entries) {
+            if (entry.finished) {
+                saves.push_back(entry.sequence);
+            }
+        }
         const std::size_t n = std::stoul(where.substr(1));
-        if (n == 0 || n > entries.size()) {
-            problem = "@" + where + ": the card's history has " + std::to_string(entries.size()) +
-                      " entries";
+        if (n == 0 || n > saves.size()) {
+            const std::size_t unfinished = entries.size() - saves.size();
+            problem = "@" + where + ": the card's history has " + std::to_string(saves.size()) +
+                      " entries" +
+                      (unfinished == 0 ? ""
+                                       : " and " + std::to_string(unfinished) +
+                                             " unfinished ones, which no @-N counts");
             return std::nullopt;
         }
-        point.sequence = entries[entries.size() - n].sequence;
+        point.sequence = saves[saves.size() - n];
         return point;
     }
     if (IsTime(where)) {
@@ -203,6 +224,7 @@ Plan MakePlan(const HistoryPoint& point, const std::filesystem::path& backupFold
         }
     }
     plan.state = StateAt(point, entries, backupFolder);
+    preview.skipped = plan.state.skipped;
     // Each name given is a file of the point, however the card spells it.
     for (const std::string& given : only) {
         const auto of = [&](const std::string& name) {
@@ -238,7 +260,12 @@ Plan MakePlan(const HistoryPoint& point, const std::filesystem::path& backupFold
             preview.files.push_back(name);
         }
     }
-    const std::vector<std::string> outside = FilesChangedOutside(entries, point.card);
+    // What the last save left in a file is known only of saves seen to end: past an unfinished
+    // one, a file it did write counts as changed outside (asked about), one it did not as not.
+    std::vector<HistoryEntry> finished;
+    std::copy_if(entries.begin(), entries.end(), std::back_inserter(finished),
+                 [](const HistoryEntry& entry) { return entry.finished; });
+    const std::vector<std::string> outside = FilesChangedOutside(finished, point.card);
     for (const std::string& name : preview.files) {
         if (std::find(outside.begin(), outside.end(), name) != outside.end()) {
             preview.changedOutside.push_back(name);

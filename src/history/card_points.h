@@ -24,7 +24,11 @@ struct HistoryPoint {
     int sequence = 0; // Before: the point is just before this entry
 };
 
+// "skipped unreadable entries: 4, 7" for the entries a point's state passed over; empty for none.
+std::string SkippedNote(std::span<const int> skipped);
+
 // Reads a point; none, with problem set, when it names none ("no entry -3: the card has 2").
+// @-N counts the saves seen to end (an unreadable entry among them): an unfinished entry is none.
 std::optional<HistoryPoint> ParsePoint(const std::string& text,
                                        const std::filesystem::path& backupFolder,
                                        std::string& problem);

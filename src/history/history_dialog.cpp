@@ -4,9 +4,11 @@
 #include <string>
 
 #include "history/card_meaning.h"
+#include "history/card_points.h"
 #include "resources/history_dialog.h"
 #include "resources/string_table.h"
 #include "resources/translation.h"
+#include "storage/file_io.h"
 #include "ui/prompter.h"
 
 namespace orvix {
@@ -94,6 +96,14 @@ void CHistoryDialog::ShowEntries(int selectSequence) {
         items.push_back(std::to_string(row.sequence) + '\t' + row.time + '\t' + Joined(row.files) +
                         '\t' + summary);
     }
+    if (rows_.empty()) { // a card copied from a recorded one: name where its history is
+        const std::vector<std::string> matching = view_.MatchingCards();
+        if (!matching.empty()) {
+            items.push_back(
+                "\t\t\tno history for this card; its files match the recorded card(s): " +
+                Joined(matching));
+        }
+    }
     Model().ClearItems(IDC_ENTRIES);
     Model().AddItems(IDC_ENTRIES, std::move(items));
     Model().SelectItem(IDC_ENTRIES, selection);
@@ -163,9 +173,14 @@ void CHistoryDialog::OnRestorePoint(int) {
                          point);
         return;
     }
-    ui::MessageRequest ask{IDP_HISTORY_RESTORE, Joined(preview.files),
-                           ui::Buttons::YesNo,  ui::Icon::Question,
-                           ui::Answer::No,      ChangeLines(preview.differences.fields)};
+    const std::string skipped = SkippedNote(preview.skipped);
+    ui::MessageRequest ask{IDP_HISTORY_RESTORE,
+                           Joined(preview.files),
+                           ui::Buttons::YesNo,
+                           ui::Icon::Question,
+                           ui::Answer::No,
+                           (skipped.empty() ? "" : skipped + '\n') +
+                               ChangeLines(preview.differences.fields)};
     if (prompter.ShowMessage(ask) != ui::Answer::Yes) {
         return;
     }
@@ -194,6 +209,20 @@ void CHistoryDialog::OnRestorePoint(int) {
         }
     }
     const RestoreResult result = view_.RestoreBefore(sequence, includeChangedOutside, only);
+    if (!result.entryRecorded) {
+        // The entry could not be begun (nothing written) or, after the write, completed.
+        const bool written = result.outcome == RestoreOutcome::Restored;
+        if (written) {
+            ShowEntries(sequence);
+            if (restored_) {
+                restored_();
+            }
+        }
+        prompter.Failure(written ? IDP_HISTORY_NOT_FINISHED : IDP_HISTORY_NOT_STARTED,
+                         result.detail, Utf8FromPath(result.entryFolder),
+                         written ? ui::Icon::Warning : ui::Icon::Error);
+        return;
+    }
     switch (result.outcome) {
     case RestoreOutcome::Restored:
         ShowEntries(sequence);

@@ -13,6 +13,7 @@
 #include "resources/history_dialog.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
+#include "storage/file_io.h"
 #include "support/card_diff.h"
 #include "support/scripted_prompter.h"
 #include "support/test_runner.h"
@@ -138,6 +139,60 @@ TEST_F(HistoryDialogTest, AFileChangedOutsideIsRestoredOnlyAfterASecondYesAndNoE
                          Dialog().IsEnabled(IDC_RESTORE_POINT)),
               std::tuple("99\t\t\t読めない記録: not a history entry",
                          Texts{"読めない記録\tnot a history entry"}, false));
+    // A point before it passed over it: the question says so before what changes.
+    Restore(5, {{IDP_HISTORY_RESTORE, Answer::No}});
+    EXPECT_EQ(prompter_.Messages().back().detail,
+              "skipped unreadable entries: 99\nサーボ値  ID2 origin: 30 → 25");
+}
+
+// A restore whose entry cannot be begun writes nothing and says so (192, error); one whose entry
+// cannot be completed after the write is done, reloads the card and says that (193, warning).
+// The entry left pending lists as unfinished once the card no longer holds what it recorded.
+TEST_F(HistoryDialogTest, ARestoreWhoseEntryFailsIsRefusedOrSaidAndItsEntryShowsUnfinished) {
+    const std::filesystem::path history = temp_ / "settings/backups/history";
+    const auto failing = [&](const char* ending) {
+        SetFileFaultInjector([&history, ending](FileStep step, const std::filesystem::path& file) {
+            return step == FileStep::Rename && file.parent_path() == history &&
+                   file.extension() == ending;
+        });
+    };
+    dialog_.emplace(controller_);
+    failing(".pending");
+    Restore(1, {{IDP_HISTORY_RESTORE, Answer::Yes}, {IDP_HISTORY_NOT_STARTED, Answer::Ok}});
+    SetFileFaultInjector(nullptr);
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
+    EXPECT_EQ(std::tuple(prompter_.Messages().back().argument, Items(IDC_ENTRIES).size(), reloads_),
+              std::tuple(history.string(), 3u, 0));
+
+    failing(".txt");
+    Restore(1, {{IDP_HISTORY_RESTORE, Answer::Yes}, {IDP_HISTORY_NOT_FINISHED, Answer::Ok}});
+    SetFileFaultInjector(nullptr);
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[1]);
+    EXPECT_EQ(
+        std::tuple(prompter_.Messages().back().argument, Items(IDC_ENTRIES).front(), reloads_),
+        std::tuple(history.string(), "4\tTIME\tSTARTUP.BIN, VOLUME.BIN\t(nothing recorded)", 1));
+    WriteBytes(card_ / "VOLUME.BIN", {0x03, 0x00});
+    dialog_.emplace(controller_);
+    EXPECT_EQ(Items(IDC_ENTRIES).front(),
+              "4\tTIME\tSTARTUP.BIN, VOLUME.BIN\t(unfinished: the save was not seen to end)");
+}
+
+// A card copied from a recorded one has no history of its own; the empty list names the card
+// its files match.
+TEST_F(HistoryDialogTest, ACopiedCardsEmptyListNamesTheRecordedCardItMatches) {
+    std::filesystem::copy(card_, temp_ / "copy", std::filesystem::copy_options::recursive);
+    CHistoryDialog copy{services_, temp_ / "copy", temp_ / "settings/backups", {}};
+    OpenDialog dialog(copy);
+    const std::string item = dialog->ItemText(IDC_ENTRIES, 0);
+    EXPECT_EQ(std::tuple(dialog->ItemCount(IDC_ENTRIES),
+                         std::regex_replace(item, std::regex(R"( \(.*\)$)"), ""),
+                         dialog->IsEnabled(IDC_RESTORE_POINT)),
+              std::tuple(1,
+                         "\t\t\tno history for this card; its files match the recorded card(s): " +
+                             card_.string(),
+                         false));
+    dialog->ChooseItem(IDC_ENTRIES, 0);
+    EXPECT_FALSE(dialog->IsEnabled(IDC_RESTORE_POINT));
 }
 
 // The system menu's entry after the about box opens the dialog on the chosen card, and a restore

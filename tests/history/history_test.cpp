@@ -11,6 +11,7 @@
 #include "history/card_meaning.h"
 #include "history/card_points.h"
 #include "storage/card_history.h"
+#include "storage/card_identity.h"
 #include "support/card_diff.h"
 #include "support/temp_folder.h"
 
@@ -18,6 +19,7 @@ namespace orvix::test {
 namespace {
 
 const std::filesystem::path kData = ORVIX2_TEST_DATA;
+using Bytes = std::vector<std::uint8_t>;
 
 std::string Typed(const std::string& name) {
     return ReadText(kData / "history" / name);
@@ -30,6 +32,7 @@ std::string WithoutTimes(const std::string& text) {
 class HistoryTest : public ::testing::Test {
 protected:
     void SetUp() override { MakeCard("../scenarios/cards/layout_a.card", card_); }
+    void TearDown() override { SetVolumeProbe({}); }
 
     void MakeCard(const std::string& description, const std::filesystem::path& folder) {
         CardState state;
@@ -193,6 +196,55 @@ TEST_F(HistoryTest, PointsThatCannotBeRestoredAndFilesChangedOutside) {
     EXPECT_EQ(listed.substr(0, listed.find('\n')), "@-1\t\t-\t(unreadable: not a history entry)");
     EXPECT_EQ(Run({"restore", At("@-1"), "--yes"}).status, 1);
     EXPECT_TRUE(SnapshotFolder(card_) == outside);
+}
+
+// A save that began and was not seen to end (the card never got what its entry records) is
+// listed as unfinished and no @-N counts it: @-1 undoes the last save that happened. A point past
+// an unreadable entry says so in diff and in the restore's question.
+TEST_F(HistoryTest, UnfinishedEntriesAreNoPointsAndSkippedEntriesAreSaid) {
+    ThreeSaves();
+    HistoryRecorder crashed(card_, backups_, std::chrono::system_clock::now());
+    const SavedFile saved[] = {{"VOLUME.BIN", card_ / "VOLUME.BIN", MarkOf(Bytes{9, 0})}};
+    ASSERT_EQ(crashed.Begin(saved), HistoryStart::Started); // and the save never ends
+    EXPECT_EQ(WithoutTimes(Run({"history", At()}).out),
+              "-\tTIME\tVOLUME.BIN\t(unfinished: the save was not seen to end)\n" +
+                  Typed("history_three_saves.txt"));
+    const nlohmann::json listed = Json({"history", At(), "--json"});
+    EXPECT_EQ(std::tuple(listed[0]["point"], listed[0]["finished"], listed[1]["point"],
+                         listed[1]["finished"]),
+              std::tuple(nullptr, false, "@-1", true));
+    const CliResult beyond = Run({"diff", At("@-4"), At()});
+    EXPECT_EQ(std::tuple(beyond.status, beyond.err),
+              std::tuple(2, "orvix2-cli: @-4: the card's history has 3 entries and 1 unfinished "
+                            "ones, which no @-N counts\n"));
+    ExpectRestored({"restore", At("@-1"), "--yes"}, states_[2]);
+
+    ASSERT_EQ(Run({"restore", At("@-1"), "--yes"}).status, 0); // the restore undone
+    WriteText(backups_ / "history" / "000099.txt", "orvix2-history 1\nsequence 99\n");
+    const CliResult diff = Run({"diff", At("@-4"), At()}); // before the volume save
+    EXPECT_EQ(std::tuple(diff.status, diff.out, diff.err),
+              std::tuple(1, "settings\tvolume\t5 → 7\n",
+                         "orvix2-cli: " + At("@-4") +
+                             ": skipped unreadable entries: 99 (what they changed is unknown)\n"));
+    const CliResult asked = Run({"restore", At("@-4")});
+    EXPECT_TRUE(Contains(asked.err, "files: VOLUME.BIN\nskipped unreadable entries: 99\n"))
+        << asked.err;
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
+}
+
+// A card copied byte for byte after saves has no history of its own: history names the
+// recorded card its files match.
+TEST_F(HistoryTest, ACopiedCardsHistoryNamesTheRecordedCardItMatches) {
+    SetVolumeProbe([](const std::filesystem::path&) { return std::nullopt; });
+    ThreeSaves();
+    std::filesystem::copy(card_, temp_ / "copy", std::filesystem::copy_options::recursive);
+    const CliResult copy = Run({"history", (temp_ / "copy").string()});
+    EXPECT_EQ(std::tuple(copy.status, copy.out, copy.err),
+              std::tuple(0, "no history for " + (temp_ / "copy").string() + "\n",
+                         "no history for this card; its files match the recorded card(s): " + At() +
+                             "\n"));
+    WriteBytes(temp_ / "copy" / "VOLUME.BIN", {0x03, 0x00}); // no longer the recorded card's
+    EXPECT_EQ(Run({"history", (temp_ / "copy").string()}).err, "");
 }
 
 // Each save records what it changed as data; the summaries come from that record (or, for an
