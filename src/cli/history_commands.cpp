@@ -304,9 +304,12 @@ void DefineHistoryCommands(CLI::App& app, HistoryArguments& arguments) {
         "restore", "Make the card what it was at a point of its history (asks first)");
     arguments.restore->add_option("POINT", arguments.a, "CARD@first, CARD@-N or CARD@TIME")
         ->required();
-    arguments.restore->add_option("--only", arguments.only, "Restore only these card files");
+    arguments.restore->add_option(
+        "--only", arguments.only,
+        "Restore only these card files (in either letter case, with '/' or '\\')");
     arguments.restore->add_flag("--force", arguments.force,
-                                "Restore also files changed outside Orvix2 since its last save");
+                                "Restore also files changed outside Orvix2 since its last save, "
+                                "and first copies no entry recorded a mark for");
 }
 
 std::optional<int> RunHistoryCommands(const HistoryArguments& arguments,
