@@ -135,12 +135,13 @@ CardHistoryView::CardHistoryView(std::filesystem::path cardFolder,
 
 std::vector<HistoryRow> CardHistoryView::Rows() const {
     const std::vector<HistoryEntry> entries = ReadCardHistory(card_, backups_);
+    const std::vector<bool> ended = SavesEnded(entries);
     MeaningCache cache;
     std::vector<HistoryRow> rows;
     for (std::size_t index = entries.size(); index-- > 0;) {
         const HistoryEntry& entry = entries[index];
-        HistoryRow row{entry.sequence, entry.time,    {}, {}, {}, entry.readable,
-                       entry.problem,  entry.finished};
+        HistoryRow row{entry.sequence, entry.time,    {},          {}, {},
+                       entry.readable, entry.problem, ended[index]};
         for (const HistoryFile& file : entry.files) {
             row.files.push_back(file.name);
         }
@@ -158,7 +159,7 @@ std::vector<HistoryRow> CardHistoryView::Rows() const {
         } else {
             row.summary = "(nothing recorded)";
         }
-        if (!entry.finished) { // what a pending entry recorded is the save's intent
+        if (!row.finished) { // what a pending entry recorded is the save's intent
             row.summary = "(unfinished: the save was not seen to end)" +
                           (row.changes.empty() ? std::string() : " " + row.summary);
         }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <iterator>
 
 #include "history/save_description.h"
 #include "storage/card_lock.h"
@@ -29,6 +28,26 @@ bool IsTime(const std::string& text) {
 }
 
 } // namespace
+
+std::vector<bool> SavesEnded(std::span<const HistoryEntry> entries) {
+    std::vector<bool> ended;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        bool yes = entries[i].finished;
+        for (const HistoryFile& file : entries[i].files) {
+            for (std::size_t j = i + 1; !yes && j < entries.size(); ++j) {
+                const std::vector<HistoryFile>& later = entries[j].files;
+                const auto next = std::find_if(later.begin(), later.end(),
+                                               [&](const auto& f) { return f.name == file.name; });
+                if (entries[j].readable && next != later.end()) {
+                    yes = next->before == file.after;
+                    break;
+                }
+            }
+        }
+        ended.push_back(yes);
+    }
+    return ended;
+}
 
 std::string SkippedNote(std::span<const int> skipped) {
     std::string text;
@@ -76,9 +95,10 @@ std::optional<HistoryPoint> ParsePoint(const std::string& text,
         // Only saves seen to end count, so that @-1 undoes the last save that happened; an
         // unreadable entry counts as the save it most likely was, and refuses its restore.
         std::vector<int> saves;
-        for (const HistoryEntry& entry : entries) {
-            if (entry.finished) {
-                saves.push_back(entry.sequence);
+        const std::vector<bool> ended = SavesEnded(entries);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (ended[i]) {
+                saves.push_back(entries[i].sequence);
             }
         }
         const std::size_t n = std::stoul(where.substr(1));
@@ -263,8 +283,12 @@ Plan MakePlan(const HistoryPoint& point, const std::filesystem::path& backupFold
     // What the last save left in a file is known only of saves seen to end: past an unfinished
     // one, a file it did write counts as changed outside (asked about), one it did not as not.
     std::vector<HistoryEntry> finished;
-    std::copy_if(entries.begin(), entries.end(), std::back_inserter(finished),
-                 [](const HistoryEntry& entry) { return entry.finished; });
+    const std::vector<bool> ended = SavesEnded(entries);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (ended[i]) {
+            finished.push_back(entries[i]);
+        }
+    }
     const std::vector<std::string> outside = FilesChangedOutside(finished, point.card);
     for (const std::string& name : preview.files) {
         if (std::find(outside.begin(), outside.end(), name) != outside.end()) {

@@ -24,11 +24,17 @@ struct HistoryPoint {
     int sequence = 0; // Before: the point is just before this entry
 };
 
+// Whether each entry's save ended: its entry says so (HistoryEntry::finished), or a later save of
+// one of its files found there what this one recorded leaving, as after a save whose entry could
+// not be completed when the card has changed again since.
+std::vector<bool> SavesEnded(std::span<const HistoryEntry> entries);
+
 // "skipped unreadable entries: 4, 7" for the entries a point's state passed over; empty for none.
 std::string SkippedNote(std::span<const int> skipped);
 
 // Reads a point; none, with problem set, when it names none ("no entry -3: the card has 2").
-// @-N counts the saves seen to end (an unreadable entry among them): an unfinished entry is none.
+// @-N counts the saves that ended (SavesEnded; an unreadable entry among them): an unfinished
+// entry is none.
 std::optional<HistoryPoint> ParsePoint(const std::string& text,
                                        const std::filesystem::path& backupFolder,
                                        std::string& problem);

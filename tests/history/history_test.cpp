@@ -12,6 +12,7 @@
 #include "history/card_points.h"
 #include "storage/card_history.h"
 #include "storage/card_identity.h"
+#include "storage/file_io.h"
 #include "support/card_diff.h"
 #include "support/temp_folder.h"
 
@@ -230,6 +231,25 @@ TEST_F(HistoryTest, UnfinishedEntriesAreNoPointsAndSkippedEntriesAreSaid) {
     EXPECT_TRUE(Contains(asked.err, "files: VOLUME.BIN\nskipped unreadable entries: 99\n"))
         << asked.err;
     EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
+}
+
+// A save whose entry could not be completed (left pending) ended all the same: once a later save
+// changed the file again, that save's copy shows it, and @-N keeps counting it.
+TEST_F(HistoryTest, ASaveWhoseEntryWasNotCompletedStaysCountedAfterLaterSaves) {
+    ThreeSaves();
+    const std::filesystem::path history = backups_ / "history";
+    SetFileFaultInjector([&](FileStep step, const std::filesystem::path& file) {
+        return step == FileStep::Rename && file.parent_path() == history &&
+               file.extension() == ".txt";
+    });
+    const CliResult pending = Run({"settings", "set", At("/STARTUP.BIN"), "volume=6"});
+    SetFileFaultInjector(nullptr);
+    ASSERT_EQ(pending.status, 3) << pending.err;
+    ASSERT_EQ(Run({"settings", "set", At("/STARTUP.BIN"), "volume=3"}).status, 0);
+    const std::string listed = WithoutTimes(Run({"history", At()}).out);
+    EXPECT_EQ(listed.substr(0, listed.find("@-3")),
+              "@-1\tTIME\tVOLUME.BIN\tVOLUME 6→3\n@-2\tTIME\tVOLUME.BIN\tVOLUME 7→6\n");
+    ExpectRestored({"restore", At("@-2"), "--yes"}, states_[3]);
 }
 
 // A card copied byte for byte after saves has no history of its own: history names the
