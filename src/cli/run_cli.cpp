@@ -314,9 +314,6 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         return *status;
     }
     // The card stays locked from the command's first read to its last write, so that a second
-    // writer waits for this one instead of undoing its change. A folder that cannot be opened
-    // is left to the command's own read, which says why.
-    // The card stays locked from the command's first read to its last write, so that a second
     // writer waits for this one instead of undoing its change; a command that only reads shares
     // the lock, and so never waits for an editor that is asking its user something (the editor
     // holds the lock only while it reads and writes). A folder that cannot be opened is left to
