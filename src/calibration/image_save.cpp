@@ -81,7 +81,10 @@ Turn WriteUnderLock(EditorDocument& document, const std::filesystem::path& path,
                             PathFromUtf8(document.iniPath).parent_path() / kBackupFolderName,
                             std::chrono::system_clock::now());
     turn.entries = history.EntryFolder();
-    const SavedFile saved[] = {{CardName(path), path, MarkOf(content)}};
+    // Read under the lock just now: the recorder copies and marks that, and the describer reads
+    // neither side of the program again.
+    const SavedFile saved[] = {
+        {CardName(path), path, MarkOf(content), checked ? &turn.now : nullptr, &content}};
     switch (history.Begin(saved, &turn.error)) {
     case HistoryStart::Started:
         break;
@@ -96,7 +99,7 @@ Turn WriteUnderLock(EditorDocument& document, const std::filesystem::path& path,
         history.Finish(); // takes back the pending entry of a save that wrote nothing
         return turn;
     }
-    turn.kind = history.Finish(&turn.error) ? Turn::Kind::Written : Turn::Kind::Unrecorded;
+    turn.kind = history.FinishWritten(&turn.error) ? Turn::Kind::Written : Turn::Kind::Unrecorded;
     return turn;
 }
 
@@ -130,13 +133,13 @@ bool WriteImageToCard(EditorDocument& document, ui::Prompter& prompter) {
             break;
         case Turn::Kind::Written:
         case Turn::Kind::Unrecorded:
-            document.imageOnDisk = content;
             // The image in memory is now what is on the card: a servo extension becomes part of
             // it, so that its hook and its code stay together; a remote extension stays a tail.
             if (document.imageTail.size() == kServoExtensionSize) {
-                document.image = std::move(content);
+                document.image = content;
                 document.imageTail.clear();
             }
+            document.imageOnDisk = std::move(content);
             if (turn.kind == Turn::Kind::Unrecorded) {
                 prompter.Failure(IDP_HISTORY_NOT_FINISHED, turn.error.Describe(),
                                  Utf8FromPath(turn.entries), ui::Icon::Warning);

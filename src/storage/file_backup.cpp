@@ -4,7 +4,9 @@
 #include <cctype>
 #include <compare>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <fstream>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -113,6 +115,27 @@ bool WriteSource(const std::filesystem::path& folder, const std::filesystem::pat
     return WriteTextFileAtomically(folder / kSourceFileName, text, error);
 }
 
+// Whether a file holds exactly bytes; read in blocks up to the first difference, so that a copy
+// of another size is not read at all and one that differs early (the calibration tables lie at
+// the program's start) is not read whole. One that cannot be read holds nothing known.
+bool HoldsExactly(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    std::error_code code;
+    if (std::filesystem::file_size(path, code) != bytes.size() || code) {
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    constexpr std::size_t kBlock = 64 * 1024;
+    std::vector<char> block(kBlock);
+    for (std::size_t at = 0; at < bytes.size(); at += kBlock) {
+        const std::size_t size = std::min(kBlock, bytes.size() - at);
+        if (!in.read(block.data(), static_cast<std::streamsize>(size)) ||
+            std::memcmp(block.data(), bytes.data() + at, size) != 0) {
+            return false;
+        }
+    }
+    return in.peek() == std::char_traits<char>::eof();
+}
+
 std::uint32_t PathNumber(const std::string& text) {
     std::uint32_t hash = 2166136261u; // FNV-1a: stable from one run and build to the next
     for (const char c : text) {
@@ -179,6 +202,17 @@ bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& 
     if (!ReadWholeFile(file, bytes, error)) {
         return false;
     }
+    return BackUpContent(file, bytes, backupFolder, now, error, copyName);
+}
+
+bool BackUpContent(const std::filesystem::path& file, std::span<const std::uint8_t> bytes,
+                   const std::filesystem::path& backupFolder,
+                   std::chrono::system_clock::time_point now, FileError* error,
+                   std::string* copyName) {
+    if (copyName != nullptr) {
+        copyName->clear();
+    }
+    std::error_code code;
     const std::filesystem::path folder = BackupFolderOf(file, backupFolder);
     if (!PrepareBackupFolder(file, backupFolder, error)) {
         return false; // a copy nobody can trace back to its card is no backup
@@ -188,8 +222,7 @@ bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& 
     const Copies copies = FindCopies(folder, stem, extension);
     const std::optional<std::filesystem::path> newest =
         copies.rotating.empty() ? copies.first : copies.rotating.back().second;
-    std::vector<std::uint8_t> newestBytes;
-    if (newest && ReadWholeFile(*newest, newestBytes) && newestBytes == bytes) {
+    if (newest && HoldsExactly(*newest, bytes)) {
         if (copyName != nullptr) {
             *copyName = newest->filename().string();
         }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 
 #include "storage/file_io.h"
@@ -35,6 +37,13 @@ std::string LocalTimeText(std::chrono::system_clock::time_point now, const char*
 bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& backupFolder,
                 std::chrono::system_clock::time_point now, FileError* error = nullptr,
                 std::string* copyName = nullptr);
+
+// The same for a file whose content the caller has just read (under the card's lock): bytes are
+// copied as the file's content, which is not read again.
+bool BackUpContent(const std::filesystem::path& file, std::span<const std::uint8_t> bytes,
+                   const std::filesystem::path& backupFolder,
+                   std::chrono::system_clock::time_point now, FileError* error = nullptr,
+                   std::string* copyName = nullptr);
 
 // Makes the file's folder of backups and its SOURCE.txt (also for a file that does not exist
 // yet, so that a history entry saying it was absent can be traced to its card).
