@@ -68,7 +68,12 @@ Turn WriteUnderLock(EditorDocument& document, const std::filesystem::path& path,
         turn.error = lock.Error();
         return turn;
     }
-    if (checked) {
+    // The file as it is now: compared with what it must hold block by block, without a copy in
+    // memory; read whole only when it differs (to ask about it) or cannot be read (to say why).
+    const std::optional<Bytes>* now = nullptr;
+    if (checked && expected && FileHoldsExactly(path, *expected)) {
+        now = &expected;
+    } else if (checked) {
         if (!ReadNow(path, turn.now, turn.error)) {
             return turn;
         }
@@ -76,15 +81,15 @@ Turn WriteUnderLock(EditorDocument& document, const std::filesystem::path& path,
             turn.kind = Turn::Kind::Changed;
             return turn;
         }
+        now = &turn.now;
     }
     HistoryRecorder history(folder,
                             PathFromUtf8(document.iniPath).parent_path() / kBackupFolderName,
                             std::chrono::system_clock::now());
     turn.entries = history.EntryFolder();
-    // Read under the lock just now: the recorder copies and marks that, and the describer reads
-    // neither side of the program again.
-    const SavedFile saved[] = {
-        {CardName(path), path, MarkOf(content), checked ? &turn.now : nullptr, &content}};
+    // What the file holds was seen under the lock just now: the recorder copies and marks that,
+    // and the describer reads neither side of the program again.
+    const SavedFile saved[] = {{CardName(path), path, MarkOf(content), now, &content}};
     switch (history.Begin(saved, &turn.error)) {
     case HistoryStart::Started:
         break;
@@ -114,9 +119,10 @@ bool WriteImageToCard(EditorDocument& document, ui::Prompter& prompter) {
     // What the file must hold for the write to go on: what was read, or what the person agreed
     // to write over.
     const bool checked = document.imageOnDisk.has_value();
-    std::optional<Bytes> expected = document.imageOnDisk;
+    std::optional<Bytes> agreed;
+    const std::optional<Bytes>* expected = &document.imageOnDisk; // not copied: 4 MB
     while (true) {
-        const Turn turn = WriteUnderLock(document, path, folder, checked, expected, content);
+        const Turn turn = WriteUnderLock(document, path, folder, checked, *expected, content);
         // The lock is released: from here on the person may be asked and told.
         switch (turn.kind) {
         case Turn::Kind::Busy:
@@ -162,7 +168,8 @@ bool WriteImageToCard(EditorDocument& document, ui::Prompter& prompter) {
         }
         // Written over only while the file still holds what the person saw changed; the other
         // program's content is kept among the backups.
-        expected = turn.now;
+        agreed = turn.now;
+        expected = &agreed;
         document.backupTaken = false;
     }
 }

@@ -1,5 +1,7 @@
 #include "storage/file_backup.h"
 
+#include "storage/file_steps.h"
+
 #include <algorithm>
 #include <cctype>
 #include <compare>
@@ -115,10 +117,20 @@ bool WriteSource(const std::filesystem::path& folder, const std::filesystem::pat
     return WriteTextFileAtomically(folder / kSourceFileName, text, error);
 }
 
-// Whether a file holds exactly bytes; read in blocks up to the first difference, so that a copy
-// of another size is not read at all and one that differs early (the calibration tables lie at
-// the program's start) is not read whole. One that cannot be read holds nothing known.
-bool HoldsExactly(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+std::uint32_t PathNumber(const std::string& text) {
+    std::uint32_t hash = 2166136261u; // FNV-1a: stable from one run and build to the next
+    for (const char c : text) {
+        hash = (hash ^ static_cast<std::uint8_t>(c)) * 16777619u;
+    }
+    return hash;
+}
+
+} // namespace
+
+bool FileHoldsExactly(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    if (!detail::RunFileStep(FileStep::Read, path, [] { return true; })) {
+        return false;
+    }
     std::error_code code;
     if (std::filesystem::file_size(path, code) != bytes.size() || code) {
         return false;
@@ -135,16 +147,6 @@ bool HoldsExactly(const std::filesystem::path& path, std::span<const std::uint8_
     }
     return in.peek() == std::char_traits<char>::eof();
 }
-
-std::uint32_t PathNumber(const std::string& text) {
-    std::uint32_t hash = 2166136261u; // FNV-1a: stable from one run and build to the next
-    for (const char c : text) {
-        hash = (hash ^ static_cast<std::uint8_t>(c)) * 16777619u;
-    }
-    return hash;
-}
-
-} // namespace
 
 std::string LocalTimeText(std::chrono::system_clock::time_point now, const char* format) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
@@ -222,7 +224,7 @@ bool BackUpContent(const std::filesystem::path& file, std::span<const std::uint8
     const Copies copies = FindCopies(folder, stem, extension);
     const std::optional<std::filesystem::path> newest =
         copies.rotating.empty() ? copies.first : copies.rotating.back().second;
-    if (newest && HoldsExactly(*newest, bytes)) {
+    if (newest && FileHoldsExactly(*newest, bytes)) {
         if (copyName != nullptr) {
             *copyName = newest->filename().string();
         }

@@ -50,6 +50,12 @@ bool BackUpContent(const std::filesystem::path& file, std::span<const std::uint8
 bool PrepareBackupFolder(const std::filesystem::path& file,
                          const std::filesystem::path& backupFolder, FileError* error = nullptr);
 
+// Whether a file holds exactly bytes, read in blocks up to the first difference: a file of another
+// size is not read at all, one that differs early (the calibration tables lie at the program's
+// start) is not read whole, and one that is the same costs no copy of it in memory. False also
+// when it cannot be read (a read the fault seam of file_io fails included).
+bool FileHoldsExactly(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
 // The file a folder of backups holds copies of, as its SOURCE.txt names it; empty when unreadable.
 std::filesystem::path BackupSource(const std::filesystem::path& folder);
 
