@@ -68,7 +68,12 @@ Turn WriteUnderLock(EditorDocument& document, const std::filesystem::path& path,
         turn.error = lock.Error();
         return turn;
     }
-    if (checked) {
+    // The file as it is now: compared with what it must hold block by block, without a copy in
+    // memory; read whole only when it differs (to ask about it) or cannot be read (to say why).
+    const std::optional<Bytes>* now = nullptr;
+    if (checked && expected && FileHoldsExactly(path, *expected)) {
+        now = &expected;
+    } else if (checked) {
         if (!ReadNow(path, turn.now, turn.error)) {
             return turn;
         }
@@ -76,12 +81,15 @@ Turn WriteUnderLock(EditorDocument& document, const std::filesystem::path& path,
             turn.kind = Turn::Kind::Changed;
             return turn;
         }
+        now = &turn.now;
     }
     HistoryRecorder history(folder,
                             PathFromUtf8(document.iniPath).parent_path() / kBackupFolderName,
                             std::chrono::system_clock::now());
     turn.entries = history.EntryFolder();
-    const SavedFile saved[] = {{CardName(path), path, MarkOf(content)}};
+    // What the file holds was seen under the lock just now: the recorder copies and marks that,
+    // and the describer reads neither side of the program again.
+    const SavedFile saved[] = {{CardName(path), path, MarkOf(content), now, &content}};
     switch (history.Begin(saved, &turn.error)) {
     case HistoryStart::Started:
         break;
@@ -96,7 +104,7 @@ Turn WriteUnderLock(EditorDocument& document, const std::filesystem::path& path,
         history.Finish(); // takes back the pending entry of a save that wrote nothing
         return turn;
     }
-    turn.kind = history.Finish(&turn.error) ? Turn::Kind::Written : Turn::Kind::Unrecorded;
+    turn.kind = history.FinishWritten(&turn.error) ? Turn::Kind::Written : Turn::Kind::Unrecorded;
     return turn;
 }
 
@@ -111,9 +119,10 @@ bool WriteImageToCard(EditorDocument& document, ui::Prompter& prompter) {
     // What the file must hold for the write to go on: what was read, or what the person agreed
     // to write over.
     const bool checked = document.imageOnDisk.has_value();
-    std::optional<Bytes> expected = document.imageOnDisk;
+    std::optional<Bytes> agreed;
+    const std::optional<Bytes>* expected = &document.imageOnDisk; // not copied: 4 MB
     while (true) {
-        const Turn turn = WriteUnderLock(document, path, folder, checked, expected, content);
+        const Turn turn = WriteUnderLock(document, path, folder, checked, *expected, content);
         // The lock is released: from here on the person may be asked and told.
         switch (turn.kind) {
         case Turn::Kind::Busy:
@@ -130,13 +139,13 @@ bool WriteImageToCard(EditorDocument& document, ui::Prompter& prompter) {
             break;
         case Turn::Kind::Written:
         case Turn::Kind::Unrecorded:
-            document.imageOnDisk = content;
             // The image in memory is now what is on the card: a servo extension becomes part of
             // it, so that its hook and its code stay together; a remote extension stays a tail.
             if (document.imageTail.size() == kServoExtensionSize) {
-                document.image = std::move(content);
+                document.image = content;
                 document.imageTail.clear();
             }
+            document.imageOnDisk = std::move(content);
             if (turn.kind == Turn::Kind::Unrecorded) {
                 prompter.Failure(IDP_HISTORY_NOT_FINISHED, turn.error.Describe(),
                                  Utf8FromPath(turn.entries), ui::Icon::Warning);
@@ -159,7 +168,8 @@ bool WriteImageToCard(EditorDocument& document, ui::Prompter& prompter) {
         }
         // Written over only while the file still holds what the person saw changed; the other
         // program's content is kept among the backups.
-        expected = turn.now;
+        agreed = turn.now;
+        expected = &agreed;
         document.backupTaken = false;
     }
 }

@@ -48,6 +48,19 @@ using CardFileLocator = std::function<std::optional<std::filesystem::path>(const
 
 // Reads the card whose files locate finds; programOnly reads STARTUP.BIN alone.
 CardMeaning ReadCardMeaning(const CardFileLocator& locate, bool programOnly = false);
+
+// The parts of a card a reading may be limited to: a field of each depends on that part's files
+// alone, so that a save of some files is described by reading only their parts.
+enum MeaningPart : unsigned {
+    kProgramPart = 1,  // STARTUP.BIN: calibration, options, remote
+    kSettingsPart = 2, // the setting files, the head switch and the servo files
+    kUsersPart = 4,    // the name table and the user files
+    kAllParts = 7,
+};
+// Reads the parts of the card; program, when given, is the content of the STARTUP.BIN that
+// locate names (whose name still tells its form), which is then not read.
+CardMeaning ReadCardParts(const CardFileLocator& locate, unsigned parts,
+                          const std::vector<std::uint8_t>* program = nullptr);
 // The card in a folder, or a STARTUP.BIN alone.
 CardMeaning ReadFolderMeaning(const std::filesystem::path& folder);
 CardMeaning ReadProgramMeaning(const std::filesystem::path& program);

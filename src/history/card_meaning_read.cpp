@@ -98,7 +98,7 @@ std::string SettingValue(int slot, const Bytes& b) {
     }
 }
 
-void ReadProgram(CardMeaning& meaning, const std::filesystem::path& path) {
+void ReadProgram(CardMeaning& meaning, const std::filesystem::path& path, const Bytes* given) {
     EditorDocument document{std::string()};
     document.rememberImagePath = false;
     document.imagePath = Utf8FromPath(path);
@@ -106,7 +106,10 @@ void ReadProgram(CardMeaning& meaning, const std::filesystem::path& path) {
     if (last == 'N' || last == 'n') {
         // The binary form, as the load takes it, without the copies the editor keeps.
         Bytes bytes;
-        if (!ReadWholeFile(path, bytes) ||
+        if (given != nullptr) {
+            bytes = *given;
+        }
+        if ((given == nullptr && !ReadWholeFile(path, bytes)) ||
             bytes.size() < static_cast<std::size_t>(kServoTableEnd)) {
             return;
         }
@@ -174,8 +177,7 @@ std::string Date(const UserDate& date) {
     return date.IsSet() ? FormatDateText(date.month, date.day) : "not set";
 }
 
-void ReadCardFiles(CardMeaning& meaning, const CardFileLocator& locate) {
-    meaning.hasCardFiles = true;
+void ReadSettingFiles(CardMeaning& meaning, const CardFileLocator& locate) {
     for (const SettingFile& file : kSettingFiles) {
         const auto bytes = ReadSmall(locate, std::string(file.name));
         Add(meaning, "settings", kSettingKeys[static_cast<std::size_t>(file.slot)],
@@ -196,6 +198,9 @@ void ReadCardFiles(CardMeaning& meaning, const CardFileLocator& locate) {
                   : "absent");
         }
     }
+}
+
+void ReadUserFiles(CardMeaning& meaning, const CardFileLocator& locate) {
     Bytes names;
     const auto tablePath = locate(kNameTableFile);
     if (tablePath) {
@@ -238,12 +243,22 @@ const MeaningField* CardMeaning::Find(const std::string& area, const std::string
 }
 
 CardMeaning ReadCardMeaning(const CardFileLocator& locate, bool programOnly) {
+    return ReadCardParts(locate, programOnly ? kProgramPart : kAllParts);
+}
+
+CardMeaning ReadCardParts(const CardFileLocator& locate, unsigned parts, const Bytes* program) {
     CardMeaning meaning;
-    if (const auto program = locate("STARTUP.BIN")) {
-        ReadProgram(meaning, *program);
+    if ((parts & kProgramPart) != 0) {
+        if (const auto path = locate("STARTUP.BIN")) {
+            ReadProgram(meaning, *path, program);
+        }
     }
-    if (!programOnly) {
-        ReadCardFiles(meaning, locate);
+    meaning.hasCardFiles = (parts & (kSettingsPart | kUsersPart)) != 0;
+    if ((parts & kSettingsPart) != 0) {
+        ReadSettingFiles(meaning, locate);
+    }
+    if ((parts & kUsersPart) != 0) {
+        ReadUserFiles(meaning, locate);
     }
     return meaning;
 }

@@ -175,8 +175,9 @@ Turn WriteUnderLock(const EditorDocument& document, std::span<const CardFileWrit
         turn.entries = history->EntryFolder();
         std::vector<SavedFile> saved;
         for (std::size_t i = 0; i < replacements.size(); ++i) {
-            saved.push_back(
-                SavedFile{files[i].name, replacements[i].path, MarkOf(replacements[i].bytes)});
+            saved.push_back(SavedFile{files[i].name, replacements[i].path,
+                                      MarkOf(replacements[i].bytes), &replacements[i].asRead,
+                                      &replacements[i].bytes});
         }
         FileError error;
         switch (history->Begin(saved, &error)) {
@@ -194,7 +195,8 @@ Turn WriteUnderLock(const EditorDocument& document, std::span<const CardFileWrit
     const bool written = WriteFileSet(replacements, &report);
     // Also after a failure: what was put back is no change, the rest is.
     FileError unrecorded;
-    const bool recorded = !history || history->Finish(&unrecorded);
+    const bool recorded =
+        !history || (written ? history->FinishWritten(&unrecorded) : history->Finish(&unrecorded));
     // What holds its new content is the editor's own writing, also after a put-back that failed,
     // and no other program's change to ask about on the next try.
     for (std::size_t i = 0; i < replacements.size(); ++i) {

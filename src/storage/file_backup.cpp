@@ -1,10 +1,14 @@
 #include "storage/file_backup.h"
 
+#include "storage/file_steps.h"
+
 #include <algorithm>
 #include <cctype>
 #include <compare>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <fstream>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -123,6 +127,27 @@ std::uint32_t PathNumber(const std::string& text) {
 
 } // namespace
 
+bool FileHoldsExactly(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    if (!detail::RunFileStep(FileStep::Read, path, [] { return true; })) {
+        return false;
+    }
+    std::error_code code;
+    if (std::filesystem::file_size(path, code) != bytes.size() || code) {
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    constexpr std::size_t kBlock = 64 * 1024;
+    std::vector<char> block(kBlock);
+    for (std::size_t at = 0; at < bytes.size(); at += kBlock) {
+        const std::size_t size = std::min(kBlock, bytes.size() - at);
+        if (!in.read(block.data(), static_cast<std::streamsize>(size)) ||
+            std::memcmp(block.data(), bytes.data() + at, size) != 0) {
+            return false;
+        }
+    }
+    return in.peek() == std::char_traits<char>::eof();
+}
+
 std::string LocalTimeText(std::chrono::system_clock::time_point now, const char* format) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     std::tm local{};
@@ -179,6 +204,17 @@ bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& 
     if (!ReadWholeFile(file, bytes, error)) {
         return false;
     }
+    return BackUpContent(file, bytes, backupFolder, now, error, copyName);
+}
+
+bool BackUpContent(const std::filesystem::path& file, std::span<const std::uint8_t> bytes,
+                   const std::filesystem::path& backupFolder,
+                   std::chrono::system_clock::time_point now, FileError* error,
+                   std::string* copyName) {
+    if (copyName != nullptr) {
+        copyName->clear();
+    }
+    std::error_code code;
     const std::filesystem::path folder = BackupFolderOf(file, backupFolder);
     if (!PrepareBackupFolder(file, backupFolder, error)) {
         return false; // a copy nobody can trace back to its card is no backup
@@ -188,8 +224,7 @@ bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& 
     const Copies copies = FindCopies(folder, stem, extension);
     const std::optional<std::filesystem::path> newest =
         copies.rotating.empty() ? copies.first : copies.rotating.back().second;
-    std::vector<std::uint8_t> newestBytes;
-    if (newest && ReadWholeFile(*newest, newestBytes) && newestBytes == bytes) {
+    if (newest && FileHoldsExactly(*newest, bytes)) {
         if (copyName != nullptr) {
             *copyName = newest->filename().string();
         }

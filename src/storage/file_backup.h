@@ -1,7 +1,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 
 #include "storage/file_io.h"
@@ -36,10 +38,23 @@ bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& 
                 std::chrono::system_clock::time_point now, FileError* error = nullptr,
                 std::string* copyName = nullptr);
 
+// The same for a file whose content the caller has just read (under the card's lock): bytes are
+// copied as the file's content, which is not read again.
+bool BackUpContent(const std::filesystem::path& file, std::span<const std::uint8_t> bytes,
+                   const std::filesystem::path& backupFolder,
+                   std::chrono::system_clock::time_point now, FileError* error = nullptr,
+                   std::string* copyName = nullptr);
+
 // Makes the file's folder of backups and its SOURCE.txt (also for a file that does not exist
 // yet, so that a history entry saying it was absent can be traced to its card).
 bool PrepareBackupFolder(const std::filesystem::path& file,
                          const std::filesystem::path& backupFolder, FileError* error = nullptr);
+
+// Whether a file holds exactly bytes, read in blocks up to the first difference: a file of another
+// size is not read at all, one that differs early (the calibration tables lie at the program's
+// start) is not read whole, and one that is the same costs no copy of it in memory. False also
+// when it cannot be read (a read the fault seam of file_io fails included).
+bool FileHoldsExactly(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
 // The file a folder of backups holds copies of, as its SOURCE.txt names it; empty when unreadable.
 std::filesystem::path BackupSource(const std::filesystem::path& folder);

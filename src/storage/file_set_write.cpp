@@ -215,7 +215,9 @@ bool Refuse(FileSetReport& report, const FileReplacement& file, int code) {
     return false;
 }
 
-bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report) {
+// content, when given, is the one file's new content in place of its bytes (spares a copy).
+bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
+              std::optional<std::span<const std::uint8_t>> content = std::nullopt) {
     std::vector<Target> targets(files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
         targets[i].file = &files[i];
@@ -245,8 +247,9 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report) {
         if (t.Idle()) {
             continue;
         }
-        if (const int code =
-                t.Removal() ? ReserveAside(t) : WriteTemporary(t, t.file->bytes, true)) {
+        if (const int code = t.Removal()
+                                 ? ReserveAside(t)
+                                 : WriteTemporary(t, content ? *content : t.file->bytes, true)) {
             RemoveTemporaries(targets);
             return Refuse(report, *t.file, code);
         }
@@ -411,11 +414,16 @@ bool WriteFileAtomically(const std::filesystem::path& path,
                          std::initializer_list<std::span<const std::uint8_t>> parts,
                          FileError* error) {
     FileReplacement file{path, {}};
-    for (std::span<const std::uint8_t> part : parts) {
-        file.bytes.insert(file.bytes.end(), part.begin(), part.end());
+    std::optional<std::span<const std::uint8_t>> content;
+    if (parts.size() == 1) {
+        content = *parts.begin(); // written as it is, not copied
+    } else {
+        for (std::span<const std::uint8_t> part : parts) {
+            file.bytes.insert(file.bytes.end(), part.begin(), part.end());
+        }
     }
     FileSetReport report;
-    if (WriteSet({&file, 1}, report)) {
+    if (WriteSet({&file, 1}, report, content)) {
         return true;
     }
     if (error != nullptr) {

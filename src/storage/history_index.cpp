@@ -104,6 +104,9 @@ std::vector<EntryFileStamp> ListEntryFiles(const std::filesystem::path& historyF
         files.push_back(std::move(stamp));
     }
     ::closedir(folder);
+    if (!withStamps) {
+        return files; // only numbers wanted (the largest, for a save): no need of an order
+    }
     std::sort(files.begin(), files.end(), [](const EntryFileStamp& a, const EntryFileStamp& b) {
         return a.sequence != b.sequence ? a.sequence < b.sequence : a.pending < b.pending;
     });

@@ -29,7 +29,8 @@ struct EntryFileStamp {
     friend bool operator==(const EntryFileStamp&, const EntryFileStamp&) = default;
 };
 
-// The entry files of the history folder (names NNNNNN.txt and NNNNNN.pending), by number.
+// The entry files of the history folder (names NNNNNN.txt and NNNNNN.pending), by number; without
+// stamps, in the folder's order.
 std::vector<EntryFileStamp> ListEntryFiles(const std::filesystem::path& historyFolder,
                                            bool withStamps = true);
 

@@ -63,16 +63,29 @@ HistoryStart HistoryRecorder::Begin(std::span<const SavedFile> files, FileError*
     entry_.identity = CardIdentity(card_);
     for (const SavedFile& saved : files_) {
         HistoryFile file{saved.name, BackupFolderOf(saved.path, backups_).filename().string()};
-        if (!PrepareBackupFolder(saved.path, backups_, error) ||
-            !BackUpFile(saved.path, backups_, now_, error, &file.copy)) {
+        if (!PrepareBackupFolder(saved.path, backups_, error)) {
             return HistoryStart::BackupFailed;
         }
-        std::vector<std::uint8_t> bytes;
-        if (!file.copy.empty()) {
-            if (!ReadWholeFile(saved.path, bytes, error)) {
+        if (saved.now != nullptr) {
+            // The caller's reading under the lock is the file as it is: copied and marked as is.
+            if (*saved.now &&
+                (!BackUpContent(saved.path, **saved.now, backups_, now_, error, &file.copy))) {
                 return HistoryStart::BackupFailed;
             }
-            file.before = MarkOf(bytes);
+            if (*saved.now) {
+                file.before = MarkOf(**saved.now);
+            }
+        } else {
+            if (!BackUpFile(saved.path, backups_, now_, error, &file.copy)) {
+                return HistoryStart::BackupFailed;
+            }
+            std::vector<std::uint8_t> bytes;
+            if (!file.copy.empty()) {
+                if (!ReadWholeFile(saved.path, bytes, error)) {
+                    return HistoryStart::BackupFailed;
+                }
+                file.before = MarkOf(bytes);
+            }
         }
         file.after = saved.after;
         entry_.files.push_back(std::move(file));
@@ -123,12 +136,21 @@ HistoryStart HistoryRecorder::Begin(std::span<const SavedFile> files, FileError*
 }
 
 bool HistoryRecorder::Finish(FileError* error) {
+    return Complete(false, error);
+}
+
+bool HistoryRecorder::FinishWritten(FileError* error) {
+    return Complete(true, error);
+}
+
+bool HistoryRecorder::Complete(bool written, FileError* error) {
     if (pending_.empty()) {
         return true;
     }
-    // What the write left in each file: a failed write may have put some or all of them back.
+    // What the write left in each file: all it was to hold when it succeeded; after a failure,
+    // which may have put some or all of them back, what the files hold now.
     HistoryEntry entry = entry_;
-    for (std::size_t i = 0; i < files_.size(); ++i) {
+    for (std::size_t i = 0; !written && i < files_.size(); ++i) {
         HistoryFile& file = entry.files[i];
         std::vector<std::uint8_t> bytes;
         std::error_code code;
@@ -156,8 +178,17 @@ bool HistoryRecorder::Finish(FileError* error) {
                 content.before = backups_ / file.folder / file.copy;
             }
             for (const SavedFile& saved : files_) {
-                if (saved.name == file.name && file.after) {
+                if (saved.name != file.name) {
+                    continue;
+                }
+                if (file.after) {
                     content.after = saved.path;
+                }
+                if (content.before && saved.now != nullptr && *saved.now) {
+                    content.beforeBytes = &**saved.now;
+                }
+                if (content.after && written) {
+                    content.afterBytes = saved.content;
                 }
             }
             contents.push_back(std::move(content));

@@ -23,6 +23,12 @@ struct SavedFile {
     std::string name;
     std::filesystem::path path;
     std::optional<ContentMark> after{};
+    // A caller that read the file under the card's lock and holds the new content gives both, so
+    // that neither the recorder nor the describer reads or hashes the 4 MB program again: what the
+    // file holds now (nullopt: absent) and what the save puts in it (after is its mark). Null: the
+    // recorder reads the file. Both must outlive Finish.
+    const std::optional<std::vector<std::uint8_t>>* now = nullptr;
+    const std::vector<std::uint8_t>* content = nullptr;
 };
 
 // What a save changed, for the describer below: each file's content before the save (its copy;
@@ -31,6 +37,9 @@ struct SavedContent {
     std::string name;
     std::optional<std::filesystem::path> before;
     std::optional<std::filesystem::path> after;
+    // The same contents when they are in memory (else null: read the paths).
+    const std::vector<std::uint8_t>* beforeBytes = nullptr;
+    const std::vector<std::uint8_t>* afterBytes = nullptr;
 };
 
 // Words a save by meaning (area, stable key, before, after), so that its entry keeps what it
@@ -51,7 +60,8 @@ enum class HistoryStart {
 // it absent), then writes the entry as pending, with each file's mark before and after (a file
 // the save leaves as it was is no part of it; a save that changes nothing records nothing). Finish
 // after the write, also after one that failed: reads what each file holds now and makes the entry
-// final with that, or removes it when the write left every file as it was.
+// final with that, or removes it when the write left every file as it was. FinishWritten after a
+// write that succeeded: every file holds what Begin was told, so nothing is read again.
 class HistoryRecorder {
 public:
     HistoryRecorder(std::filesystem::path cardFolder, std::filesystem::path backupFolder,
@@ -60,12 +70,15 @@ public:
     // False (error set) when the entry could not be made final: it stays pending, so that the
     // history shows a save that was not seen to end.
     bool Finish(FileError* error = nullptr);
+    bool FinishWritten(FileError* error = nullptr);
     // The number of the recorded (or pending) entry; 0 when there is none.
     int Sequence() const { return sequence_; }
     // The folder of the entries, which the messages about them name.
     std::filesystem::path EntryFolder() const;
 
 private:
+    bool Complete(bool written, FileError* error);
+
     std::filesystem::path card_;
     std::filesystem::path backups_;
     std::chrono::system_clock::time_point now_;

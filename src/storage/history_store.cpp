@@ -134,9 +134,11 @@ std::uint64_t HistoryEntryFilesRead() {
 }
 
 int LargestSequence(const std::filesystem::path& backupFolder) {
-    const std::vector<EntryFileStamp> files =
-        detail::ListEntryFiles(HistoryFolder(backupFolder), false);
-    return files.empty() ? 0 : files.back().sequence;
+    int largest = 0;
+    for (const EntryFileStamp& file : detail::ListEntryFiles(HistoryFolder(backupFolder), false)) {
+        largest = std::max(largest, file.sequence);
+    }
+    return largest;
 }
 
 std::vector<HistoryEntry> ReadHistoryFolder(const std::filesystem::path& backupFolder) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 
 #include "cli_runner.h"
 #include "resources/string_table.h"
@@ -207,6 +208,64 @@ TEST_F(SaveHistoryTest, ARestoreRemovesAndRewritesAllOrNothing) {
     ASSERT_EQ(Command({"restore", "@-2", "--yes"}).status, 0);
     EXPECT_EQ(SnapshotFolder(temp_ / "card"), first.first);
     EXPECT_EQ(NewEntries(start.second).size(), 1u);
+}
+
+// A save reads what it must and no more, whatever the card holds: the program's save reads
+// STARTUP.BIN twice (the load, then the comparison under the lock), copies, marks and describes it
+// from the bytes in memory, and reads of the backups only the newest copy, to compare; a setting's
+// save reads neither the program nor the user files. Counted by the files the reads ask the fault
+// seam about, never by time.
+TEST_F(SaveHistoryTest, ASaveReadsOnlyTheFilesItChanges) {
+    std::map<std::string, int> reads; // by path below the test's folder
+    const auto count = [&](const std::vector<std::string>& command) {
+        reads.clear();
+        SetFileFaultInjector([&](FileStep step, const std::filesystem::path& file) {
+            if (step == FileStep::Read) {
+                ++reads[std::filesystem::relative(file, temp_.Path()).generic_string()];
+            }
+            return false;
+        });
+        const CliResult result = Command(command);
+        SetFileFaultInjector(nullptr);
+        EXPECT_EQ(result.status, 0) << result.err;
+    };
+    const auto readsBelow = [&](const std::string& folder) {
+        int n = 0;
+        for (const auto& [name, times] : reads) {
+            n += name.starts_with(folder) && !name.ends_with("SOURCE.txt") ? times : 0;
+        }
+        return n;
+    };
+    // Twice each: the second save of a file compares it with its newest copy.
+    for (const auto& [value, backups] : {std::pair{"ID5=170", 0}, std::pair{"ID5=160", 1}}) {
+        count({"calibration", "set", "CARD", value});
+        EXPECT_EQ(reads["card/STARTUP.BIN"], 2) << value;
+        EXPECT_EQ(readsBelow("card/"), 2) << value;
+        EXPECT_EQ(readsBelow("settings/backups/"), backups) << value;
+    }
+    // A setting's save: the command reads the program and every setting file once (VOLUME.BIN,
+    // the file it sets, twice); the save reads VOLUME.BIN again under the lock, and its
+    // description the old copy and the new file; no other file.
+    for (const auto& [value, backups] : {std::pair{"volume=2", 1}, std::pair{"volume=3", 2}}) {
+        count({"settings", "set", "CARD", value});
+        EXPECT_EQ(reads["card/STARTUP.BIN"], 1) << value;
+        EXPECT_EQ(reads["card/VOLUME.BIN"], 4) << value;
+        EXPECT_EQ(reads["card/RND.BIN"], 1) << value;
+        EXPECT_EQ(readsBelow("card/servo/"), 32) << value; // each servo file once
+        EXPECT_EQ(readsBelow("card/user"), 0) << value;
+        EXPECT_EQ(reads["card/NAMETBL.BIN"], 0) << value;
+        EXPECT_EQ(readsBelow("settings/backups/"), backups) << value;
+    }
+    // Described all the same: each entry names what its save changed.
+    const auto entries = ReadHistoryFolder(temp_ / "settings" / "backups");
+    ASSERT_EQ(entries.size(), 4u);
+    const std::pair<std::string, std::string> changed[] = {
+        {"ID5 origin", "170"}, {"ID5 origin", "160"}, {"volume", "2"}, {"volume", "3"}};
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        ASSERT_EQ(entries[i].changes.size(), 1u) << i;
+        EXPECT_EQ(entries[i].changes[0].key, changed[i].first) << i;
+        EXPECT_EQ(entries[i].changes[0].after, changed[i].second) << i;
+    }
 }
 
 } // namespace

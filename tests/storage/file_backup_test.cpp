@@ -71,6 +71,36 @@ TEST_F(FileBackupTest, TheFirstCopyStaysTheLastTwentySavesRotateWhateverTheClock
     }
 }
 
+// The newest copy is compared with the file to its last byte (it is read in blocks, up to the
+// first difference): a file of 200,000 bytes changed only in its last byte, or only in its first,
+// is copied again; unchanged, or given as the bytes just read, it is not.
+TEST_F(FileBackupTest, AChangeAnywhereInALargeFileIsCopiedAgain) {
+    test::TempFolder card;
+    const auto file = card / "STARTUP.BIN";
+    std::vector<std::uint8_t> bytes(200000, 7);
+    const auto save = [&](std::size_t at, std::uint8_t value) {
+        bytes[at] = value;
+        test::WriteBytes(file, bytes);
+        return BackUpFile(file, folder / "backups", {});
+    };
+    const std::pair<std::size_t, std::uint8_t> saves[] = {{0, 7}, {199999, 8}, {199999, 8},
+                                                          {0, 9}, {0, 9},      {100000, 7}};
+    for (const auto& [at, value] : saves) {
+        ASSERT_TRUE(save(at, value));
+    }
+    ASSERT_TRUE(BackUpContent(file, bytes, folder / "backups", {}));
+    // SOURCE.txt, the first copy and one a change: 7...7, 7...8, 9...8.
+    const test::CardFiles copies = Copies(file);
+    ASSERT_EQ(copies.size(), 4u);
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> ends;
+    for (const auto& [name, content] : copies) {
+        if (name != "SOURCE.txt") {
+            ends.emplace_back(content.front(), content.back());
+        }
+    }
+    EXPECT_EQ(ends, (std::vector<std::pair<std::uint8_t, std::uint8_t>>{{7, 8}, {9, 8}, {7, 7}}));
+}
+
 // SOURCE.txt is part of the backup: written again when missing or wrong, even
 // when the file needs no new copy; when it cannot be written, the backup fails.
 // A missing file needs no copy.
