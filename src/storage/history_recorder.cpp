@@ -1,12 +1,11 @@
 #include "storage/history_recorder.h"
 
-#include <unistd.h>
-
 #include "storage/card_identity.h"
 #include "storage/file_backup.h"
 #include "storage/file_steps.h"
 #include "storage/history_detail.h"
 #include "storage/history_store.h"
+#include "storage/platform.h"
 
 namespace orvix {
 
@@ -139,8 +138,10 @@ bool HistoryRecorder::Finish(FileError* error) {
     }
     entry = Changed(entry);
     const auto removePending = [&] {
-        return detail::RunFileStep(FileStep::Remove, pending_,
-                                   [&] { return ::unlink(pending_.c_str()) == 0; });
+        platform::Failure failure;
+        return detail::RunFileStep(FileStep::Remove, pending_, failure, [&](platform::Failure* f) {
+            return platform::RemoveFile(pending_, f);
+        });
     };
     if (entry.files.empty()) {
         removePending(); // the save wrote nothing; a pending entry left says only that it began

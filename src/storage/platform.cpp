@@ -23,6 +23,8 @@ std::string_view KindName(FailureKind kind) {
         return "not a regular file";
     case FailureKind::TooLarge:
         return "too large";
+    case FailureKind::Exists:
+        return "exists already";
     case FailureKind::Other:
         break;
     }

@@ -32,6 +32,8 @@ FailureKind KindOfCode(int code) {
         return FailureKind::NoSpace;
     case EIO:
         return FailureKind::InputOutput;
+    case EEXIST:
+        return FailureKind::Exists;
     default:
         return FailureKind::Other;
     }
@@ -39,6 +41,10 @@ FailureKind KindOfCode(int code) {
 
 Failure FailureOfCode(int code) {
     return Failure{KindOfCode(code), code, std::generic_category().message(code)};
+}
+
+Failure MediumFailure() {
+    return FailureOfCode(EIO);
 }
 
 Failure LastFailure() {
@@ -94,6 +100,9 @@ bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& byt
         refused = false;
     }
     std::vector<std::uint8_t> read;
+    if (!refused && static_cast<std::uintmax_t>(status.st_size) <= maxSize) {
+        read.reserve(static_cast<std::size_t>(status.st_size)); // one allocation as a rule
+    }
     std::uint8_t buffer[65536];
     while (!refused) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -135,6 +144,17 @@ bool CheckWritable(const std::filesystem::path& path, Failure* failure) {
         return Fail(failure, FailureOfCode(EACCES));
     }
     return ::access(path.c_str(), W_OK) == 0 || FailLast(failure);
+}
+
+bool CheckFolderWritable(const std::filesystem::path& folder, Failure* failure) {
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0) {
+        return FailLast(failure);
+    }
+    if (!S_ISDIR(status.st_mode)) {
+        return Fail(failure, FailureOfCode(ENOTDIR));
+    }
+    return ::access(folder.c_str(), W_OK | X_OK) == 0 || FailLast(failure);
 }
 
 TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
@@ -182,15 +202,25 @@ bool TemporaryFile::Create(const std::filesystem::path& target, Failure* failure
     }
     handle_ = fd;
     path_ = pattern;
+    // The new file keeps the old one's mode, and its owner (else its group) where the user may
+    // set it; a new target gets the mode of any new file.
     struct stat old {};
+    mode_t mode = 0;
     if (::stat(target.c_str(), &old) == 0) {
-        // The new file keeps the old one's mode, and its owner where the user may set it.
-        if (::fchmod(fd, old.st_mode & 07777) != 0) {
-            const Failure reason = LastFailure();
-            Discard();
-            return Fail(failure, reason);
+        mode = old.st_mode & 07777;
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            [[maybe_unused]] const int group = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
         }
-        [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    // A file system without modes (FAT) refuses with EPERM: its files keep the mount's mode.
+    if (::fchmod(fd, mode) != 0 && errno != EPERM) {
+        const Failure reason = LastFailure();
+        Discard();
+        return Fail(failure, reason);
     }
     return true;
 }
@@ -227,6 +257,37 @@ bool TemporaryFile::Commit(Failure* failure) {
     return true;
 }
 
+std::filesystem::path TemporaryFile::Keep() {
+    if (handle_ >= 0) {
+        ::close(static_cast<int>(std::exchange(handle_, -1)));
+    }
+    return std::exchange(path_, {});
+}
+
+bool CreateNew(const std::filesystem::path& from, const std::filesystem::path& to,
+               Failure* failure) {
+    // A hard link takes the name only where none is; the second name then goes.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return true;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK && errno != ENOSYS) {
+        return FailLast(failure);
+    }
+    // A file system without links (FAT): the name taken exclusively first, then renamed over.
+    const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return FailLast(failure);
+    }
+    ::close(fd);
+    if (::rename(from.c_str(), to.c_str()) == 0) {
+        return true;
+    }
+    const Failure reason = LastFailure();
+    ::unlink(to.c_str());
+    return Fail(failure, reason);
+}
+
 bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,
                 Failure* failure) {
     return ::rename(from.c_str(), to.c_str()) == 0 || FailLast(failure);
@@ -241,8 +302,8 @@ bool FlushFolder(const std::filesystem::path& folder, Failure* failure) {
     if (fd < 0) {
         return FailLast(failure);
     }
-    // A file system that cannot flush a folder (EINVAL) has nothing to flush.
-    const bool flushed = ::fsync(fd) == 0 || errno == EINVAL;
+    // A file system that cannot flush a folder (EINVAL, ENOTSUP) has nothing to flush.
+    const bool flushed = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
     const Failure reason = flushed ? Failure{} : LastFailure();
     ::close(fd);
     return flushed || Fail(failure, reason);
@@ -275,8 +336,8 @@ bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& e
     return true;
 }
 
-CardFolderLock::CardFolderLock(const std::filesystem::path& folder,
-                               std::chrono::milliseconds wait) {
+CardFolderLock::CardFolderLock(const std::filesystem::path& folder, std::chrono::milliseconds wait,
+                               Mode mode) {
     const std::filesystem::path open = folder.empty() ? std::filesystem::path(".") : folder;
     const int fd = ::open(open.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat status {};
@@ -290,7 +351,7 @@ CardFolderLock::CardFolderLock(const std::filesystem::path& folder,
     identity_ = std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
     const auto deadline = std::chrono::steady_clock::now() + wait;
     while (true) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        if (::flock(fd, (mode == Mode::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB) == 0) {
             handle_ = fd;
             state_ = State::Held;
             return;

@@ -44,6 +44,9 @@ FailureKind KindOfCode(int code) {
     case ERROR_NOT_READY:
     case ERROR_DEVICE_REMOVED:
         return FailureKind::InputOutput;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return FailureKind::Exists;
     default:
         return FailureKind::Other;
     }
@@ -73,6 +76,10 @@ std::string SystemMessage(DWORD code) {
 
 Failure FailureOfCode(int code) {
     return Failure{KindOfCode(code), code, SystemMessage(static_cast<DWORD>(code))};
+}
+
+Failure MediumFailure() {
+    return FailureOfCode(ERROR_IO_DEVICE);
 }
 
 Failure LastFailure() {
@@ -147,6 +154,15 @@ bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& byt
     }
     bytes = std::move(read);
     return true;
+}
+
+bool CheckFolderWritable(const std::filesystem::path& folder, Failure* failure) {
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    if (attributes == kNoAttributes) {
+        return FailLast(failure);
+    }
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+           Fail(failure, FailureOfCode(ERROR_DIRECTORY));
 }
 
 bool CheckWritable(const std::filesystem::path& path, Failure* failure) {
@@ -267,6 +283,20 @@ bool TemporaryFile::Commit(Failure* failure) {
     return true;
 }
 
+std::filesystem::path TemporaryFile::Keep() {
+    if (handle_ != -1) {
+        ::CloseHandle(AsHandle(handle_));
+        handle_ = -1;
+    }
+    return std::exchange(path_, {});
+}
+
+bool CreateNew(const std::filesystem::path& from, const std::filesystem::path& to,
+               Failure* failure) {
+    return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0 ||
+           FailLast(failure);
+}
+
 bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,
                 Failure* failure) {
     if (::MoveFileExW(from.c_str(), to.c_str(),
@@ -357,8 +387,8 @@ HeldCards& Held() {
 
 } // namespace
 
-CardFolderLock::CardFolderLock(const std::filesystem::path& folder,
-                               std::chrono::milliseconds wait) {
+CardFolderLock::CardFolderLock(const std::filesystem::path& folder, std::chrono::milliseconds wait,
+                               Mode mode) {
     const std::filesystem::path open = folder.empty() ? std::filesystem::path(".") : folder;
     const HANDLE handle = ::CreateFileW(
         open.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -377,6 +407,10 @@ CardFolderLock::CardFolderLock(const std::filesystem::path& folder,
     const std::uint64_t index =
         (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
     identity_ = FormatVolumeSerial(information.dwVolumeSerialNumber) + ":" + std::to_string(index);
+    if (mode == Mode::Shared) {
+        state_ = State::Held; // a named mutex cannot be shared: a reader takes none
+        return;
+    }
     wchar_t hash[17];
     ::swprintf(hash, 17, L"%016llx",
                static_cast<unsigned long long>(XXH3_64bits(identity_.data(), identity_.size())));
