@@ -4,11 +4,11 @@
 #include <cctype>
 #include <mutex>
 #include <set>
-#include <sys/stat.h>
 
 #include "storage/file_backup.h"
 #include "storage/file_io.h"
 #include "storage/history_detail.h"
+#include "storage/platform.h"
 
 namespace orvix {
 
@@ -32,19 +32,18 @@ struct CheckedCopy {
 std::string CopyProblem(const std::filesystem::path& path, const std::filesystem::path& backups,
                         const std::optional<ContentMark>& mark, ContentMark* found = nullptr) {
     // One lstat: whether it is there, a link or a regular file, and its size and time.
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0) {
+    const platform::FileStamp status = platform::StampOf(path);
+    if (!status.found) {
         return "is gone";
     }
-    if (S_ISLNK(status.st_mode)) {
+    if (status.isLink) {
         return "is a symbolic link";
     }
-    if (!S_ISREG(status.st_mode)) {
+    if (!status.isFile) {
         return "is no regular file";
     }
-    const auto size = static_cast<std::uintmax_t>(status.st_size);
-    const std::int64_t time =
-        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
+    const auto size = static_cast<std::uintmax_t>(status.size);
+    const std::int64_t time = status.time;
     static std::mutex mutex;
     static std::map<std::string, CheckedCopy> checked; // path|recorded hash -> finding
     const std::string key = path.string() + "|" + (mark ? mark->hash : std::string());

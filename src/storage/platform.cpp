@@ -31,6 +31,11 @@ std::string_view KindName(FailureKind kind) {
     return "other";
 }
 
+std::string VolumeSerial(const std::filesystem::path& folder) {
+    const std::optional<Volume> volume = VolumeOf(folder);
+    return volume ? volume->serial : std::string();
+}
+
 std::string FormatVolumeSerial(std::uint32_t serial) {
     std::array<char, 10> text{};
     std::snprintf(text.data(), text.size(), "%04X-%04X", static_cast<unsigned>(serial >> 16),

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -125,10 +126,23 @@ struct FolderEntry {
     std::string name; // UTF-8
     bool isFolder = false;
     bool isFile = false; // a regular file (a symbolic link counts as what it points at)
+    std::uint64_t size = 0;
+    std::int64_t time = 0; // of the last change, in nanoseconds since 1970
 };
 // The entries of a folder, without "." and "..", in no particular order.
 bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries,
                 Failure* failure = nullptr);
+
+// What is at path itself (a symbolic link is not followed): enough to tell whether a file seen
+// before has changed since.
+struct FileStamp {
+    bool found = false;
+    bool isLink = false; // a symbolic link (POSIX) or a reparse point (Windows)
+    bool isFile = false; // a regular file
+    std::uint64_t size = 0;
+    std::int64_t time = 0; // of the last change, in nanoseconds since 1970
+};
+FileStamp StampOf(const std::filesystem::path& path);
 
 // An exclusive lock on a card, kept outside the card, taken by one writer at a time. On POSIX an
 // advisory flock on the card's folder (which an atomic write's rename does not replace); on
@@ -185,9 +199,18 @@ bool HoldsCardImage(const std::filesystem::path& folder);
 // The media folders that hold STARTUP.BIN.
 std::vector<std::filesystem::path> CardFolders();
 
-// The serial of the volume holding folder: the name of its entry in /dev/disk/by-uuid on Linux,
-// GetVolumeInformationW's serial on Windows; either is "ABCD-1234" for a FAT card. Empty when
-// unknown (a folder on no such volume).
+// The volume holding a folder: where it is mounted, which of its folders is mounted there ("/"
+// unless only a part of it is, as a bind mount on Linux), and its serial: the name of its entry
+// in /dev/disk/by-uuid on Linux (the longest mount point of /proc/self/mountinfo that holds the
+// folder), GetVolumeInformationW's serial on Windows; either is "ABCD-1234" for a FAT card.
+// Nothing for a folder on no such volume.
+struct Volume {
+    std::filesystem::path mountPoint;
+    std::filesystem::path root;
+    std::string serial;
+};
+std::optional<Volume> VolumeOf(const std::filesystem::path& folder);
+// Its serial alone; empty when unknown.
 std::string VolumeSerial(const std::filesystem::path& folder);
 // A 32-bit volume serial as FAT shows it: "ABCD-1234".
 std::string FormatVolumeSerial(std::uint32_t serial);

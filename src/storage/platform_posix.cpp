@@ -1,12 +1,16 @@
 #include "storage/platform.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -62,6 +66,11 @@ bool Fail(Failure* failure, Failure value) {
 
 bool FailLast(Failure* failure) {
     return Fail(failure, LastFailure());
+}
+
+std::int64_t TimeOf(const struct stat& status) {
+    return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
+           status.st_mtim.tv_nsec;
 }
 
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
@@ -322,9 +331,12 @@ bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& e
         if (name == "." || name == "..") {
             continue;
         }
+        // Relative to the open folder: thousands of entries are listed in milliseconds.
         struct stat status {};
-        const bool known = ::stat((folder / name).c_str(), &status) == 0;
-        found.push_back({name, known && S_ISDIR(status.st_mode), known && S_ISREG(status.st_mode)});
+        const bool known = ::fstatat(::dirfd(dir), entry->d_name, &status, 0) == 0;
+        found.push_back({name, known && S_ISDIR(status.st_mode), known && S_ISREG(status.st_mode),
+                         known ? static_cast<std::uint64_t>(status.st_size) : 0,
+                         known ? TimeOf(status) : 0});
         errno = 0;
     }
     const int code = errno;
@@ -334,6 +346,15 @@ bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& e
     }
     entries = std::move(found);
     return true;
+}
+
+FileStamp StampOf(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        return {};
+    }
+    return FileStamp{true, S_ISLNK(status.st_mode), S_ISREG(status.st_mode),
+                     static_cast<std::uint64_t>(status.st_size), TimeOf(status)};
 }
 
 CardFolderLock::CardFolderLock(const std::filesystem::path& folder, std::chrono::milliseconds wait,
@@ -451,25 +472,94 @@ std::vector<std::filesystem::path> MediaFolders() {
     return folders;
 }
 
-std::string VolumeSerial(const std::filesystem::path& folder) {
-    // The entry of /dev/disk/by-uuid whose device is the one the folder lies on.
-    struct stat status {};
-    if (::stat(folder.c_str(), &status) != 0) {
-        return {};
+namespace {
+
+// mountinfo writes a space, a tab, a line break and a backslash in a path as octal escapes.
+std::string Unoctal(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size() &&
+            text.substr(i + 1, 3).find_first_not_of("01234567") == std::string_view::npos) {
+            out += static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 +
+                                     (text[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += text[i];
+        }
     }
+    return out;
+}
+
+bool Within(const std::string& path, const std::string& mount) {
+    return mount == "/" || path == mount || path.starts_with(mount + "/");
+}
+
+std::vector<std::string_view> Fields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0; start <= line.size();) {
+        const std::size_t end = std::min(line.find(' ', start), line.size());
+        fields.push_back(line.substr(start, end - start));
+        start = end + 1;
+    }
+    return fields;
+}
+
+// The filesystem UUID of the device numbered so, from the links in /dev/disk/by-uuid.
+std::string SerialOfDevice(dev_t device) {
     const std::filesystem::path byUuid = "/dev/disk/by-uuid";
     std::vector<FolderEntry> entries;
     if (!ListFolder(byUuid, entries)) {
         return {};
     }
     for (const FolderEntry& entry : entries) {
-        struct stat device {};
-        if (::stat((byUuid / entry.name).c_str(), &device) == 0 && S_ISBLK(device.st_mode) &&
-            device.st_rdev == status.st_dev) {
+        struct stat target {};
+        if (::stat((byUuid / entry.name).c_str(), &target) == 0 && S_ISBLK(target.st_mode) &&
+            target.st_rdev == device) {
             return entry.name;
         }
     }
     return {};
+}
+
+} // namespace
+
+std::optional<Volume> VolumeOf(const std::filesystem::path& folder) {
+    std::error_code code;
+    const std::string path = std::filesystem::weakly_canonical(folder, code).string();
+    if (code || path.empty()) {
+        return std::nullopt;
+    }
+    std::ifstream mounts("/proc/self/mountinfo");
+    std::string line;
+    std::optional<Volume> best;
+    unsigned bestMajor = 0;
+    unsigned bestMinor = 0;
+    while (std::getline(mounts, line)) {
+        const std::vector<std::string_view> fields = Fields(line);
+        if (fields.size() < 5) {
+            continue;
+        }
+        const std::string mount = Unoctal(fields[4]);
+        if (!Within(path, mount) || (best && mount.size() < best->mountPoint.string().size())) {
+            continue;
+        }
+        unsigned major = 0;
+        unsigned minor = 0;
+        if (std::sscanf(std::string(fields[2]).c_str(), "%u:%u", &major, &minor) != 2) {
+            continue;
+        }
+        best = Volume{mount, Unoctal(fields[3]), {}};
+        bestMajor = major;
+        bestMinor = minor;
+    }
+    if (!best) {
+        return std::nullopt;
+    }
+    best->serial = SerialOfDevice(makedev(bestMajor, bestMinor));
+    if (best->serial.empty()) {
+        return std::nullopt;
+    }
+    return best;
 }
 
 } // namespace orvix::platform

@@ -110,6 +110,17 @@ HANDLE AsHandle(std::intptr_t handle) {
 
 constexpr DWORD kNoAttributes = INVALID_FILE_ATTRIBUTES;
 
+// A FILETIME (100 ns since 1601) in nanoseconds since 1970.
+std::int64_t TimeOf(const FILETIME& time) {
+    const std::int64_t ticks =
+        static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
+    return (ticks - 116444736000000000LL) * 100;
+}
+
+std::uint64_t SizeOf(DWORD high, DWORD low) {
+    return (std::uint64_t{high} << 32) | low;
+}
+
 } // namespace
 
 bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
@@ -353,7 +364,9 @@ bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& e
             if (name != L"." && name != L"..") {
                 const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
                 const bool isDevice = (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0;
-                found.push_back({Utf8(name), isFolder, !isFolder && !isDevice});
+                found.push_back({Utf8(name), isFolder, !isFolder && !isDevice,
+                                 SizeOf(data.nFileSizeHigh, data.nFileSizeLow),
+                                 TimeOf(data.ftLastWriteTime)});
             }
             if (!::FindNextFileW(find, &data)) {
                 listed = ::GetLastError() == ERROR_NO_MORE_FILES;
@@ -386,6 +399,19 @@ HeldCards& Held() {
 }
 
 } // namespace
+
+FileStamp StampOf(const std::filesystem::path& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return {};
+    }
+    const DWORD attributes = data.dwFileAttributes;
+    const bool isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    const bool isFile =
+        !isLink && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+    return FileStamp{true, isLink, isFile, SizeOf(data.nFileSizeHigh, data.nFileSizeLow),
+                     TimeOf(data.ftLastWriteTime)};
+}
 
 CardFolderLock::CardFolderLock(const std::filesystem::path& folder, std::chrono::milliseconds wait,
                                Mode mode) {
@@ -524,15 +550,15 @@ std::vector<std::filesystem::path> MediaFolders() {
     return folders;
 }
 
-std::string VolumeSerial(const std::filesystem::path& folder) {
+std::optional<Volume> VolumeOf(const std::filesystem::path& folder) {
     wchar_t root[MAX_PATH + 1] = {};
     DWORD serial = 0;
     if (::GetFileAttributesW(folder.c_str()) == kNoAttributes ||
         !::GetVolumePathNameW(folder.c_str(), root, MAX_PATH + 1) ||
         !::GetVolumeInformationW(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
-        return {};
+        return std::nullopt;
     }
-    return FormatVolumeSerial(serial);
+    return Volume{root, "/", FormatVolumeSerial(serial)}; // a drive is mounted whole
 }
 
 } // namespace orvix::platform
