@@ -188,6 +188,10 @@ private:
 // on Windows %LOCALAPPDATA%\Orvix2 (SHGetKnownFolderPath). Not made here; empty when unknown.
 std::filesystem::path UserSettingsFolder();
 
+// The user's home folder: $HOME, else the account's (POSIX); the profile folder on Windows.
+// Empty when unknown.
+std::filesystem::path HomeFolder();
+
 // The folder of the running executable.
 std::filesystem::path ExecutableFolder();
 

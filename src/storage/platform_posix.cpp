@@ -420,8 +420,6 @@ void CardFolderLock::Release() {
     }
 }
 
-namespace {
-
 std::filesystem::path HomeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
         return home;
@@ -429,8 +427,6 @@ std::filesystem::path HomeFolder() {
     const passwd* user = ::getpwuid(::getuid());
     return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
 }
-
-} // namespace
 
 std::filesystem::path UserSettingsFolder() {
     if (const char* config = std::getenv("XDG_CONFIG_HOME");

@@ -508,6 +508,16 @@ void CardFolderLock::Release() {
     handle_ = -1;
 }
 
+std::filesystem::path HomeFolder() {
+    wchar_t* folder = nullptr;
+    std::filesystem::path home;
+    if (::SHGetKnownFolderPath(FOLDERID_Profile, KF_FLAG_DEFAULT, nullptr, &folder) == S_OK) {
+        home = folder;
+    }
+    ::CoTaskMemFree(folder);
+    return home;
+}
+
 std::filesystem::path UserSettingsFolder() {
     wchar_t* folder = nullptr;
     std::filesystem::path settings;
