@@ -46,7 +46,7 @@ std::string CopyProblem(const std::filesystem::path& path, const std::filesystem
     const std::int64_t time = status.time;
     static std::mutex mutex;
     static std::map<std::string, CheckedCopy> checked; // path|recorded hash -> finding
-    const std::string key = path.string() + "|" + (mark ? mark->hash : std::string());
+    const std::string key = Utf8FromPath(path) + "|" + (mark ? mark->hash : std::string());
     std::unique_lock lock(mutex);
     auto known = checked.find(key);
     if (known == checked.end() || known->second.size != size || known->second.time != time) {
@@ -189,12 +189,13 @@ CardAtPoint CardAtFirst(std::span<const HistoryEntry> entries,
         if (source.empty()) {
             source = name.substr(name.rfind('\\') + 1);
         }
-        const std::string stem = source.stem().string() + "-first-";
+        const std::string stem = Utf8FromPath(source.stem()) + "-first-";
         std::vector<std::string> copies;
         std::error_code inner;
         for (const auto& copy : std::filesystem::directory_iterator(folder, inner)) {
-            const std::string copyName = copy.path().filename().string();
-            if (copyName.starts_with(stem) && copyName.ends_with(source.extension().string())) {
+            const std::string copyName = Utf8FromPath(copy.path().filename());
+            if (copyName.starts_with(stem) &&
+                copyName.ends_with(Utf8FromPath(source.extension()))) {
                 copies.push_back(copyName);
             }
         }

@@ -2,6 +2,7 @@
 
 #include "storage/card_identity.h"
 #include "storage/file_backup.h"
+#include "storage/file_io.h"
 #include "storage/file_steps.h"
 #include "storage/history_detail.h"
 #include "storage/history_store.h"
@@ -56,12 +57,12 @@ HistoryStart HistoryRecorder::Begin(std::span<const SavedFile> files, FileError*
     files_.assign(files.begin(), files.end());
     entry_ = HistoryEntry{};
     entry_.time = HistoryTime(now_);
-    entry_.card = card_.string();
+    entry_.card = Utf8FromPath(card_);
     pending_.clear();
     sequence_ = 0;
     entry_.identity = CardIdentity(card_);
     for (const SavedFile& saved : files_) {
-        HistoryFile file{saved.name, BackupFolderOf(saved.path, backups_).filename().string()};
+        HistoryFile file{saved.name, Utf8FromPath(BackupFolderOf(saved.path, backups_).filename())};
         if (!PrepareBackupFolder(saved.path, backups_, error) ||
             !BackUpFile(saved.path, backups_, now_, error, &file.copy)) {
             return HistoryStart::BackupFailed;

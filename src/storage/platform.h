@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
@@ -187,6 +188,9 @@ private:
 // The user's folder for Orvix2's settings: $XDG_CONFIG_HOME/Orvix2, by default ~/.config/Orvix2;
 // on Windows %LOCALAPPDATA%\Orvix2 (SHGetKnownFolderPath). Not made here; empty when unknown.
 std::filesystem::path UserSettingsFolder();
+
+// A moment in the local time zone (localtime_r, localtime_s).
+std::tm LocalTime(std::time_t seconds);
 
 // The user's home folder: $HOME, else the account's (POSIX); the profile folder on Windows.
 // Empty when unknown.

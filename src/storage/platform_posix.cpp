@@ -420,6 +420,12 @@ void CardFolderLock::Release() {
     }
 }
 
+std::tm LocalTime(std::time_t seconds) {
+    std::tm local{};
+    ::localtime_r(&seconds, &local);
+    return local;
+}
+
 std::filesystem::path HomeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
         return home;

@@ -508,6 +508,12 @@ void CardFolderLock::Release() {
     handle_ = -1;
 }
 
+std::tm LocalTime(std::time_t seconds) {
+    std::tm local{};
+    ::localtime_s(&local, &seconds);
+    return local;
+}
+
 std::filesystem::path HomeFolder() {
     wchar_t* folder = nullptr;
     std::filesystem::path home;
