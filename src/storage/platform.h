@@ -144,6 +144,9 @@ struct FileStamp {
     std::int64_t time = 0; // of the last change, in nanoseconds since 1970
 };
 FileStamp StampOf(const std::filesystem::path& path);
+// What tells a file from any other on its volume, the same while it is not replaced: "device:inode"
+// on POSIX, "serial:file index" on Windows; empty when it cannot be found.
+std::string FileIdentity(const std::filesystem::path& path);
 
 // An exclusive lock on a card, kept outside the card, taken by one writer at a time. On POSIX an
 // advisory flock on the card's folder (which an atomic write's rename does not replace); on

@@ -357,6 +357,14 @@ FileStamp StampOf(const std::filesystem::path& path) {
                      static_cast<std::uint64_t>(status.st_size), TimeOf(status)};
 }
 
+std::string FileIdentity(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return {};
+    }
+    return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+}
+
 CardFolderLock::CardFolderLock(const std::filesystem::path& folder, std::chrono::milliseconds wait,
                                Mode mode) {
     const std::filesystem::path open = folder.empty() ? std::filesystem::path(".") : folder;
@@ -369,7 +377,7 @@ CardFolderLock::CardFolderLock(const std::filesystem::path& folder, std::chrono:
         }
         return;
     }
-    identity_ = std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+    identity_ = FileIdentity(open);
     const auto deadline = std::chrono::steady_clock::now() + wait;
     while (true) {
         if (::flock(fd, (mode == Mode::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB) == 0) {

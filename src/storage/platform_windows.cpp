@@ -413,30 +413,36 @@ FileStamp StampOf(const std::filesystem::path& path) {
                      TimeOf(data.ftLastWriteTime)};
 }
 
-CardFolderLock::CardFolderLock(const std::filesystem::path& folder, std::chrono::milliseconds wait,
-                               Mode mode) {
-    const std::filesystem::path open = folder.empty() ? std::filesystem::path(".") : folder;
+std::string FileIdentity(const std::filesystem::path& path) {
     const HANDLE handle = ::CreateFileW(
-        open.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     BY_HANDLE_FILE_INFORMATION information{};
     const bool known =
         handle != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(handle, &information);
-    failure_ = known ? Failure{} : LastFailure();
+    const DWORD code = ::GetLastError();
     if (handle != INVALID_HANDLE_VALUE) {
         ::CloseHandle(handle);
     }
+    ::SetLastError(code); // the caller's LastFailure
     if (!known) {
-        return;
+        return {};
     }
-    // The folder's volume and file index identify the card whatever drive letter it has now.
+    // The volume and the file index identify the file whatever drive letter it has now.
     const std::uint64_t index =
         (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
-    identity_ = FormatVolumeSerial(information.dwVolumeSerialNumber) + ":" + std::to_string(index);
-    if (mode == Mode::Shared) {
-        state_ = State::Held; // a named mutex cannot be shared: a reader takes none
+    return FormatVolumeSerial(information.dwVolumeSerialNumber) + ":" + std::to_string(index);
+}
+
+CardFolderLock::CardFolderLock(const std::filesystem::path& folder, std::chrono::milliseconds wait,
+                               Mode mode) {
+    const std::filesystem::path open = folder.empty() ? std::filesystem::path(".") : folder;
+    identity_ = FileIdentity(open);
+    if (identity_.empty()) {
+        failure_ = LastFailure();
         return;
     }
+    failure_ = Failure{};
     wchar_t hash[17];
     ::swprintf(hash, 17, L"%016llx",
                static_cast<unsigned long long>(XXH3_64bits(identity_.data(), identity_.size())));
