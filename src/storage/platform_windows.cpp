@@ -443,6 +443,10 @@ CardFolderLock::CardFolderLock(const std::filesystem::path& folder, std::chrono:
         return;
     }
     failure_ = Failure{};
+    if (mode == Mode::Shared) {
+        state_ = State::Held; // a named mutex cannot be shared: a reader takes none
+        return;
+    }
     wchar_t hash[17];
     ::swprintf(hash, 17, L"%016llx",
                static_cast<unsigned long long>(XXH3_64bits(identity_.data(), identity_.size())));
