@@ -25,6 +25,9 @@ foreach(target PkgConfig::SIMPLEINI CLI11::CLI11 nlohmann_json::nlohmann_json or
         INTERFACE_INCLUDE_DIRECTORIES ${ORVIX2_THIRD_PARTY_INCLUDE})
 endforeach()
 set_target_properties(orvix2_xxhash PROPERTIES INTERFACE_COMPILE_DEFINITIONS XXH_INLINE_ALL)
+# Debian's SimpleIni.h holds its template definitions behind SI_IMPLEMENTATION (the Linux build
+# takes them from libsimpleini.a): compiled in where the header is used.
+set_target_properties(PkgConfig::SIMPLEINI PROPERTIES INTERFACE_COMPILE_DEFINITIONS SI_IMPLEMENTATION)
 
 add_subdirectory(po)
 add_subdirectory(src)

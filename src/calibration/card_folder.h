@@ -6,20 +6,15 @@
 #include <filesystem>
 #include <vector>
 
+#include "storage/platform.h"
+
 namespace orvix {
 
-// The folders under which desktops mount removable media for the user: /media/USER and
-// /run/media/USER. The user is $USER, else the one the program runs as.
-std::vector<std::filesystem::path> MountRoots();
-
-// $HOME, else the home folder of the user the program runs as; empty when neither is known.
-std::filesystem::path HomeFolder();
-
-// The folder of the one mount below the roots that holds STARTUP.BIN (in any letter case) at its
-// top; the home folder when no mount or more than one does. A mount seen below two roots counts
-// once; a missing or unreadable root holds none.
+// The one medium (a folder where the desktop mounted it) that holds STARTUP.BIN (in any letter
+// case) at its top; the home folder when none or more than one does. A medium seen under two
+// names (a link, two mount roots) counts once.
 std::filesystem::path
-ChooseCardFolder(const std::vector<std::filesystem::path>& roots = MountRoots(),
-                 const std::filesystem::path& home = HomeFolder());
+ChooseCardFolder(const std::vector<std::filesystem::path>& media = platform::MediaFolders(),
+                 const std::filesystem::path& home = platform::HomeFolder());
 
 } // namespace orvix

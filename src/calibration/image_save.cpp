@@ -49,7 +49,7 @@ bool ReadNow(const std::filesystem::path& path, std::optional<Bytes>& now, FileE
 }
 
 std::string CardName(const std::filesystem::path& path) {
-    std::string name = path.filename().string();
+    std::string name = Utf8FromPath(path.filename());
     std::string upper = name;
     std::transform(upper.begin(), upper.end(), upper.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });

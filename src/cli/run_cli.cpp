@@ -27,10 +27,7 @@ namespace {
 
 std::filesystem::path SettingsFile(const CliEnvironment& environment) {
     const std::filesystem::path folder =
-        environment.settingsFolder.empty()
-            ? ChooseSettingsFolder(ExecutableFolder(), std::getenv("XDG_CONFIG_HOME"),
-                                   std::getenv("HOME"))
-            : environment.settingsFolder;
+        environment.settingsFolder.empty() ? ChooseSettingsFolder() : environment.settingsFolder;
     return folder / kSettingsFileName;
 }
 
@@ -298,7 +295,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     const Language language = ChooseLanguage(
         line.lang, GetProfileString(Utf8FromPath(settingsFile), kSectionFile, kKeyLanguage, "", 8));
     if (!SetInterfaceLanguage(language, environment.catalogues.empty()
-                                            ? CatalogueCandidates(ExecutableFolder())
+                                            ? CatalogueCandidates(platform::ExecutableFolder())
                                             : environment.catalogues)) {
         err << "orvix2-cli: the English catalogue (orvix2.mo) was not found; texts stay Japanese\n";
     }

@@ -78,15 +78,14 @@ int main(int argc, char* argv[]) {
     orvix::qt::QtPrompter prompter(stack);
     orvix::qt::QtDialogRunner runner(stack);
     orvix::ui::UiServices services{prompter, runner};
-    const std::filesystem::path folder = orvix::ChooseSettingsFolder(
-        orvix::ExecutableFolder(), std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    const std::filesystem::path folder = orvix::ChooseSettingsFolder();
 
     // The option wins over the choice kept in Orvix2.ini, which takes effect at the next start.
     const std::string iniPath = orvix::Utf8FromPath(folder / orvix::kSettingsFileName);
     const orvix::Language language = orvix::ChooseLanguage(
         lang, orvix::GetProfileString(iniPath, orvix::kSectionFile, orvix::kKeyLanguage, "", 8));
-    if (!orvix::SetInterfaceLanguage(language,
-                                     orvix::CatalogueCandidates(orvix::ExecutableFolder()))) {
+    if (!orvix::SetInterfaceLanguage(
+            language, orvix::CatalogueCandidates(orvix::platform::ExecutableFolder()))) {
         std::fputs("orvix2: the English catalogue (orvix2.mo) was not found; texts stay Japanese\n",
                    stderr);
     }

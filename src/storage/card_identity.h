@@ -10,14 +10,13 @@
 #include <optional>
 #include <string>
 
+#include "storage/platform.h"
+
 namespace orvix {
 
-// The volume a folder lies on: where it is mounted and its serial number ("1234-ABCD").
-struct CardVolume {
-    std::filesystem::path mountPoint; // as the system mounts it
-    std::filesystem::path root;       // the folder of the volume mounted there ("/" unless bound)
-    std::string serial;
-};
+// The volume a folder lies on: where it is mounted, the folder of the volume mounted there ("/"
+// unless bound) and its serial number ("1234-ABCD").
+using CardVolume = platform::Volume;
 
 // Asks the system for a folder's volume (the one seam to the OS for identities).
 using VolumeProbe = std::function<std::optional<CardVolume>(const std::filesystem::path& folder)>;

@@ -8,8 +8,8 @@
 // other's change; readers share it, so that they wait only for a writer's reads and writes.
 
 #include <chrono>
-#include <cstdint>
 #include <filesystem>
+#include <string>
 
 #include "storage/file_io.h"
 
@@ -55,10 +55,8 @@ public:
 private:
     void Release();
 
-    int fd_ = -1;       // the open folder while the lock is being taken
-    bool held_ = false; // counted in the process's table of held cards, which keeps the folder open
-    std::uint64_t device_ = 0;
-    std::uint64_t inode_ = 0;
+    bool held_ = false;    // counted in the process's table of held cards, which keeps the lock
+    std::string identity_; // the folder's identity as the seam gives it (device and inode)
     State state_ = State::Unsupported;
     FileError error_;
 };

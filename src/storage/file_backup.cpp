@@ -13,6 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "storage/file_io.h"
+#include "storage/platform.h"
+
 namespace orvix {
 
 namespace {
@@ -90,7 +93,7 @@ Copies FindCopies(const std::filesystem::path& folder, const std::string& stem,
     Copies copies;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        const std::string name = entry.path().filename().string();
+        const std::string name = Utf8FromPath(entry.path().filename());
         if (!entry.is_regular_file(error)) {
             continue;
         }
@@ -128,7 +131,9 @@ std::uint32_t PathNumber(const std::string& text) {
 } // namespace
 
 bool FileHoldsExactly(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    if (!detail::RunFileStep(FileStep::Read, path, [] { return true; })) {
+    platform::Failure failure;
+    if (!detail::RunFileStep(FileStep::Read, path, failure,
+                             [](platform::Failure*) { return true; })) {
         return false;
     }
     std::error_code code;
@@ -150,8 +155,7 @@ bool FileHoldsExactly(const std::filesystem::path& path, std::span<const std::ui
 
 std::string LocalTimeText(std::chrono::system_clock::time_point now, const char* format) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = platform::LocalTime(seconds);
     char text[64];
     std::strftime(text, sizeof text, format, &local);
     return text;
@@ -163,7 +167,7 @@ std::filesystem::path BackupFolderOf(const std::filesystem::path& file,
     const std::filesystem::path absolute = std::filesystem::absolute(file, error);
     char number[16];
     std::snprintf(number, sizeof number, "%08x", PathNumber(Utf8FromPath(error ? file : absolute)));
-    return backupFolder / (file.filename().string() + "-" + number);
+    return backupFolder / PathFromUtf8(Utf8FromPath(file.filename()) + "-" + number);
 }
 
 bool PrepareBackupFolder(const std::filesystem::path& file,
@@ -219,14 +223,14 @@ bool BackUpContent(const std::filesystem::path& file, std::span<const std::uint8
     if (!PrepareBackupFolder(file, backupFolder, error)) {
         return false; // a copy nobody can trace back to its card is no backup
     }
-    const std::string stem = file.stem().string();
-    const std::string extension = file.extension().string();
+    const std::string stem = Utf8FromPath(file.stem());
+    const std::string extension = Utf8FromPath(file.extension());
     const Copies copies = FindCopies(folder, stem, extension);
     const std::optional<std::filesystem::path> newest =
         copies.rotating.empty() ? copies.first : copies.rotating.back().second;
     if (newest && FileHoldsExactly(*newest, bytes)) {
         if (copyName != nullptr) {
-            *copyName = newest->filename().string();
+            *copyName = Utf8FromPath(newest->filename());
         }
         return true; // the card still holds what was copied last
     }
@@ -244,10 +248,10 @@ bool BackUpContent(const std::filesystem::path& file, std::span<const std::uint8
         return false;
     }
     if (copyName != nullptr) {
-        *copyName = target.filename().string();
+        *copyName = Utf8FromPath(target.filename());
     }
     if (copies.first) {
-        std::string upper = file.filename().string();
+        std::string upper = Utf8FromPath(file.filename());
         std::transform(upper.begin(), upper.end(), upper.begin(),
                        [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
         const std::size_t kept = upper == "STARTUP.BIN" ? kBackupsKept : kSmallBackupsKept;

@@ -1,12 +1,7 @@
 #include "storage/file_io.h"
 
 #include "storage/file_steps.h"
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <system_error>
-#include <unistd.h>
+#include "storage/platform.h"
 
 namespace orvix {
 
@@ -19,71 +14,23 @@ bool Fail(FileError* error, const std::filesystem::path& path, std::string reaso
     return false;
 }
 
-bool FailErrno(FileError* error, const std::filesystem::path& path, int code) {
-    return Fail(error, path, std::generic_category().message(code));
-}
-
 } // namespace
 
 std::string FileError::Describe() const {
-    return path.string() + ": " + reason;
+    return Utf8FromPath(path) + ": " + reason;
 }
 
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                    FileError* error) {
-    if (!detail::RunFileStep(FileStep::Read, path, [] { return true; })) {
-        return FailErrno(error, path, errno);
+    platform::Failure failure;
+    if (detail::RunFileStep(FileStep::Read, path, failure, [&](platform::Failure* reason) {
+            return platform::ReadWhole(path, bytes, kMaxReadSize, reason);
+        })) {
+        return true;
     }
-    // Not blocking, so that a pipe cannot hang the program before it is refused.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return FailErrno(error, path, errno);
-    }
-    struct stat status {};
-    std::string refusal;
-    if (::fstat(fd, &status) != 0) {
-        refusal = std::generic_category().message(errno);
-    } else if (!S_ISREG(status.st_mode)) {
-        refusal = "not a regular file";
-    } else if (static_cast<std::uintmax_t>(status.st_size) > kMaxReadSize) {
-        refusal = "larger than 64 MiB";
-    }
-    std::vector<std::uint8_t> read(refusal.empty() ? static_cast<std::size_t>(status.st_size) : 0);
-    std::size_t done = 0;
-    while (refusal.empty()) {
-        if (done == read.size()) {
-            // The file may have grown since it was measured: look for more in a small buffer
-            // first, so that the usual end of the file costs no copy of the whole of it.
-            std::uint8_t more[4096];
-            const ssize_t got = ::read(fd, more, sizeof more);
-            if (got < 0 && errno != EINTR) {
-                refusal = std::generic_category().message(errno);
-            } else if (got == 0) {
-                break;
-            } else if (got > 0 && read.size() + static_cast<std::size_t>(got) > kMaxReadSize) {
-                refusal = "larger than 64 MiB";
-            } else if (got > 0) {
-                read.insert(read.end(), more, more + got);
-                done = read.size();
-            }
-            continue;
-        }
-        const ssize_t got = ::read(fd, read.data() + done, read.size() - done);
-        if (got < 0 && errno != EINTR) {
-            refusal = std::generic_category().message(errno);
-        } else if (got == 0) {
-            break;
-        } else if (got > 0) {
-            done += static_cast<std::size_t>(got);
-        }
-    }
-    ::close(fd);
-    if (!refusal.empty()) {
-        return Fail(error, path, refusal);
-    }
-    read.resize(done);
-    bytes = std::move(read);
-    return true;
+    return Fail(error, path,
+                failure.kind == platform::FailureKind::TooLarge ? "larger than 64 MiB"
+                                                                : failure.reason);
 }
 
 bool WriteTextFileAtomically(const std::filesystem::path& path, const std::string& text,

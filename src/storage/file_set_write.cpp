@@ -1,11 +1,7 @@
 #include "storage/file_set_write.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <system_error>
-#include <unistd.h>
-
 #include "storage/file_steps.h"
+#include "storage/platform.h"
 
 namespace orvix {
 
@@ -13,37 +9,8 @@ namespace {
 
 constexpr const char* kChangedReason = "changed by another program since it was read";
 
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 std::filesystem::path FolderOf(const std::filesystem::path& file) {
     return file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
-}
-
-// Flushes a folder's entries to the disk. A file system that cannot flush folders says so with
-// EINVAL; that is no failure of ours.
-bool SyncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool ok = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
-    const int code = errno;
-    ::close(fd);
-    errno = code;
-    return ok;
 }
 
 // The file that a write to path replaces: path itself, or the end of its chain of links.
@@ -65,9 +32,9 @@ struct Target {
     const FileReplacement* file = nullptr;
     std::filesystem::path target;
     bool existed = false;
-    struct stat status {};
     std::optional<std::vector<std::uint8_t>> old; // read where a put-back or a check needs it
-    std::string temporary; // empty while there is none; of a removal, where it is set aside
+    std::filesystem::path
+        temporary; // empty while there is none; of a removal, where it is set aside
     enum class State { Old, New, PutBack } state = State::Old;
     std::string failure; // why a put-back failed
 
@@ -76,100 +43,58 @@ struct Target {
     bool Idle() const { return Removal() && !existed; }
 };
 
-// Why target may not be replaced ("" when it may): it must be a regular file that may be written
-// (a file without any write bit is the user's "read-only", which root would write past), or be
-// missing in a folder that exists and may be written.
-int CheckTarget(Target& t) {
+// Whether target may be replaced: it must be a regular file that may be written (a file without
+// any write bit is the user's "read-only", which root would write past), or be missing in a
+// folder that exists and may be written.
+bool CheckTarget(Target& t, platform::Failure& failure) {
     t.target = WriteTarget(t.file->path);
-    t.existed = ::stat(t.target.c_str(), &t.status) == 0;
-    if (!t.existed && errno != ENOENT) {
-        return errno;
+    if (!platform::CheckWritable(t.target, &failure)) {
+        return false;
     }
-    if (t.existed && !S_ISREG(t.status.st_mode)) {
-        return -1;
-    }
-    if (t.existed && ((t.status.st_mode & 0222) == 0 || ::access(t.target.c_str(), W_OK) != 0)) {
-        return EACCES;
-    }
-    struct stat folder {};
-    if (::stat(FolderOf(t.target).c_str(), &folder) != 0) {
-        return errno;
-    }
-    if (!S_ISDIR(folder.st_mode)) {
-        return ENOTDIR;
-    }
-    return ::access(FolderOf(t.target).c_str(), W_OK | X_OK) == 0 ? 0 : errno;
+    std::error_code error;
+    t.existed = std::filesystem::exists(t.target, error);
+    return platform::CheckFolderWritable(FolderOf(t.target), &failure);
 }
 
 // Writes bytes into a new temporary file beside t's target, with the old file's mode and, where
 // the user may set it, its owner, flushed to the disk; each step asks the seam when seam is set.
-// 0, or the failure's errno (the temporary file then removed).
-int WriteTemporary(Target& t, std::span<const std::uint8_t> bytes, bool seam) {
+// On failure the temporary file is gone.
+bool WriteTemporary(Target& t, std::span<const std::uint8_t> bytes, bool seam,
+                    platform::Failure& failure) {
     const auto run = [&](FileStep step, auto operation) {
-        return seam ? detail::RunFileStep(step, t.target, operation) : operation();
+        return seam ? detail::RunFileStep(step, t.target, failure, operation) : operation(&failure);
     };
-    // Appended, not "." + name: GCC 12 warns falsely of an overlapping copy in that form.
-    std::string temporaryName = ".";
-    temporaryName += t.target.filename().string();
-    temporaryName += ".tmp-XXXXXX";
-    std::string name = (FolderOf(t.target) / temporaryName).string();
-    int fd = -1;
-    if (!run(FileStep::OpenTemporary, [&] { return (fd = ::mkstemp(name.data())) >= 0; })) {
-        return errno != 0 ? errno : EIO;
+    platform::TemporaryFile temporary;
+    const bool written =
+        run(FileStep::OpenTemporary,
+            [&](platform::Failure* f) { return temporary.Create(t.target, f); }) &&
+        run(FileStep::Write, [&](platform::Failure* f) { return temporary.Write(bytes, f); }) &&
+        run(FileStep::Flush, [&](platform::Failure* f) { return temporary.FlushAndClose(f); }) &&
+        run(FileStep::FolderFlush,
+            [&](platform::Failure* f) { return platform::FlushFolder(FolderOf(t.target), f); });
+    if (written) {
+        t.temporary = temporary.Keep();
     }
-    mode_t mode = t.status.st_mode & 07777;
-    if (t.existed) {
-        if (::fchown(fd, t.status.st_uid, t.status.st_gid) != 0) {
-            [[maybe_unused]] const int ignored =
-                ::fchown(fd, static_cast<uid_t>(-1), t.status.st_gid);
-        }
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    // Each step runs only while every one before it succeeded; the first failure's reason stays.
-    int code = ::fchmod(fd, mode) == 0 || errno == EPERM ? 0 : errno;
-    const auto step = [&](FileStep which, auto operation) {
-        if (code == 0 && !run(which, operation)) {
-            code = errno != 0 ? errno : EIO;
-        }
-    };
-    step(FileStep::Write, [&] { return WriteAll(fd, bytes); });
-    step(FileStep::Flush, [&] { return ::fsync(fd) == 0; });
-    if (::close(fd) != 0 && code == 0) {
-        code = errno;
-    }
-    step(FileStep::FolderFlush, [&] { return SyncFolder(FolderOf(t.target)); });
-    if (code != 0) {
-        ::unlink(name.c_str());
-        return code;
-    }
-    t.temporary = name;
-    return 0;
+    return written;
 }
 
 // Makes the empty file a removal renames its target over: a name of its own beside it, which
-// the rename takes without ever replacing another file. 0, or the failure's errno.
-int ReserveAside(Target& t) {
-    std::string name = (FolderOf(t.target) / ".").string();
-    name += t.target.filename().string();
-    name += ".del-XXXXXX";
-    int fd = -1;
-    if (!detail::RunFileStep(FileStep::OpenTemporary, t.target,
-                             [&] { return (fd = ::mkstemp(name.data())) >= 0; })) {
-        return errno != 0 ? errno : EIO;
+// the rename takes without ever replacing another file.
+bool ReserveAside(Target& t, platform::Failure& failure) {
+    platform::TemporaryFile aside;
+    if (!detail::RunFileStep(FileStep::OpenTemporary, t.target, failure,
+                             [&](platform::Failure* f) { return aside.Create(t.target, f); })) {
+        return false;
     }
-    ::close(fd);
-    t.temporary = name;
-    return 0;
+    t.temporary = aside.Keep();
+    return true;
 }
 
 // Removes the temporary files not yet renamed; a removed file's content set aside stays.
 void RemoveTemporaries(std::vector<Target>& targets) {
     for (Target& t : targets) {
         if (!t.temporary.empty() && !(t.Removal() && t.state == Target::State::New)) {
-            ::unlink(t.temporary.c_str());
+            platform::RemoveFile(t.temporary);
             t.temporary.clear();
         }
     }
@@ -177,41 +102,36 @@ void RemoveTemporaries(std::vector<Target>& targets) {
 
 // Gives a replaced file its old content back, or removes it when it did not exist; a removed
 // file is renamed back from where it was set aside.
-bool PutBack(Target& t) {
-    return detail::RunFileStep(FileStep::PutBack, t.target, [&] {
+bool PutBack(Target& t, platform::Failure& failure) {
+    return detail::RunFileStep(FileStep::PutBack, t.target, failure, [&](platform::Failure* f) {
         if (t.Removal()) {
-            if (::rename(t.temporary.c_str(), t.target.c_str()) != 0) {
+            if (!platform::RenameOver(t.temporary, t.target, f)) {
                 return false;
             }
             t.temporary.clear();
-            SyncFolder(FolderOf(t.target));
+            platform::FlushFolder(FolderOf(t.target));
             return true;
         }
         if (!t.existed) {
-            return ::unlink(t.target.c_str()) == 0;
+            return platform::RemoveFile(t.target, f);
         }
-        const int code = WriteTemporary(t, *t.old, false);
-        if (code != 0) {
-            errno = code;
+        if (!WriteTemporary(t, *t.old, false, *f)) {
             return false;
         }
-        const bool renamed = ::rename(t.temporary.c_str(), t.target.c_str()) == 0;
-        const int error = errno;
+        const bool renamed = platform::RenameOver(t.temporary, t.target, f);
         if (renamed) {
-            SyncFolder(FolderOf(t.target));
+            platform::FlushFolder(FolderOf(t.target));
         } else {
-            ::unlink(t.temporary.c_str());
+            platform::RemoveFile(t.temporary);
         }
         t.temporary.clear();
-        errno = error;
         return renamed;
     });
 }
 
-bool Refuse(FileSetReport& report, const FileReplacement& file, int code) {
+bool Refuse(FileSetReport& report, const FileReplacement& file, const platform::Failure& failure) {
     report.outcome = FileSetOutcome::Unchanged;
-    report.error = FileError{file.path, code < 0 ? std::string("not a regular file")
-                                                 : std::generic_category().message(code)};
+    report.error = FileError{file.path, failure.reason};
     return false;
 }
 
@@ -219,10 +139,11 @@ bool Refuse(FileSetReport& report, const FileReplacement& file, int code) {
 bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
               std::optional<std::span<const std::uint8_t>> content = std::nullopt) {
     std::vector<Target> targets(files.size());
+    platform::Failure failure;
     for (std::size_t i = 0; i < files.size(); ++i) {
         targets[i].file = &files[i];
-        if (const int code = CheckTarget(targets[i])) {
-            return Refuse(report, files[i], code);
+        if (!CheckTarget(targets[i], failure)) {
+            return Refuse(report, files[i], failure);
         }
     }
     // The old content of every file that a later file's failure would have to put back (all but
@@ -247,11 +168,10 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
         if (t.Idle()) {
             continue;
         }
-        if (const int code = t.Removal()
-                                 ? ReserveAside(t)
-                                 : WriteTemporary(t, content ? *content : t.file->bytes, true)) {
+        if (!(t.Removal() ? ReserveAside(t, failure)
+                          : WriteTemporary(t, content ? *content : t.file->bytes, true, failure))) {
             RemoveTemporaries(targets);
-            return Refuse(report, *t.file, code);
+            return Refuse(report, *t.file, failure);
         }
     }
     for (std::size_t i = 0; i < targets.size(); ++i) {
@@ -259,18 +179,19 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
         if (t.Idle()) {
             continue;
         }
-        if (!detail::RunFileStep(FileStep::Rename, t.target, [&] {
-                return t.Removal() ? ::rename(t.target.c_str(), t.temporary.c_str()) == 0
-                                   : ::rename(t.temporary.c_str(), t.target.c_str()) == 0;
+        if (!detail::RunFileStep(FileStep::Rename, t.target, failure, [&](platform::Failure* f) {
+                return t.Removal() ? platform::RenameOver(t.target, t.temporary, f)
+                                   : platform::RenameOver(t.temporary, t.target, f);
             })) {
-            Refuse(report, *t.file, errno);
+            Refuse(report, *t.file, failure);
             RemoveTemporaries(targets);
             bool mixed = false;
             for (std::size_t j = i; j-- > 0;) {
                 Target& done = targets[j];
-                done.state = PutBack(done) ? Target::State::PutBack : Target::State::New;
+                platform::Failure putBack;
+                done.state = PutBack(done, putBack) ? Target::State::PutBack : Target::State::New;
                 if (done.state == Target::State::New) {
-                    done.failure = std::generic_category().message(errno);
+                    done.failure = putBack.reason;
                     mixed = true;
                 }
             }
@@ -278,7 +199,7 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
                 std::string line = Utf8FromPath(each.file->path) + ": ";
                 if (each.state == Target::State::New && each.Removal()) {
                     line += "removed (putting it back failed: " + each.failure +
-                            "; its content is in " + each.temporary + ")";
+                            "; its content is in " + Utf8FromPath(each.temporary) + ")";
                 } else if (each.state == Target::State::New) {
                     line += "new (putting back the old content failed: " + each.failure + ")";
                 } else {
@@ -298,13 +219,15 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
     // unlinked stays hidden beside its old name; the card's files are as the set says.
     for (Target& t : targets) {
         if (t.Removal() && !t.temporary.empty() &&
-            detail::RunFileStep(FileStep::Remove, t.target,
-                                [&] { return ::unlink(t.temporary.c_str()) == 0; })) {
+            detail::RunFileStep(FileStep::Remove, t.target, failure, [&](platform::Failure* f) {
+                return platform::RemoveFile(t.temporary, f);
+            })) {
             t.temporary.clear();
         }
     }
     for (const Target& t : targets) {
-        SyncFolder(FolderOf(t.target)); // the renames themselves; the data is safe already
+        platform::FlushFolder(
+            FolderOf(t.target)); // the renames themselves; the data is safe already
     }
     report.outcome = FileSetOutcome::Written;
     return true;
@@ -356,57 +279,37 @@ bool WriteNewTextFileAtomically(const std::filesystem::path& path, const std::st
     if (exists != nullptr) {
         *exists = false;
     }
-    const auto fail = [&](int code) {
+    const auto fail = [&](const platform::Failure& failure) {
         if (error != nullptr) {
-            *error = FileError{path, code < 0 ? std::string("not a regular file")
-                                              : std::generic_category().message(code)};
+            *error = FileError{path, failure.reason};
         }
         if (exists != nullptr) {
-            *exists = code == EEXIST;
+            *exists = failure.kind == platform::FailureKind::Exists;
         }
         return false;
     };
     const FileReplacement file{path, {}};
     Target t;
     t.file = &file;
-    if (const int code = CheckTarget(t)) {
-        return fail(code);
+    platform::Failure failure;
+    if (!CheckTarget(t, failure)) {
+        return fail(failure);
     }
     if (t.existed) {
-        return fail(EEXIST);
+        return fail(platform::Failure{platform::FailureKind::Exists, 0, "File exists"});
     }
     const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
-    if (const int code = WriteTemporary(t, {data, text.size()}, true)) {
-        return fail(code);
+    if (!WriteTemporary(t, {data, text.size()}, true, failure)) {
+        return fail(failure);
     }
-    // A hard link puts the file in place only where no file of that name is; a file system
-    // without links (FAT) gets the name taken exclusively first, then the rename over it.
-    const bool placed = detail::RunFileStep(FileStep::Rename, t.target, [&] {
-        if (::link(t.temporary.c_str(), t.target.c_str()) == 0) {
-            return true;
-        }
-        if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK && errno != ENOSYS) {
-            return false;
-        }
-        const int fd = ::open(t.target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0) {
-            return false;
-        }
-        ::close(fd);
-        if (::rename(t.temporary.c_str(), t.target.c_str()) == 0) {
-            return true;
-        }
-        const int code = errno;
-        ::unlink(t.target.c_str());
-        errno = code;
-        return false;
-    });
-    const int code = errno;
-    ::unlink(t.temporary.c_str()); // the link's second name, or the file that failed
-    if (!placed) {
-        return fail(code);
+    // Put in place only where no file of that name is, also not one made meanwhile.
+    if (!detail::RunFileStep(FileStep::Rename, t.target, failure, [&](platform::Failure* f) {
+            return platform::CreateNew(t.temporary, t.target, f);
+        })) {
+        platform::RemoveFile(t.temporary);
+        return fail(failure);
     }
-    SyncFolder(FolderOf(t.target));
+    platform::FlushFolder(FolderOf(t.target));
     return true;
 }
 

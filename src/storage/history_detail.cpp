@@ -61,8 +61,13 @@ std::string EntryFileName(int sequence) {
 }
 
 bool UnderFolder(const std::filesystem::path& file, const std::filesystem::path& folder) {
-    const std::string f = file.lexically_normal().string();
-    std::string d = folder.lexically_normal().string();
+    // In the generic form, whose separator is '/' on Windows too.
+    const auto generic = [](const std::filesystem::path& path) {
+        const std::u8string text = path.lexically_normal().generic_u8string();
+        return std::string(text.begin(), text.end());
+    };
+    const std::string f = generic(file);
+    std::string d = generic(folder);
     if (!d.empty() && d.back() != '/') {
         d += '/';
     }

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <set>
 
-// Header-only, so that no library of it is needed at run time.
+// Header-only, so that no library of it is needed at run time (the Windows build defines it).
+#ifndef XXH_INLINE_ALL
 #define XXH_INLINE_ALL
+#endif
 #include <xxhash.h>
 
 #include "storage/file_backup.h"

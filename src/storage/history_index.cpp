@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <dirent.h>
-#include <sys/stat.h>
 
 #include "storage/file_io.h"
 #include "storage/history_detail.h"
 #include "storage/history_entry.h"
+#include "storage/platform.h"
 
 namespace orvix::detail {
 
@@ -75,15 +74,13 @@ std::optional<int> EntryNumber(std::string_view stem) {
 
 std::vector<EntryFileStamp> ListEntryFiles(const std::filesystem::path& historyFolder,
                                            bool withStamps) {
-    // One stat of each file, relative to the open folder: a history of thousands of entries is
-    // listed in milliseconds.
     std::vector<EntryFileStamp> files;
-    DIR* folder = ::opendir(historyFolder.c_str());
-    if (folder == nullptr) {
+    std::vector<platform::FolderEntry> entries;
+    if (!platform::ListFolder(historyFolder, entries)) {
         return files;
     }
-    while (const dirent* item = ::readdir(folder)) {
-        EntryFileStamp stamp{item->d_name};
+    for (platform::FolderEntry& item : entries) {
+        EntryFileStamp stamp{std::move(item.name)};
         const std::string& name = stamp.name;
         stamp.pending = name.ends_with(kPendingEntrySuffix);
         if (!stamp.pending && !name.ends_with(".txt")) {
@@ -95,15 +92,12 @@ std::vector<EntryFileStamp> ListEntryFiles(const std::filesystem::path& historyF
             continue;
         }
         stamp.sequence = *number;
-        struct stat status {};
-        if (withStamps && ::fstatat(::dirfd(folder), item->d_name, &status, 0) == 0) {
-            stamp.size = static_cast<std::uint64_t>(status.st_size);
-            stamp.time = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
-                         status.st_mtim.tv_nsec;
+        if (withStamps) {
+            stamp.size = item.size;
+            stamp.time = item.time;
         }
         files.push_back(std::move(stamp));
     }
-    ::closedir(folder);
     if (!withStamps) {
         return files; // only numbers wanted (the largest, for a save): no need of an order
     }
@@ -115,11 +109,10 @@ std::vector<EntryFileStamp> ListEntryFiles(const std::filesystem::path& historyF
 
 EntryFileStamp IndexFileStamp(const std::filesystem::path& historyFolder) {
     EntryFileStamp stamp{kIndexName};
-    struct stat status {};
-    if (::stat((historyFolder / kIndexName).c_str(), &status) == 0) {
-        stamp.size = static_cast<std::uint64_t>(status.st_size);
-        stamp.time = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
-                     status.st_mtim.tv_nsec;
+    const platform::FileStamp status = platform::StampOf(historyFolder / kIndexName);
+    if (status.found) {
+        stamp.size = status.size;
+        stamp.time = status.time;
     }
     return stamp;
 }

@@ -4,11 +4,11 @@
 #include <cctype>
 #include <mutex>
 #include <set>
-#include <sys/stat.h>
 
 #include "storage/file_backup.h"
 #include "storage/file_io.h"
 #include "storage/history_detail.h"
+#include "storage/platform.h"
 
 namespace orvix {
 
@@ -32,22 +32,21 @@ struct CheckedCopy {
 std::string CopyProblem(const std::filesystem::path& path, const std::filesystem::path& backups,
                         const std::optional<ContentMark>& mark, ContentMark* found = nullptr) {
     // One lstat: whether it is there, a link or a regular file, and its size and time.
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0) {
+    const platform::FileStamp status = platform::StampOf(path);
+    if (!status.found) {
         return "is gone";
     }
-    if (S_ISLNK(status.st_mode)) {
+    if (status.isLink) {
         return "is a symbolic link";
     }
-    if (!S_ISREG(status.st_mode)) {
+    if (!status.isFile) {
         return "is no regular file";
     }
-    const auto size = static_cast<std::uintmax_t>(status.st_size);
-    const std::int64_t time =
-        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
+    const auto size = static_cast<std::uintmax_t>(status.size);
+    const std::int64_t time = status.time;
     static std::mutex mutex;
     static std::map<std::string, CheckedCopy> checked; // path|recorded hash -> finding
-    const std::string key = path.string() + "|" + (mark ? mark->hash : std::string());
+    const std::string key = Utf8FromPath(path) + "|" + (mark ? mark->hash : std::string());
     std::unique_lock lock(mutex);
     auto known = checked.find(key);
     if (known == checked.end() || known->second.size != size || known->second.time != time) {
@@ -190,12 +189,13 @@ CardAtPoint CardAtFirst(std::span<const HistoryEntry> entries,
         if (source.empty()) {
             source = name.substr(name.rfind('\\') + 1);
         }
-        const std::string stem = source.stem().string() + "-first-";
+        const std::string stem = Utf8FromPath(source.stem()) + "-first-";
         std::vector<std::string> copies;
         std::error_code inner;
         for (const auto& copy : std::filesystem::directory_iterator(folder, inner)) {
-            const std::string copyName = copy.path().filename().string();
-            if (copyName.starts_with(stem) && copyName.ends_with(source.extension().string())) {
+            const std::string copyName = Utf8FromPath(copy.path().filename());
+            if (copyName.starts_with(stem) &&
+                copyName.ends_with(Utf8FromPath(source.extension()))) {
                 copies.push_back(copyName);
             }
         }

@@ -1,12 +1,12 @@
 #include "storage/history_recorder.h"
 
-#include <unistd.h>
-
 #include "storage/card_identity.h"
 #include "storage/file_backup.h"
+#include "storage/file_io.h"
 #include "storage/file_steps.h"
 #include "storage/history_detail.h"
 #include "storage/history_store.h"
+#include "storage/platform.h"
 
 namespace orvix {
 
@@ -57,12 +57,12 @@ HistoryStart HistoryRecorder::Begin(std::span<const SavedFile> files, FileError*
     files_.assign(files.begin(), files.end());
     entry_ = HistoryEntry{};
     entry_.time = HistoryTime(now_);
-    entry_.card = card_.string();
+    entry_.card = Utf8FromPath(card_);
     pending_.clear();
     sequence_ = 0;
     entry_.identity = CardIdentity(card_);
     for (const SavedFile& saved : files_) {
-        HistoryFile file{saved.name, BackupFolderOf(saved.path, backups_).filename().string()};
+        HistoryFile file{saved.name, Utf8FromPath(BackupFolderOf(saved.path, backups_).filename())};
         if (!PrepareBackupFolder(saved.path, backups_, error)) {
             return HistoryStart::BackupFailed;
         }
@@ -161,8 +161,10 @@ bool HistoryRecorder::Complete(bool written, FileError* error) {
     }
     entry = Changed(entry);
     const auto removePending = [&] {
-        return detail::RunFileStep(FileStep::Remove, pending_,
-                                   [&] { return ::unlink(pending_.c_str()) == 0; });
+        platform::Failure failure;
+        return detail::RunFileStep(FileStep::Remove, pending_, failure, [&](platform::Failure* f) {
+            return platform::RemoveFile(pending_, f);
+        });
     };
     if (entry.files.empty()) {
         removePending(); // the save wrote nothing; a pending entry left says only that it began

@@ -58,7 +58,7 @@ std::vector<FoundEntry> ReadEntries(const std::filesystem::path& backupFolder) {
     const EntryFileStamp indexStamp = detail::IndexFileStamp(folder);
     {
         const std::lock_guard lock(memoMutex);
-        const auto known = memo.find(folder.string());
+        const auto known = memo.find(Utf8FromPath(folder));
         if (known != memo.end() && known->second.index == indexStamp &&
             known->second.files == files) {
             return known->second.entries;
@@ -102,7 +102,7 @@ std::vector<FoundEntry> ReadEntries(const std::filesystem::path& backupFolder) {
         detail::WriteHistoryIndex(folder, texts);
     }
     const std::lock_guard lock(memoMutex);
-    memo.insert_or_assign(folder.string(), ReadFolder{indexStamp, files, entries});
+    memo.insert_or_assign(Utf8FromPath(folder), ReadFolder{indexStamp, files, entries});
     return entries;
 }
 

@@ -23,10 +23,17 @@ std::string_view KindName(FailureKind kind) {
         return "not a regular file";
     case FailureKind::TooLarge:
         return "too large";
+    case FailureKind::Exists:
+        return "exists already";
     case FailureKind::Other:
         break;
     }
     return "other";
+}
+
+std::string VolumeSerial(const std::filesystem::path& folder) {
+    const std::optional<Volume> volume = VolumeOf(folder);
+    return volume ? volume->serial : std::string();
 }
 
 std::string FormatVolumeSerial(std::uint32_t serial) {

@@ -7,9 +7,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,6 +28,7 @@ enum class FailureKind {
     InputOutput,  // the medium failed (a bad sector, a card pulled out)
     NotAFile,     // a folder, a device or a pipe where a regular file was expected
     TooLarge,     // larger than the reader allows
+    Exists,       // a file of that name is there already (CreateNew)
     Other,        // anything else; code tells what
 };
 
@@ -41,6 +44,9 @@ FailureKind KindOfCode(int code);
 Failure FailureOfCode(int code);
 // The failure of the last call (errno or GetLastError()).
 Failure LastFailure();
+// The failure of a medium that failed (EIO, ERROR_IO_DEVICE): what a step made to fail by a
+// test reports.
+Failure MediumFailure();
 // A short English name of the kind ("not found"), for logs and tests.
 std::string_view KindName(FailureKind kind);
 
@@ -53,6 +59,9 @@ bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& byt
 // marked read-only: on POSIX it needs a write bit in its mode (even for root), on Windows it must
 // lack FILE_ATTRIBUTE_READONLY (checked here, never cleared: Wine would replace such a file).
 bool CheckWritable(const std::filesystem::path& path, Failure* failure = nullptr);
+// Whether new files may be made in folder: it must be a folder, and on POSIX one the user may
+// write and search (Windows leaves that to the making of the file).
+bool CheckFolderWritable(const std::filesystem::path& folder, Failure* failure = nullptr);
 
 // A temporary file beside a target, for writing a file whole. Removed when it goes unless
 // Commit has renamed it over the target.
@@ -66,13 +75,16 @@ public:
     ~TemporaryFile();
 
     // Makes a new, empty temporary file in target's folder; on POSIX it takes the mode (and,
-    // where the user may set it, the owner) of the target if that exists.
+    // where the user may set it, the owner) of the target if that exists, else the mode a new
+    // file gets (0666 less the umask). A file system without modes (FAT) keeps its own.
     bool Create(const std::filesystem::path& target, Failure* failure = nullptr);
     bool Write(std::span<const std::uint8_t> bytes, Failure* failure = nullptr);
     // Puts what was written onto the disk (fsync, FlushFileBuffers) and closes the file.
     bool FlushAndClose(Failure* failure = nullptr);
     // Renames the closed file over the target (RenameOver below); the file is then the target's.
     bool Commit(Failure* failure = nullptr);
+    // Gives up the closed file: it stays where it is, the caller's to rename or remove.
+    std::filesystem::path Keep();
 
     const std::filesystem::path& Path() const { return path_; }
 
@@ -88,6 +100,12 @@ private:
 // MOVEFILE_WRITE_THROUGH): to is the old or the new file, never a half.
 bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,
                 Failure* failure = nullptr);
+// Moves from to to only where no file of that name is: never replaces one, also not one made
+// meanwhile by another program (Exists then, and from is left). POSIX: a hard link, or on a
+// file system without links (FAT) the name taken with O_EXCL and renamed over; Windows:
+// MoveFileExW without MOVEFILE_REPLACE_EXISTING.
+bool CreateNew(const std::filesystem::path& from, const std::filesystem::path& to,
+               Failure* failure = nullptr);
 bool RemoveFile(const std::filesystem::path& path, Failure* failure = nullptr);
 // Puts a folder's entries onto the disk (fsync of the folder); nothing to do on Windows, where
 // MOVEFILE_WRITE_THROUGH has done it.
@@ -109,18 +127,37 @@ struct FolderEntry {
     std::string name; // UTF-8
     bool isFolder = false;
     bool isFile = false; // a regular file (a symbolic link counts as what it points at)
+    std::uint64_t size = 0;
+    std::int64_t time = 0; // of the last change, in nanoseconds since 1970
 };
 // The entries of a folder, without "." and "..", in no particular order.
 bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries,
                 Failure* failure = nullptr);
 
+// What is at path itself (a symbolic link is not followed): enough to tell whether a file seen
+// before has changed since.
+struct FileStamp {
+    bool found = false;
+    bool isLink = false; // a symbolic link (POSIX) or a reparse point (Windows)
+    bool isFile = false; // a regular file
+    std::uint64_t size = 0;
+    std::int64_t time = 0; // of the last change, in nanoseconds since 1970
+};
+FileStamp StampOf(const std::filesystem::path& path);
+// What tells a file from any other on its volume, the same while it is not replaced: "device:inode"
+// on POSIX, "serial:file index" on Windows; empty when it cannot be found.
+std::string FileIdentity(const std::filesystem::path& path);
+
 // An exclusive lock on a card, kept outside the card, taken by one writer at a time. On POSIX an
 // advisory flock on the card's folder (which an atomic write's rename does not replace); on
 // Windows a named mutex "Local\Orvix2-card-<hash>" keyed by the folder's volume serial and file
 // index. Each lock excludes every other, in this process or another; on Windows the lock belongs
-// to the thread that took it and must be ended on that thread.
+// to the thread that took it and must be ended on that thread. A shared lock (readers) is a
+// shared flock on POSIX; a named mutex cannot be shared, so on Windows readers take none.
 class CardFolderLock {
 public:
+    enum class Mode { Exclusive, Shared };
+
     enum class State {
         Held,        // ours until this object goes
         Busy,        // another writer held it for the whole wait
@@ -129,7 +166,8 @@ public:
     };
 
     CardFolderLock() = default;
-    CardFolderLock(const std::filesystem::path& folder, std::chrono::milliseconds wait);
+    CardFolderLock(const std::filesystem::path& folder, std::chrono::milliseconds wait,
+                   Mode mode = Mode::Exclusive);
     CardFolderLock(CardFolderLock&& other) noexcept;
     CardFolderLock& operator=(CardFolderLock&& other) noexcept;
     CardFolderLock(const CardFolderLock&) = delete;
@@ -154,6 +192,13 @@ private:
 // on Windows %LOCALAPPDATA%\Orvix2 (SHGetKnownFolderPath). Not made here; empty when unknown.
 std::filesystem::path UserSettingsFolder();
 
+// A moment in the local time zone (localtime_r, localtime_s).
+std::tm LocalTime(std::time_t seconds);
+
+// The user's home folder: $HOME, else the account's (POSIX); the profile folder on Windows.
+// Empty when unknown.
+std::filesystem::path HomeFolder();
+
 // The folder of the running executable.
 std::filesystem::path ExecutableFolder();
 
@@ -165,9 +210,18 @@ bool HoldsCardImage(const std::filesystem::path& folder);
 // The media folders that hold STARTUP.BIN.
 std::vector<std::filesystem::path> CardFolders();
 
-// The serial of the volume holding folder: the name of its entry in /dev/disk/by-uuid on Linux,
-// GetVolumeInformationW's serial on Windows; either is "ABCD-1234" for a FAT card. Empty when
-// unknown (a folder on no such volume).
+// The volume holding a folder: where it is mounted, which of its folders is mounted there ("/"
+// unless only a part of it is, as a bind mount on Linux), and its serial: the name of its entry
+// in /dev/disk/by-uuid on Linux (the longest mount point of /proc/self/mountinfo that holds the
+// folder), GetVolumeInformationW's serial on Windows; either is "ABCD-1234" for a FAT card.
+// Nothing for a folder on no such volume.
+struct Volume {
+    std::filesystem::path mountPoint;
+    std::filesystem::path root;
+    std::string serial;
+};
+std::optional<Volume> VolumeOf(const std::filesystem::path& folder);
+// Its serial alone; empty when unknown.
 std::string VolumeSerial(const std::filesystem::path& folder);
 // A 32-bit volume serial as FAT shows it: "ABCD-1234".
 std::string FormatVolumeSerial(std::uint32_t serial);

@@ -1,12 +1,16 @@
 #include "storage/platform.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -32,6 +36,8 @@ FailureKind KindOfCode(int code) {
         return FailureKind::NoSpace;
     case EIO:
         return FailureKind::InputOutput;
+    case EEXIST:
+        return FailureKind::Exists;
     default:
         return FailureKind::Other;
     }
@@ -39,6 +45,10 @@ FailureKind KindOfCode(int code) {
 
 Failure FailureOfCode(int code) {
     return Failure{KindOfCode(code), code, std::generic_category().message(code)};
+}
+
+Failure MediumFailure() {
+    return FailureOfCode(EIO);
 }
 
 Failure LastFailure() {
@@ -56,6 +66,11 @@ bool Fail(Failure* failure, Failure value) {
 
 bool FailLast(Failure* failure) {
     return Fail(failure, LastFailure());
+}
+
+std::int64_t TimeOf(const struct stat& status) {
+    return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
+           status.st_mtim.tv_nsec;
 }
 
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
@@ -94,6 +109,9 @@ bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& byt
         refused = false;
     }
     std::vector<std::uint8_t> read;
+    if (!refused && static_cast<std::uintmax_t>(status.st_size) <= maxSize) {
+        read.reserve(static_cast<std::size_t>(status.st_size)); // one allocation as a rule
+    }
     std::uint8_t buffer[65536];
     while (!refused) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -135,6 +153,17 @@ bool CheckWritable(const std::filesystem::path& path, Failure* failure) {
         return Fail(failure, FailureOfCode(EACCES));
     }
     return ::access(path.c_str(), W_OK) == 0 || FailLast(failure);
+}
+
+bool CheckFolderWritable(const std::filesystem::path& folder, Failure* failure) {
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0) {
+        return FailLast(failure);
+    }
+    if (!S_ISDIR(status.st_mode)) {
+        return Fail(failure, FailureOfCode(ENOTDIR));
+    }
+    return ::access(folder.c_str(), W_OK | X_OK) == 0 || FailLast(failure);
 }
 
 TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
@@ -182,15 +211,25 @@ bool TemporaryFile::Create(const std::filesystem::path& target, Failure* failure
     }
     handle_ = fd;
     path_ = pattern;
+    // The new file keeps the old one's mode, and its owner (else its group) where the user may
+    // set it; a new target gets the mode of any new file.
     struct stat old {};
+    mode_t mode = 0;
     if (::stat(target.c_str(), &old) == 0) {
-        // The new file keeps the old one's mode, and its owner where the user may set it.
-        if (::fchmod(fd, old.st_mode & 07777) != 0) {
-            const Failure reason = LastFailure();
-            Discard();
-            return Fail(failure, reason);
+        mode = old.st_mode & 07777;
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            [[maybe_unused]] const int group = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
         }
-        [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    // A file system without modes (FAT) refuses with EPERM: its files keep the mount's mode.
+    if (::fchmod(fd, mode) != 0 && errno != EPERM) {
+        const Failure reason = LastFailure();
+        Discard();
+        return Fail(failure, reason);
     }
     return true;
 }
@@ -227,6 +266,37 @@ bool TemporaryFile::Commit(Failure* failure) {
     return true;
 }
 
+std::filesystem::path TemporaryFile::Keep() {
+    if (handle_ >= 0) {
+        ::close(static_cast<int>(std::exchange(handle_, -1)));
+    }
+    return std::exchange(path_, {});
+}
+
+bool CreateNew(const std::filesystem::path& from, const std::filesystem::path& to,
+               Failure* failure) {
+    // A hard link takes the name only where none is; the second name then goes.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return true;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK && errno != ENOSYS) {
+        return FailLast(failure);
+    }
+    // A file system without links (FAT): the name taken exclusively first, then renamed over.
+    const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return FailLast(failure);
+    }
+    ::close(fd);
+    if (::rename(from.c_str(), to.c_str()) == 0) {
+        return true;
+    }
+    const Failure reason = LastFailure();
+    ::unlink(to.c_str());
+    return Fail(failure, reason);
+}
+
 bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,
                 Failure* failure) {
     return ::rename(from.c_str(), to.c_str()) == 0 || FailLast(failure);
@@ -241,8 +311,8 @@ bool FlushFolder(const std::filesystem::path& folder, Failure* failure) {
     if (fd < 0) {
         return FailLast(failure);
     }
-    // A file system that cannot flush a folder (EINVAL) has nothing to flush.
-    const bool flushed = ::fsync(fd) == 0 || errno == EINVAL;
+    // A file system that cannot flush a folder (EINVAL, ENOTSUP) has nothing to flush.
+    const bool flushed = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
     const Failure reason = flushed ? Failure{} : LastFailure();
     ::close(fd);
     return flushed || Fail(failure, reason);
@@ -261,9 +331,12 @@ bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& e
         if (name == "." || name == "..") {
             continue;
         }
+        // Relative to the open folder: thousands of entries are listed in milliseconds.
         struct stat status {};
-        const bool known = ::stat((folder / name).c_str(), &status) == 0;
-        found.push_back({name, known && S_ISDIR(status.st_mode), known && S_ISREG(status.st_mode)});
+        const bool known = ::fstatat(::dirfd(dir), entry->d_name, &status, 0) == 0;
+        found.push_back({name, known && S_ISDIR(status.st_mode), known && S_ISREG(status.st_mode),
+                         known ? static_cast<std::uint64_t>(status.st_size) : 0,
+                         known ? TimeOf(status) : 0});
         errno = 0;
     }
     const int code = errno;
@@ -275,8 +348,25 @@ bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& e
     return true;
 }
 
-CardFolderLock::CardFolderLock(const std::filesystem::path& folder,
-                               std::chrono::milliseconds wait) {
+FileStamp StampOf(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        return {};
+    }
+    return FileStamp{true, S_ISLNK(status.st_mode), S_ISREG(status.st_mode),
+                     static_cast<std::uint64_t>(status.st_size), TimeOf(status)};
+}
+
+std::string FileIdentity(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return {};
+    }
+    return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+}
+
+CardFolderLock::CardFolderLock(const std::filesystem::path& folder, std::chrono::milliseconds wait,
+                               Mode mode) {
     const std::filesystem::path open = folder.empty() ? std::filesystem::path(".") : folder;
     const int fd = ::open(open.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat status {};
@@ -287,10 +377,10 @@ CardFolderLock::CardFolderLock(const std::filesystem::path& folder,
         }
         return;
     }
-    identity_ = std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+    identity_ = FileIdentity(open);
     const auto deadline = std::chrono::steady_clock::now() + wait;
     while (true) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        if (::flock(fd, (mode == Mode::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB) == 0) {
             handle_ = fd;
             state_ = State::Held;
             return;
@@ -338,7 +428,11 @@ void CardFolderLock::Release() {
     }
 }
 
-namespace {
+std::tm LocalTime(std::time_t seconds) {
+    std::tm local{};
+    ::localtime_r(&seconds, &local);
+    return local;
+}
 
 std::filesystem::path HomeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
@@ -347,8 +441,6 @@ std::filesystem::path HomeFolder() {
     const passwd* user = ::getpwuid(::getuid());
     return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
 }
-
-} // namespace
 
 std::filesystem::path UserSettingsFolder() {
     if (const char* config = std::getenv("XDG_CONFIG_HOME");
@@ -390,25 +482,94 @@ std::vector<std::filesystem::path> MediaFolders() {
     return folders;
 }
 
-std::string VolumeSerial(const std::filesystem::path& folder) {
-    // The entry of /dev/disk/by-uuid whose device is the one the folder lies on.
-    struct stat status {};
-    if (::stat(folder.c_str(), &status) != 0) {
-        return {};
+namespace {
+
+// mountinfo writes a space, a tab, a line break and a backslash in a path as octal escapes.
+std::string Unoctal(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size() &&
+            text.substr(i + 1, 3).find_first_not_of("01234567") == std::string_view::npos) {
+            out += static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 +
+                                     (text[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += text[i];
+        }
     }
+    return out;
+}
+
+bool Within(const std::string& path, const std::string& mount) {
+    return mount == "/" || path == mount || path.starts_with(mount + "/");
+}
+
+std::vector<std::string_view> Fields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0; start <= line.size();) {
+        const std::size_t end = std::min(line.find(' ', start), line.size());
+        fields.push_back(line.substr(start, end - start));
+        start = end + 1;
+    }
+    return fields;
+}
+
+// The filesystem UUID of the device numbered so, from the links in /dev/disk/by-uuid.
+std::string SerialOfDevice(dev_t device) {
     const std::filesystem::path byUuid = "/dev/disk/by-uuid";
     std::vector<FolderEntry> entries;
     if (!ListFolder(byUuid, entries)) {
         return {};
     }
     for (const FolderEntry& entry : entries) {
-        struct stat device {};
-        if (::stat((byUuid / entry.name).c_str(), &device) == 0 && S_ISBLK(device.st_mode) &&
-            device.st_rdev == status.st_dev) {
+        struct stat target {};
+        if (::stat((byUuid / entry.name).c_str(), &target) == 0 && S_ISBLK(target.st_mode) &&
+            target.st_rdev == device) {
             return entry.name;
         }
     }
     return {};
+}
+
+} // namespace
+
+std::optional<Volume> VolumeOf(const std::filesystem::path& folder) {
+    std::error_code code;
+    const std::string path = std::filesystem::weakly_canonical(folder, code).string();
+    if (code || path.empty()) {
+        return std::nullopt;
+    }
+    std::ifstream mounts("/proc/self/mountinfo");
+    std::string line;
+    std::optional<Volume> best;
+    unsigned bestMajor = 0;
+    unsigned bestMinor = 0;
+    while (std::getline(mounts, line)) {
+        const std::vector<std::string_view> fields = Fields(line);
+        if (fields.size() < 5) {
+            continue;
+        }
+        const std::string mount = Unoctal(fields[4]);
+        if (!Within(path, mount) || (best && mount.size() < best->mountPoint.string().size())) {
+            continue;
+        }
+        unsigned major = 0;
+        unsigned minor = 0;
+        if (std::sscanf(std::string(fields[2]).c_str(), "%u:%u", &major, &minor) != 2) {
+            continue;
+        }
+        best = Volume{mount, Unoctal(fields[3]), {}};
+        bestMajor = major;
+        bestMinor = minor;
+    }
+    if (!best) {
+        return std::nullopt;
+    }
+    best->serial = SerialOfDevice(makedev(bestMajor, bestMinor));
+    if (best->serial.empty()) {
+        return std::nullopt;
+    }
+    return best;
 }
 
 } // namespace orvix::platform

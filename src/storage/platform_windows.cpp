@@ -44,6 +44,9 @@ FailureKind KindOfCode(int code) {
     case ERROR_NOT_READY:
     case ERROR_DEVICE_REMOVED:
         return FailureKind::InputOutput;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return FailureKind::Exists;
     default:
         return FailureKind::Other;
     }
@@ -75,6 +78,10 @@ Failure FailureOfCode(int code) {
     return Failure{KindOfCode(code), code, SystemMessage(static_cast<DWORD>(code))};
 }
 
+Failure MediumFailure() {
+    return FailureOfCode(ERROR_IO_DEVICE);
+}
+
 Failure LastFailure() {
     const DWORD code = ::GetLastError();
     return FailureOfCode(static_cast<int>(code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE));
@@ -102,6 +109,17 @@ HANDLE AsHandle(std::intptr_t handle) {
 }
 
 constexpr DWORD kNoAttributes = INVALID_FILE_ATTRIBUTES;
+
+// A FILETIME (100 ns since 1601) in nanoseconds since 1970.
+std::int64_t TimeOf(const FILETIME& time) {
+    const std::int64_t ticks =
+        static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
+    return (ticks - 116444736000000000LL) * 100;
+}
+
+std::uint64_t SizeOf(DWORD high, DWORD low) {
+    return (std::uint64_t{high} << 32) | low;
+}
 
 } // namespace
 
@@ -147,6 +165,15 @@ bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& byt
     }
     bytes = std::move(read);
     return true;
+}
+
+bool CheckFolderWritable(const std::filesystem::path& folder, Failure* failure) {
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    if (attributes == kNoAttributes) {
+        return FailLast(failure);
+    }
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+           Fail(failure, FailureOfCode(ERROR_DIRECTORY));
 }
 
 bool CheckWritable(const std::filesystem::path& path, Failure* failure) {
@@ -267,6 +294,20 @@ bool TemporaryFile::Commit(Failure* failure) {
     return true;
 }
 
+std::filesystem::path TemporaryFile::Keep() {
+    if (handle_ != -1) {
+        ::CloseHandle(AsHandle(handle_));
+        handle_ = -1;
+    }
+    return std::exchange(path_, {});
+}
+
+bool CreateNew(const std::filesystem::path& from, const std::filesystem::path& to,
+               Failure* failure) {
+    return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0 ||
+           FailLast(failure);
+}
+
 bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,
                 Failure* failure) {
     if (::MoveFileExW(from.c_str(), to.c_str(),
@@ -323,7 +364,9 @@ bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& e
             if (name != L"." && name != L"..") {
                 const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
                 const bool isDevice = (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0;
-                found.push_back({Utf8(name), isFolder, !isFolder && !isDevice});
+                found.push_back({Utf8(name), isFolder, !isFolder && !isDevice,
+                                 SizeOf(data.nFileSizeHigh, data.nFileSizeLow),
+                                 TimeOf(data.ftLastWriteTime)});
             }
             if (!::FindNextFileW(find, &data)) {
                 listed = ::GetLastError() == ERROR_NO_MORE_FILES;
@@ -357,26 +400,53 @@ HeldCards& Held() {
 
 } // namespace
 
-CardFolderLock::CardFolderLock(const std::filesystem::path& folder,
-                               std::chrono::milliseconds wait) {
-    const std::filesystem::path open = folder.empty() ? std::filesystem::path(".") : folder;
+FileStamp StampOf(const std::filesystem::path& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return {};
+    }
+    const DWORD attributes = data.dwFileAttributes;
+    const bool isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    const bool isFile =
+        !isLink && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+    return FileStamp{true, isLink, isFile, SizeOf(data.nFileSizeHigh, data.nFileSizeLow),
+                     TimeOf(data.ftLastWriteTime)};
+}
+
+std::string FileIdentity(const std::filesystem::path& path) {
     const HANDLE handle = ::CreateFileW(
-        open.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     BY_HANDLE_FILE_INFORMATION information{};
     const bool known =
         handle != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(handle, &information);
-    failure_ = known ? Failure{} : LastFailure();
+    const DWORD code = ::GetLastError();
     if (handle != INVALID_HANDLE_VALUE) {
         ::CloseHandle(handle);
     }
+    ::SetLastError(code); // the caller's LastFailure
     if (!known) {
-        return;
+        return {};
     }
-    // The folder's volume and file index identify the card whatever drive letter it has now.
+    // The volume and the file index identify the file whatever drive letter it has now.
     const std::uint64_t index =
         (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
-    identity_ = FormatVolumeSerial(information.dwVolumeSerialNumber) + ":" + std::to_string(index);
+    return FormatVolumeSerial(information.dwVolumeSerialNumber) + ":" + std::to_string(index);
+}
+
+CardFolderLock::CardFolderLock(const std::filesystem::path& folder, std::chrono::milliseconds wait,
+                               Mode mode) {
+    const std::filesystem::path open = folder.empty() ? std::filesystem::path(".") : folder;
+    identity_ = FileIdentity(open);
+    if (identity_.empty()) {
+        failure_ = LastFailure();
+        return;
+    }
+    failure_ = Failure{};
+    if (mode == Mode::Shared) {
+        state_ = State::Held; // a named mutex cannot be shared: a reader takes none
+        return;
+    }
     wchar_t hash[17];
     ::swprintf(hash, 17, L"%016llx",
                static_cast<unsigned long long>(XXH3_64bits(identity_.data(), identity_.size())));
@@ -448,6 +518,22 @@ void CardFolderLock::Release() {
     handle_ = -1;
 }
 
+std::tm LocalTime(std::time_t seconds) {
+    std::tm local{};
+    ::localtime_s(&local, &seconds);
+    return local;
+}
+
+std::filesystem::path HomeFolder() {
+    wchar_t* folder = nullptr;
+    std::filesystem::path home;
+    if (::SHGetKnownFolderPath(FOLDERID_Profile, KF_FLAG_DEFAULT, nullptr, &folder) == S_OK) {
+        home = folder;
+    }
+    ::CoTaskMemFree(folder);
+    return home;
+}
+
 std::filesystem::path UserSettingsFolder() {
     wchar_t* folder = nullptr;
     std::filesystem::path settings;
@@ -490,15 +576,15 @@ std::vector<std::filesystem::path> MediaFolders() {
     return folders;
 }
 
-std::string VolumeSerial(const std::filesystem::path& folder) {
+std::optional<Volume> VolumeOf(const std::filesystem::path& folder) {
     wchar_t root[MAX_PATH + 1] = {};
     DWORD serial = 0;
     if (::GetFileAttributesW(folder.c_str()) == kNoAttributes ||
         !::GetVolumePathNameW(folder.c_str(), root, MAX_PATH + 1) ||
         !::GetVolumeInformationW(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
-        return {};
+        return std::nullopt;
     }
-    return FormatVolumeSerial(serial);
+    return Volume{root, "/", FormatVolumeSerial(serial)}; // a drive is mounted whole
 }
 
 } // namespace orvix::platform

@@ -6,8 +6,6 @@
 #include <cstdlib>
 #include <numeric>
 #include <optional>
-#include <pwd.h>
-#include <unistd.h>
 
 #include "storage/file_io.h"
 #include "storage/utf8_text.h"
@@ -179,20 +177,13 @@ bool WriteProfileString(const std::string& iniPath, const char* section, const c
 }
 
 std::filesystem::path ChooseSettingsFolder(const std::filesystem::path& executableFolder,
-                                           const char* xdgConfigHome, const char* home) {
+                                           const std::filesystem::path& userFolder) {
     std::error_code error;
     // An installed program's folder belongs to the package manager, even when root may write to it.
     const bool usable = !IsSystemFolder(executableFolder) &&
                         (std::filesystem::exists(executableFolder / kSettingsFileName, error) ||
-                         ::access(executableFolder.c_str(), W_OK) == 0);
-    if (home == nullptr || home[0] == '\0') {
-        // Without $HOME (a program started by a service) the account's home still keeps the
-        // settings out of an installed program's folder.
-        const passwd* user = ::getpwuid(::getuid());
-        home = user != nullptr ? user->pw_dir : nullptr;
-    }
-    std::filesystem::path folder =
-        PickSettingsFolder(executableFolder, usable, xdgConfigHome, home);
+                         platform::CheckFolderWritable(executableFolder));
+    std::filesystem::path folder = PickSettingsFolder(executableFolder, usable, userFolder);
     if (folder != executableFolder) {
         std::filesystem::create_directories(folder, error);
     }
@@ -200,29 +191,9 @@ std::filesystem::path ChooseSettingsFolder(const std::filesystem::path& executab
 }
 
 std::filesystem::path PickSettingsFolder(const std::filesystem::path& executableFolder,
-                                         bool executableFolderUsable, const char* xdgConfigHome,
-                                         const char* home) {
-    if (executableFolderUsable) {
-        return executableFolder;
-    }
-    std::filesystem::path config;
-    if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/') {
-        config = xdgConfigHome;
-    } else if (home != nullptr && home[0] != '\0') {
-        config = std::filesystem::path(home) / ".config";
-    } else {
-        return executableFolder;
-    }
-    return config / "Orvix2";
-}
-
-std::filesystem::path ExecutableFolder() {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
-        return std::filesystem::current_path(error);
-    }
-    return self.parent_path();
+                                         bool executableFolderUsable,
+                                         const std::filesystem::path& userFolder) {
+    return executableFolderUsable || userFolder.empty() ? executableFolder : userFolder;
 }
 
 } // namespace orvix

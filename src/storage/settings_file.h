@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "storage/platform.h"
+
 namespace orvix {
 
 inline constexpr const char* kSettingsFileName = "Orvix2.ini";
@@ -40,19 +42,18 @@ std::string SetProfileLine(const std::string& text, const char* section, const c
                            const std::string& value);
 
 // Where Orvix2.ini lives: the executable's folder when it already holds the file or can be
-// written to (a portable copy or the build tree) and is not below /usr; otherwise
-// $XDG_CONFIG_HOME/Orvix2, by default ~/.config/Orvix2. The code files SERVO.BIN, REMOTE.BIN,
+// written to (a portable copy or the build tree) and is not below /usr; otherwise the user's
+// folder (platform::UserSettingsFolder: $XDG_CONFIG_HOME/Orvix2, by default ~/.config/Orvix2;
+// %LOCALAPPDATA%\Orvix2 on Windows), made when missing. The code files SERVO.BIN, REMOTE.BIN,
 // VOICE.BIN and REMOTEBLK.BIN lie in the same folder.
-std::filesystem::path ChooseSettingsFolder(const std::filesystem::path& executableFolder,
-                                           const char* xdgConfigHome, const char* home);
+std::filesystem::path
+ChooseSettingsFolder(const std::filesystem::path& executableFolder = platform::ExecutableFolder(),
+                     const std::filesystem::path& userFolder = platform::UserSettingsFolder());
 
 // The same choice with the executable folder's state given: usable when it holds Orvix2.ini or
-// can be written to.
+// can be written to. Without a user's folder the executable's stays.
 std::filesystem::path PickSettingsFolder(const std::filesystem::path& executableFolder,
-                                         bool executableFolderUsable, const char* xdgConfigHome,
-                                         const char* home);
-
-// The folder of the running executable.
-std::filesystem::path ExecutableFolder();
+                                         bool executableFolderUsable,
+                                         const std::filesystem::path& userFolder);
 
 } // namespace orvix

@@ -7,6 +7,19 @@
 namespace orvix {
 namespace {
 
+// The media mounted below the roots, as the system lists them below /media/USER.
+std::vector<std::filesystem::path> MediaBelow(const std::vector<std::filesystem::path>& roots) {
+    std::vector<std::filesystem::path> media;
+    for (const std::filesystem::path& root : roots) {
+        std::error_code error;
+        for (std::filesystem::directory_iterator it(root, error), end; !error && it != end;
+             it.increment(error)) {
+            media.push_back(it->path());
+        }
+    }
+    return media;
+}
+
 // A temporary folder stands in for /media/USER, with one sub-folder per mounted medium.
 class CardFolderTest : public ::testing::Test {
 protected:
@@ -19,7 +32,7 @@ protected:
         return mount;
     }
     std::filesystem::path Choose() const {
-        return ChooseCardFolder({media.Path(), media / "absent-root"}, home);
+        return ChooseCardFolder(MediaBelow({media.Path(), media / "absent-root"}), home);
     }
 
     test::TempFolder media;
@@ -46,7 +59,7 @@ TEST_F(CardFolderTest, AMountSeenBelowTwoRootsCountsOnce) {
     const std::filesystem::path otherRoot = media / "run-media";
     std::filesystem::create_directories(otherRoot);
     std::filesystem::create_directory_symlink(card, otherRoot / "PECHI2");
-    EXPECT_EQ(ChooseCardFolder({media.Path(), otherRoot}, home), card);
+    EXPECT_EQ(ChooseCardFolder(MediaBelow({media.Path(), otherRoot}), home), card);
 }
 
 } // namespace

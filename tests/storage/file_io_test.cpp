@@ -48,6 +48,32 @@ TEST(FileIoTest, AtomicWriteIsWholeOrNothing) {
     EXPECT_TRUE(!root || (status.st_uid == 4321u && status.st_gid == 4321u));
 }
 
+// A new file takes its name only where none is, also where another writer made one meanwhile
+// (between the check and the placing): that one stays, and no temporary file is left.
+TEST(FileIoTest, ANewFileNeverReplacesAnother) {
+    test::TempFolder folder;
+    const auto path = folder / "0001.txt";
+    bool exists = false;
+    ASSERT_TRUE(WriteNewTextFileAtomically(path, "first", nullptr, &exists));
+    EXPECT_FALSE(WriteNewTextFileAtomically(path, "second", nullptr, &exists));
+    EXPECT_TRUE(exists);
+    const auto later = folder / "0002.txt";
+    SetFileFaultInjector([&](FileStep step, const auto&) {
+        if (step == FileStep::Rename) {
+            test::WriteBytes(later, {9});
+        }
+        return false;
+    });
+    FileError error;
+    EXPECT_FALSE(WriteNewTextFileAtomically(later, "mine", &error, &exists));
+    SetFileFaultInjector(nullptr);
+    EXPECT_EQ(std::tuple(exists, error.Describe()),
+              std::tuple(true, later.string() + ": File exists"));
+    EXPECT_EQ(
+        std::tuple(test::ReadBytes(path), test::ReadBytes(later), CountEntries(folder.Path())),
+        std::tuple(Bytes{'f', 'i', 'r', 's', 't'}, Bytes{9}, 2));
+}
+
 TEST(FileIoTest, OnlyRegularFilesOfASaneSizeAreRead) {
     test::TempFolder folder;
     test::WriteBytes(folder / "big", {});

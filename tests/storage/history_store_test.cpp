@@ -16,10 +16,10 @@ using test::WriteText;
 // Reports the given volumes (by mount point) to the identities, as a system would.
 void UseVolumes(std::vector<CardVolume> volumes) {
     SetVolumeProbe([volumes](const std::filesystem::path& folder) -> std::optional<CardVolume> {
-        const std::string path = folder.lexically_normal().string();
         for (const CardVolume& volume : volumes) {
-            if (path == volume.mountPoint.string() ||
-                path.starts_with(volume.mountPoint.string() + "/")) {
+            const std::filesystem::path inside =
+                folder.lexically_normal().lexically_relative(volume.mountPoint.lexically_normal());
+            if (!inside.empty() && *inside.begin() != "..") {
                 return volume;
             }
         }

@@ -209,9 +209,32 @@ TEST_F(PlatformTest, TheLockExcludesASecondLockerUntilItIsLetGo) {
     first.reset();
     EXPECT_EQ(lockElsewhere(std::chrono::milliseconds(0)).first, CardFolderLock::State::Held);
 
+    // Readers share the lock; a writer waits for them where a lock can be shared (POSIX: on
+    // Windows readers take none).
+    const CardFolderLock reader(card, std::chrono::milliseconds(0), CardFolderLock::Mode::Shared);
+    const CardFolderLock another(card, std::chrono::milliseconds(0), CardFolderLock::Mode::Shared);
+    EXPECT_EQ(std::pair(reader.GetState(), another.GetState()),
+              std::pair(CardFolderLock::State::Held, CardFolderLock::State::Held));
+#ifndef _WIN32
+    EXPECT_EQ(lockElsewhere(std::chrono::milliseconds(0)).first, CardFolderLock::State::Busy);
+#endif
+
     const CardFolderLock missing(folder_ / "none", std::chrono::milliseconds(0));
     EXPECT_EQ(missing.GetState(), CardFolderLock::State::Failed);
     EXPECT_EQ(missing.GetFailure().kind, FailureKind::NotFound);
+}
+
+// A new name is taken only where none is: a file there stays, and so does the one to move.
+TEST_F(PlatformTest, CreatingANewNameNeverReplacesAFile) {
+    const fs::path card = folder_ / U8(u8"ペチ");
+    Put(card / "a.tmp", "first");
+    Put(card / "b.tmp", "second");
+    Failure failure;
+    ASSERT_TRUE(CreateNew(card / "a.tmp", card / "0001.txt", &failure)) << failure.reason;
+    EXPECT_FALSE(CreateNew(card / "b.tmp", card / "0001.txt", &failure));
+    EXPECT_EQ(failure.kind, FailureKind::Exists);
+    EXPECT_EQ(Content(card / "0001.txt"), "first");
+    EXPECT_EQ(Names(card), (std::vector<std::string>{"0001.txt", "b.tmp"}));
 }
 
 TEST(PlatformFailure, SystemCodesMapToOneTableOfKinds) {
@@ -226,6 +249,7 @@ TEST(PlatformFailure, SystemCodesMapToOneTableOfKinds) {
         {ERROR_DISK_FULL, FailureKind::NoSpace},
         {ERROR_HANDLE_DISK_FULL, FailureKind::NoSpace},
         {ERROR_CRC, FailureKind::InputOutput},
+        {ERROR_FILE_EXISTS, FailureKind::Exists},
         {ERROR_NOT_READY, FailureKind::InputOutput},
         {ERROR_INVALID_PARAMETER, FailureKind::Other},
     };
@@ -236,7 +260,7 @@ TEST(PlatformFailure, SystemCodesMapToOneTableOfKinds) {
         {EROFS, FailureKind::NoPermission},  {EBUSY, FailureKind::InUse},
         {EWOULDBLOCK, FailureKind::InUse},   {ENOSPC, FailureKind::NoSpace},
         {EDQUOT, FailureKind::NoSpace},      {EIO, FailureKind::InputOutput},
-        {EINVAL, FailureKind::Other},
+        {EEXIST, FailureKind::Exists},       {EINVAL, FailureKind::Other},
     };
 #endif
     for (const auto& [code, kind] : table) {

@@ -70,9 +70,9 @@ TEST(SettingsFileTest, OnlyTheKeysLineChanges) {
 // The executable's folder when it may be written, else the user's configuration.
 TEST(SettingsFolderTest, TheExecutableFolderWhenUsableElseTheUsersConfig) {
     const std::filesystem::path exe = "/opt/orvix2/bin";
-    EXPECT_EQ(PickSettingsFolder(exe, true, "/x", "/home/u"), exe);
-    EXPECT_EQ(PickSettingsFolder(exe, false, "/xdg", "/home/u"), "/xdg/Orvix2");
-    EXPECT_EQ(PickSettingsFolder(exe, false, nullptr, "/home/u"), "/home/u/.config/Orvix2");
+    EXPECT_EQ(PickSettingsFolder(exe, true, "/xdg/Orvix2"), exe);
+    EXPECT_EQ(PickSettingsFolder(exe, false, "/xdg/Orvix2"), "/xdg/Orvix2");
+    EXPECT_EQ(PickSettingsFolder(exe, false, ""), exe);
 }
 
 } // namespace

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
-#include <sys/stat.h>
 
+#include "storage/platform.h"
 #include "support/temp_folder.h"
 
 namespace orvix::test {
@@ -216,9 +216,9 @@ void WriteCard(const CardState& state, const std::filesystem::path& cardFolder,
 FileIds SnapshotIds(const std::filesystem::path& folder) {
     FileIds ids;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        struct stat status {};
-        if (entry.is_regular_file() && ::stat(entry.path().c_str(), &status) == 0) {
-            ids[entry.path().lexically_relative(folder).generic_string()] = status.st_ino;
+        if (entry.is_regular_file()) {
+            ids[entry.path().lexically_relative(folder).generic_string()] =
+                platform::FileIdentity(entry.path());
         }
     }
     return ids;

@@ -38,7 +38,7 @@ struct CardState {
     CardFiles code;
     std::set<std::string> mayRewrite; // files an expectation lets be written with the same bytes
 };
-using FileIds = std::map<std::string, std::uint64_t>; // inode numbers, by name
+using FileIds = std::map<std::string, std::string>; // the files' identities, by name
 
 // Every file below a folder, by its name relative to it with '/' between folders.
 CardFiles SnapshotFolder(const std::filesystem::path& folder);

@@ -3,17 +3,25 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <random>
 #include <stdexcept>
-#include <stdlib.h>
 
 namespace orvix::test {
 
 TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orvix2-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
+    // A random name, made only where none is (create_directory is false for one there already).
+    std::random_device random;
+    for (int attempt = 0; attempt < 16 && path_.empty(); ++attempt) {
+        const auto candidate =
+            std::filesystem::temp_directory_path() /
+            ("orvix2-test-" + std::to_string(random()) + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate)) {
+            path_ = candidate;
+        }
+    }
+    if (path_.empty()) {
         throw std::runtime_error("cannot make a temporary folder");
     }
-    path_ = pattern;
 }
 
 TempFolder::~TempFolder() {
