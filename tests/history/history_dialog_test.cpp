@@ -8,7 +8,6 @@
 
 #include "app/orvix_app.h"
 #include "calibration/orvix_dlg.h"
-#include "cli/cli_runner.h"
 #include "history/history_dialog.h"
 #include "resources/history_dialog.h"
 #include "resources/main_dialog.h"
@@ -17,6 +16,7 @@
 #include "support/card_diff.h"
 #include "support/scripted_prompter.h"
 #include "support/test_runner.h"
+#include "three_saves.h"
 
 namespace orvix::test {
 namespace {
@@ -27,21 +27,9 @@ using Texts = std::vector<std::string>;
 
 class HistoryDialogTest : public ::testing::Test {
 protected:
-    // A calibration, an option and a setting, each saved on its own; states_ holds the card
-    // before each save and after the last.
     HistoryDialogTest() {
-        CardState state;
-        ApplyDescription(std::filesystem::path(ORVIX2_TEST_DATA) / "scenarios/cards/layout_a.card",
-                         state);
-        WriteCard(state, card_, temp_ / "settings");
-        const std::string image = (card_ / "STARTUP.BIN").string();
-        for (const Texts& save : {Texts{"calibration", "set", image, "ID2=30"},
-                                  Texts{"options", "set", image, "walkSteps=12"},
-                                  Texts{"settings", "set", image, "volume=7"}}) {
-            states_.push_back(SnapshotFolder(card_));
-            EXPECT_EQ(RunCommandLine(temp_, save).status, 0);
-        }
-        states_.push_back(SnapshotFolder(card_));
+        MakeHistoryCard("../scenarios/cards/layout_a.card", card_, temp_);
+        states_ = ThreeSaves(temp_, card_);
     }
 
     // Chooses a row, presses the restore button and answers the questions in turn.
@@ -57,8 +45,7 @@ protected:
     Texts Items(int id) {
         Texts items;
         for (int i = 0; i < Dialog().ItemCount(id); ++i) {
-            items.push_back(std::regex_replace(Dialog().ItemText(id, i),
-                                               std::regex(R"(\d{4}-\d\d-\d\dT[\d:]{8})"), "TIME"));
+            items.push_back(WithoutTimes(Dialog().ItemText(id, i)));
         }
         return items;
     }

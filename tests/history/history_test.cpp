@@ -7,7 +7,6 @@
 #include <regex>
 #include <set>
 
-#include "cli/cli_runner.h"
 #include "history/card_meaning.h"
 #include "history/card_points.h"
 #include "storage/card_history.h"
@@ -15,6 +14,7 @@
 #include "storage/file_io.h"
 #include "support/card_diff.h"
 #include "support/temp_folder.h"
+#include "three_saves.h"
 
 namespace orvix::test {
 namespace {
@@ -26,40 +26,18 @@ std::string Typed(const std::string& name) {
     return ReadText(kData / "history" / name);
 }
 
-std::string WithoutTimes(const std::string& text) {
-    return std::regex_replace(text, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d)"), "TIME");
-}
-
 class HistoryTest : public ::testing::Test {
 protected:
-    void SetUp() override { MakeCard("../scenarios/cards/layout_a.card", card_); }
+    void SetUp() override { MakeHistoryCard("../scenarios/cards/layout_a.card", card_, temp_); }
     void TearDown() override { SetVolumeProbe({}); }
 
-    void MakeCard(const std::string& description, const std::filesystem::path& folder) {
-        CardState state;
-        ApplyDescription(kData / "history" / description, state);
-        WriteCard(state, folder, temp_ / "settings");
-    }
     CliResult Run(std::vector<std::string> arguments) { return RunCommandLine(temp_, arguments); }
     nlohmann::json Json(std::vector<std::string> arguments) {
         return nlohmann::json::parse(WithoutTimes(Run(arguments).out));
     }
     std::string At(const std::string& point = "") const { return card_.string() + point; }
 
-    // A calibration, an option and a setting, each saved on its own; states_ holds the card
-    // before each save and after the last.
-    void ThreeSaves() {
-        const std::string image = (card_ / "STARTUP.BIN").string();
-        const std::vector<std::vector<std::string>> saves{{"calibration", "set", image, "ID2=30"},
-                                                          {"options", "set", image, "walkSteps=12"},
-                                                          {"settings", "set", image, "volume=7"}};
-        for (const auto& save : saves) {
-            states_.push_back(SnapshotFolder(card_));
-            const CliResult result = Run(save);
-            ASSERT_EQ(result.status, 0) << result.err;
-        }
-        states_.push_back(SnapshotFolder(card_));
-    }
+    void ThreeSaves() { states_ = test::ThreeSaves(temp_, card_); }
     void ExpectRestored(const std::vector<std::string>& arguments, const CardFiles& state) {
         const CliResult result = Run(arguments);
         EXPECT_EQ(result.status, 0) << result.err;
@@ -120,7 +98,7 @@ TEST_F(HistoryTest, AMultiFileSaveIsOneEntry) {
 }
 
 TEST_F(HistoryTest, DiffOfHandMadeCardsByMeaning) {
-    MakeCard("changed.card", temp_ / "other");
+    MakeHistoryCard("changed.card", temp_ / "other", temp_);
     const std::string other = (temp_ / "other").string();
     const CliResult text = Run({"diff", At(), other});
     EXPECT_EQ(text.status, 1) << text.err;
@@ -137,7 +115,7 @@ TEST_F(HistoryTest, DiffOfHandMadeCardsByMeaning) {
               "not compared\tsettings, users: only one side is a card folder\n");
 
     EXPECT_EQ(Run({"diff", At(), At()}).status, 0);
-    MakeCard("bytes_only.card", temp_ / "bytes");
+    MakeHistoryCard("bytes_only.card", temp_ / "bytes", temp_);
     const CliResult bytes = Run({"diff", At(), (temp_ / "bytes").string()});
     EXPECT_EQ(std::tuple(bytes.status, bytes.out),
               std::tuple(1, "bytes\t1 program bytes no field explains: 0x100000-0x100000\n"));

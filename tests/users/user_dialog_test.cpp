@@ -169,6 +169,13 @@ TEST_F(UserDialogTest, OkWritesTheRecordAndTheChosenNameIntoItsRow) {
 TEST_F(UserDialogTest, ANewUserGoesIntoTheSlotFreeOnTheCardNowWithoutAsking) {
     const Bytes other{3, 2, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0};
     const std::vector<Bytes> nineUsers(9, kTaro);
+    std::vector<Bytes> twoFree(10, kTaro);
+    twoFree[0] = twoFree[1] = kFree;
+    const auto record = [](std::uint8_t number) { // a new user's record with its name number
+        Bytes bytes(12, 0);
+        bytes[0] = number;
+        return bytes;
+    };
     struct Case {
         std::vector<Bytes> users; // at opening, the rest free
         int behind;               // the slot another program writes
@@ -178,25 +185,10 @@ TEST_F(UserDialogTest, ANewUserGoesIntoTheSlotFreeOnTheCardNowWithoutAsking) {
         const char* rows;         // the rows with an edit button afterwards
         int readOnly = -1;        // a slot whose file refuses the write
     } cases[] = {
-        {{kTaro, kLong},
-         2,
-         other,
-         "user/user03.log",
-         {4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-         "1111000000"},
-        {{kFree, kFree, kTaro, kTaro, kTaro, kTaro, kTaro, kTaro, kTaro, kTaro},
-         0,
-         other,
-         "user/user01.log",
-         {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-         "1111111111"},
+        {{kTaro, kLong}, 2, other, "user/user03.log", record(4), "1111000000"},
+        {twoFree, 0, other, "user/user01.log", record(2), "1111111111"},
         {nineUsers, 9, other, nullptr, {}, "1111111111"},
-        {nineUsers,
-         4,
-         {0, 9},
-         "user/user04.log",
-         {5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-         "1111111110"},
+        {nineUsers, 4, {0, 9}, "user/user04.log", record(5), "1111111110"},
         {{kTaro, kLong}, 2, other, nullptr, {}, "1110000000", 3},
     };
     for (const Case& c : cases) {
