@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <utility>
 
 // What the seam does alike on both systems, in terms of its system calls.
 
@@ -115,6 +116,46 @@ bool WriteFileWhole(const std::filesystem::path& path,
     // The new file is in place; a failed folder flush only means it may not yet be on the disk.
     return !Faulted(fault, WriteStep::FolderFlush, failure) &&
            FlushFolder(target.parent_path().empty() ? "." : target.parent_path(), failure);
+}
+
+// Moving and ending the seam's objects: alike on both systems, around their own Discard and
+// Release.
+
+TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
+    : target_(std::move(other.target_)), path_(std::exchange(other.path_, {})),
+      handle_(std::exchange(other.handle_, -1)) {}
+
+TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept {
+    if (this != &other) {
+        Discard();
+        target_ = std::move(other.target_);
+        path_ = std::exchange(other.path_, {});
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
+TemporaryFile::~TemporaryFile() {
+    Discard();
+}
+
+CardFolderLock::CardFolderLock(CardFolderLock&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)), state_(std::exchange(other.state_, State::Failed)),
+      failure_(std::move(other.failure_)), identity_(std::move(other.identity_)) {}
+
+CardFolderLock& CardFolderLock::operator=(CardFolderLock&& other) noexcept {
+    if (this != &other) {
+        Release();
+        handle_ = std::exchange(other.handle_, -1);
+        state_ = std::exchange(other.state_, State::Failed);
+        failure_ = std::move(other.failure_);
+        identity_ = std::move(other.identity_);
+    }
+    return *this;
+}
+
+CardFolderLock::~CardFolderLock() {
+    Release();
 }
 
 } // namespace orvix::platform

@@ -166,26 +166,6 @@ bool CheckFolderWritable(const std::filesystem::path& folder, Failure* failure) 
     return ::access(folder.c_str(), W_OK | X_OK) == 0 || FailLast(failure);
 }
 
-TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
-    : target_(std::move(other.target_)), path_(std::move(other.path_)),
-      handle_(std::exchange(other.handle_, -1)) {
-    other.path_.clear();
-}
-
-TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept {
-    if (this != &other) {
-        Discard();
-        target_ = std::move(other.target_);
-        path_ = std::exchange(other.path_, {});
-        handle_ = std::exchange(other.handle_, -1);
-    }
-    return *this;
-}
-
-TemporaryFile::~TemporaryFile() {
-    Discard();
-}
-
 void TemporaryFile::Discard() {
     if (handle_ >= 0) {
         ::close(static_cast<int>(handle_));
@@ -400,25 +380,6 @@ CardFolderLock::CardFolderLock(const std::filesystem::path& folder, std::chrono:
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-}
-
-CardFolderLock::CardFolderLock(CardFolderLock&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)), state_(std::exchange(other.state_, State::Failed)),
-      failure_(std::move(other.failure_)), identity_(std::move(other.identity_)) {}
-
-CardFolderLock& CardFolderLock::operator=(CardFolderLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = std::exchange(other.handle_, -1);
-        state_ = std::exchange(other.state_, State::Failed);
-        failure_ = std::move(other.failure_);
-        identity_ = std::move(other.identity_);
-    }
-    return *this;
-}
-
-CardFolderLock::~CardFolderLock() {
-    Release();
 }
 
 void CardFolderLock::Release() {

@@ -193,24 +193,6 @@ bool CheckWritable(const std::filesystem::path& path, Failure* failure) {
     return true;
 }
 
-TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
-    : target_(std::move(other.target_)), path_(std::exchange(other.path_, {})),
-      handle_(std::exchange(other.handle_, -1)) {}
-
-TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept {
-    if (this != &other) {
-        Discard();
-        target_ = std::move(other.target_);
-        path_ = std::exchange(other.path_, {});
-        handle_ = std::exchange(other.handle_, -1);
-    }
-    return *this;
-}
-
-TemporaryFile::~TemporaryFile() {
-    Discard();
-}
-
 void TemporaryFile::Discard() {
     if (handle_ != -1) {
         ::CloseHandle(AsHandle(handle_));
@@ -485,25 +467,6 @@ CardFolderLock::CardFolderLock(const std::filesystem::path& folder, std::chrono:
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-}
-
-CardFolderLock::CardFolderLock(CardFolderLock&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)), state_(std::exchange(other.state_, State::Failed)),
-      failure_(std::move(other.failure_)), identity_(std::move(other.identity_)) {}
-
-CardFolderLock& CardFolderLock::operator=(CardFolderLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = std::exchange(other.handle_, -1);
-        state_ = std::exchange(other.state_, State::Failed);
-        failure_ = std::move(other.failure_);
-        identity_ = std::move(other.identity_);
-    }
-    return *this;
-}
-
-CardFolderLock::~CardFolderLock() {
-    Release();
 }
 
 void CardFolderLock::Release() {
