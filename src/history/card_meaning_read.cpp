@@ -21,6 +21,22 @@ namespace orvix {
 
 namespace {
 
+// Lists are built by appending: GCC 12 warns of an overlapping copy in "[" + list + "]" and in
+// (list.empty() ? "" : ",") + item.
+void AppendItem(std::string& list, const std::string& item) {
+    if (!list.empty()) {
+        list += ',';
+    }
+    list += item;
+}
+
+std::string Bracketed(const std::string& list) {
+    std::string text = "[";
+    text += list;
+    text += ']';
+    return text;
+}
+
 using Bytes = std::vector<std::uint8_t>;
 
 // Reading for a comparison asks nothing and shows nothing.
@@ -82,11 +98,11 @@ std::string SettingValue(int slot, const Bytes& b) {
         std::string list;
         for (std::size_t row = 0; row < kPowerUpTable.size(); ++row) {
             if ((flags >> kPowerUpTable[row].bit & 1) != 0) {
-                list += (list.empty() ? "" : ",") + std::to_string(row + 1);
+                AppendItem(list, std::to_string(row + 1));
             }
         }
         std::snprintf(text, sizeof text, " (0x%016llx)", static_cast<unsigned long long>(flags));
-        return "[" + list + "]" + text;
+        return Bracketed(list) + text;
     }
     case kSlotWakeUp:
         std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d:%02d", Signed(b, 6),
@@ -167,10 +183,10 @@ std::string Days(std::uint8_t days) {
     std::string list;
     for (int day = 0; day < kDayCount; ++day) {
         if ((days & DayMask(day)) != 0) {
-            list += (list.empty() ? "" : ",") + std::to_string(day);
+            AppendItem(list, std::to_string(day));
         }
     }
-    return "[" + list + "]";
+    return Bracketed(list);
 }
 
 std::string Date(const UserDate& date) {
@@ -192,10 +208,11 @@ void ReadSettingFiles(CardMeaning& meaning, const CardFileLocator& locate) {
             }
             const std::string name = ServoFileName(number, walking);
             const auto b = ReadSmall(locate, name);
-            Add(meaning, "settings", name,
-                b ? "[" + std::to_string(Signed(*b, 0)) + "," + std::to_string(Signed(*b, 1)) +
-                        "," + std::to_string(Signed(*b, 2)) + "]"
-                  : "absent");
+            std::string values;
+            for (std::size_t i = 0; b && i < 3; ++i) {
+                AppendItem(values, std::to_string(Signed(*b, i)));
+            }
+            Add(meaning, "settings", name, b ? Bracketed(values) : "absent");
         }
     }
 }

@@ -7,8 +7,13 @@ namespace orvix {
 
 std::string ShownSummary(std::string summary) {
     for (const char* label : meaning::kTableLabels) {
-        const std::string word = std::string(" ") + label + " ";
-        const std::string shown = " " + std::string(Translate("table", label)) + " ";
+        // Appended rather than " " + label + " ": GCC 12 warns of an overlapping copy there.
+        std::string word = " ";
+        word += label;
+        word += ' ';
+        std::string shown = " ";
+        shown += Translate("table", label);
+        shown += ' ';
         for (auto at = summary.find(word); at != std::string::npos;
              at = summary.find(word, at + shown.size())) {
             summary.replace(at, word.size(), shown);
