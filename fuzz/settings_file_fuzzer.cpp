@@ -57,12 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string edited = SetProfileLine(text, section, key, value);
     Require(SetProfileLine(edited, section, key, value) == edited);
 
-    // Where the file lives, for any folder and environment: always a full path.
+    // Where the file lives, for any folder and user folder: always a full path.
     constexpr const char* kFolders[] = {"/usr/bin", "/usr/local/bin", "/opt/orvix2", "/home/a/b"};
-    constexpr const char* kHomes[] = {nullptr, "", "/home/a", "/root"};
+    constexpr const char* kUsers[] = {"", "/home/a/.config/Orvix2", "/root/.config/Orvix2", "/x"};
     const std::uint8_t where = data[0] ^ data[1];
-    const fs::path folder = PickSettingsFolder(kFolders[where % 4], (where & 4) != 0,
-                                               kHomes[(where >> 3) % 4], kHomes[(where >> 5) % 4]);
+    const fs::path folder =
+        PickSettingsFolder(kFolders[where % 4], (where & 4) != 0, kUsers[(where >> 3) % 4]);
     Require(folder.empty() || folder.is_absolute());
 
     // Through the file: reads of any content, then a write, or a failed one that keeps the file.
