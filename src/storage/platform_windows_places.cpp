@@ -1,0 +1,82 @@
+#include "storage/platform.h"
+
+#include <windows.h>
+
+#include <knownfolders.h>
+#include <shlobj.h>
+
+// Where things are on Windows: the local time, the user's folders, the executable's folder, the
+// removable drives holding a card and the volumes folders are on.
+
+namespace orvix::platform {
+
+std::tm LocalTime(std::time_t seconds) {
+    std::tm local{};
+    ::localtime_s(&local, &seconds);
+    return local;
+}
+
+std::filesystem::path HomeFolder() {
+    wchar_t* folder = nullptr;
+    std::filesystem::path home;
+    if (::SHGetKnownFolderPath(FOLDERID_Profile, KF_FLAG_DEFAULT, nullptr, &folder) == S_OK) {
+        home = folder;
+    }
+    ::CoTaskMemFree(folder);
+    return home;
+}
+
+std::filesystem::path UserSettingsFolder() {
+    wchar_t* folder = nullptr;
+    std::filesystem::path settings;
+    if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &folder) == S_OK) {
+        settings = std::filesystem::path(folder) / L"Orvix2";
+    }
+    ::CoTaskMemFree(folder);
+    return settings;
+}
+
+std::filesystem::path ExecutableFolder() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    while (true) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            std::error_code error;
+            return std::filesystem::current_path(error);
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return std::filesystem::path(buffer).parent_path();
+        }
+        buffer.resize(buffer.size() * 2); // a long path was cut: try a larger buffer
+    }
+}
+
+std::vector<std::filesystem::path> MediaFolders() {
+    std::vector<std::filesystem::path> folders;
+    const DWORD drives = ::GetLogicalDrives();
+    for (int letter = 0; letter < 26; ++letter) {
+        if ((drives & (1u << letter)) == 0) {
+            continue;
+        }
+        const std::wstring root = {static_cast<wchar_t>(L'A' + letter), L':', L'\\'};
+        if (::GetDriveTypeW(root.c_str()) == DRIVE_REMOVABLE) {
+            folders.emplace_back(root);
+        }
+    }
+    return folders;
+}
+
+std::optional<Volume> VolumeOf(const std::filesystem::path& folder) {
+    wchar_t root[MAX_PATH + 1] = {};
+    DWORD serial = 0;
+    if (::GetFileAttributesW(folder.c_str()) == kNoAttributes ||
+        !::GetVolumePathNameW(folder.c_str(), root, MAX_PATH + 1) ||
+        !::GetVolumeInformationW(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
+        return std::nullopt;
+    }
+    return Volume{root, "/", FormatVolumeSerial(serial)}; // a drive is mounted whole
+}
+
+} // namespace orvix::platform
