@@ -71,7 +71,7 @@ std::vector<std::filesystem::path> MediaFolders() {
 std::optional<Volume> VolumeOf(const std::filesystem::path& folder) {
     wchar_t root[MAX_PATH + 1] = {};
     DWORD serial = 0;
-    if (::GetFileAttributesW(folder.c_str()) == kNoAttributes ||
+    if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES ||
         !::GetVolumePathNameW(folder.c_str(), root, MAX_PATH + 1) ||
         !::GetVolumeInformationW(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
         return std::nullopt;
