@@ -7,7 +7,9 @@
 #include "history/card_history_view.h"
 #include "history/card_meaning.h"
 #include "history/card_points.h"
+#include "resources/names.h"
 #include "resources/string_table.h"
+#include "resources/translation.h"
 #include "storage/card_history.h"
 #include "storage/file_backup.h"
 #include "storage/file_io.h"
@@ -31,8 +33,12 @@ std::string Dump(const Json& json) {
     return json.dump(2, ' ', false, Json::error_handler_t::replace);
 }
 
-std::string Value(const std::string& text) {
-    return text.empty() ? "-" : text;
+std::string Filled(std::string_view format, std::string_view argument) {
+    std::string text(format);
+    if (const auto at = text.find("%1"); at != std::string::npos) {
+        text.replace(at, 2, argument);
+    }
+    return text;
 }
 
 void PrintDifferences(const MeaningDiff& diff, bool json, std::ostream& out) {
@@ -57,11 +63,16 @@ void PrintDifferences(const MeaningDiff& diff, bool json, std::ostream& out) {
         out << Dump(j) << '\n';
         return;
     }
+    // The text form shows the names of the name table; the JSON keeps the stable keys.
     for (const FieldDifference& f : diff.fields) {
-        out << f.area << '\t' << f.field << '\t' << Value(f.then) << " → " << Value(f.now) << '\n';
+        std::string line = ShownDifference(f, "\t", f.then, f.now);
+        line.replace(line.find(": ", line.find('\t')), 2, "\t");
+        out << line << '\n';
     }
     if (diff.unexplainedBytes > 0) {
-        out << "bytes\t" << diff.unexplainedBytes << " program bytes no field explains:";
+        out << NameOf(kArea, "bytes") << '\t'
+            << Filled(Translate("どの項目にも当たらないプログラムの%1バイト:"),
+                      std::to_string(diff.unexplainedBytes));
         for (const auto& [first, last] : diff.ranges) {
             char text[48];
             std::snprintf(text, sizeof text, " 0x%zx-0x%zx", first, last);
@@ -70,8 +81,14 @@ void PrintDifferences(const MeaningDiff& diff, bool json, std::ostream& out) {
         out << '\n';
     }
     for (const std::string& note : diff.notCompared) {
-        out << "not compared\t" << note << '\n';
+        out << Translate("比較不可") << '\t' << ShownNote(note) << '\n';
     }
+}
+
+constexpr std::string_view kForceRestores = "(--forceで戻せます。何も書き込みませんでした)";
+
+std::string AlreadyAt(const std::string& where) {
+    return Worded("カードは既に%1の時点の状態です。何も書き込みませんでした", {where});
 }
 
 std::string Names(const std::vector<std::string>& names) {
@@ -107,21 +124,25 @@ int Diff(const HistoryArguments& arguments, const CommandContext& context) {
     for (const auto& [given, state] : {std::pair(arguments.a, &left.state),
                                        std::pair(arguments.b, &std::as_const(right.state))}) {
         if (!state->missing.empty()) {
-            context.err << "orvix2-cli: " << given << ": the point is incomplete: the copies of "
-                        << Names(state->missing) << " are missing or damaged\n";
+            context.err << "orvix2-cli: "
+                        << Worded("%1: この時点は不完全です: %2のコピーがないか壊れています",
+                                  {given, Names(state->missing)})
+                        << '\n';
             return kDiffTrouble;
         }
         if (!state->skipped.empty()) {
-            context.err << "orvix2-cli: " << given << ": " << SkippedNote(state->skipped)
-                        << " (what they changed is unknown)\n";
+            context.err << "orvix2-cli: " << given << ": " << SkippedNote(state->skipped) << ' '
+                        << Translate("(変更の内容は不明です)") << '\n';
         }
     }
     if (left.meaning.programForm.empty() && !left.meaning.hasCardFiles) {
-        context.err << "orvix2-cli: " << arguments.a << ": no readable STARTUP.BIN\n";
+        context.err << "orvix2-cli: " << Worded("%1: 読めるSTARTUP.BINがありません", {arguments.a})
+                    << '\n';
         return kDiffTrouble;
     }
     if (!arguments.standard && right.meaning.programForm.empty() && !right.meaning.hasCardFiles) {
-        context.err << "orvix2-cli: " << arguments.b << ": no readable STARTUP.BIN\n";
+        context.err << "orvix2-cli: " << Worded("%1: 読めるSTARTUP.BINがありません", {arguments.b})
+                    << '\n';
         return kDiffTrouble;
     }
     const MeaningDiff diff = CompareMeanings(left.meaning, right.meaning);
@@ -134,7 +155,11 @@ int History(const HistoryArguments& arguments, const CommandContext& context) {
     const auto point = ParsePoint(arguments.a, Backups(context), problem);
     if (!point || point->kind != HistoryPoint::Kind::Now) {
         context.err << "orvix2-cli: "
-                    << (point ? "history takes a card folder or its STARTUP.BIN" : problem) << '\n';
+                    << (point
+                            ? std::string(Translate(
+                                  "historyにはカードのフォルダかそのSTARTUP.BINを指定してください"))
+                            : problem)
+                    << '\n';
         return kExitUsage;
     }
     const CardHistoryView view(point->card, Backups(context));
@@ -148,8 +173,10 @@ int History(const HistoryArguments& arguments, const CommandContext& context) {
     if (rows.empty()) {
         const std::vector<std::string> matching = view.MatchingCards();
         if (!matching.empty()) {
-            context.err << "no history for this card; its files match the recorded card(s): "
-                        << Names(matching) << '\n';
+            context.err << Worded("このカードの記録はありません。ファイルが記録のあるカードと一致"
+                                  "します: %1",
+                                  {Names(matching)})
+                        << '\n';
         }
     }
     if (arguments.json) {
@@ -174,7 +201,7 @@ int History(const HistoryArguments& arguments, const CommandContext& context) {
         return kExitSuccess;
     }
     if (rows.empty()) {
-        context.out << "no history for " << Utf8FromPath(point->card) << '\n';
+        context.out << Worded("%1の記録はありません", {Utf8FromPath(point->card)}) << '\n';
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const HistoryRow& row = rows[i];
@@ -183,7 +210,7 @@ int History(const HistoryArguments& arguments, const CommandContext& context) {
             files += (files.empty() ? "" : ",") + name;
         }
         context.out << names[i] << '\t' << row.time << '\t' << (files.empty() ? "-" : files) << '\t'
-                    << ShownSummary(row.summary) << '\n';
+                    << ShownSummary(row) << '\n';
     }
     return kExitSuccess;
 }
@@ -191,8 +218,7 @@ int History(const HistoryArguments& arguments, const CommandContext& context) {
 std::string Lines(const std::vector<FieldDifference>& fields) {
     std::string text;
     for (const FieldDifference& f : fields) {
-        text += (text.empty() ? "" : "\n") + f.area + "\t" + f.field + "\t" + Value(f.now) + " → " +
-                Value(f.then);
+        text += (text.empty() ? "" : "\n") + ShownDifference(f, "\t", f.now, f.then);
     }
     return text;
 }
@@ -203,7 +229,9 @@ int Restore(const HistoryArguments& arguments, const CommandContext& context) {
     const auto point = ParsePoint(arguments.a, backups, problem);
     if (!point || point->kind == HistoryPoint::Kind::Now) {
         context.err << "orvix2-cli: "
-                    << (point ? "restore takes a point: CARD@first, CARD@-N or CARD@TIME" : problem)
+                    << (point ? std::string(Translate("restoreには時点を指定してください: "
+                                                      "CARD@first、CARD@-N、CARD@TIME"))
+                              : problem)
                     << '\n';
         return kExitUsage;
     }
@@ -214,22 +242,22 @@ int Restore(const HistoryArguments& arguments, const CommandContext& context) {
         return kExitFailure;
     }
     if (preview.files.empty()) {
-        context.out << "the card already is as it was at " << where << "; nothing written\n";
+        context.out << AlreadyAt(where) << '\n';
         return kExitSuccess;
     }
     if (!preview.unchecked.empty() && !arguments.force) {
-        context.prompter.Failure(
-            IDP_RESTORE_IMPOSSIBLE,
-            "unchecked (no entry recorded what the copy held): " + Names(preview.unchecked) +
-                "\n(--force restores them; nothing was written)",
-            where, ui::Icon::Error);
+        context.prompter.Failure(IDP_RESTORE_IMPOSSIBLE,
+                                 Worded("未確認(コピーの内容を記録した記録がありません): %1",
+                                        {Names(preview.unchecked)}) +
+                                     '\n' + std::string(Translate(kForceRestores)),
+                                 where, ui::Icon::Error);
         return kExitFailure;
     }
     if (!preview.changedOutside.empty()) {
         const std::string detail = Lines(preview.undone);
         if (!arguments.force) {
             context.prompter.Failure(IDP_HISTORY_CHANGED_OUTSIDE,
-                                     detail + "\n(--force restores them; nothing was written)",
+                                     detail + '\n' + std::string(Translate(kForceRestores)),
                                      Names(preview.changedOutside), ui::Icon::Warning);
             return kExitFailure;
         }
@@ -239,7 +267,7 @@ int Restore(const HistoryArguments& arguments, const CommandContext& context) {
         ask.defaultAnswer = ui::Answer::No;
         ask.detail = detail;
         if (context.prompter.ShowMessage(ask) != ui::Answer::Yes) {
-            context.err << "orvix2-cli: nothing restored\n";
+            context.err << "orvix2-cli: " << Translate("何も戻しませんでした") << '\n';
             return kExitFailure;
         }
     }
@@ -248,12 +276,12 @@ int Restore(const HistoryArguments& arguments, const CommandContext& context) {
     ask.icon = ui::Icon::Question;
     ask.defaultAnswer = ui::Answer::No;
     ask.detail =
-        "files: " + Names(preview.files) + "\n" +
-        (preview.unchecked.empty() ? "" : "unchecked: " + Names(preview.unchecked) + "\n") +
+        Worded("ファイル: %1", {Names(preview.files)}) + "\n" +
+        (preview.unchecked.empty() ? "" : Worded("未確認: %1", {Names(preview.unchecked)}) + "\n") +
         (preview.skipped.empty() ? "" : SkippedNote(preview.skipped) + "\n") +
         Lines(preview.differences.fields);
     if (context.prompter.ShowMessage(ask) != ui::Answer::Yes) {
-        context.err << "orvix2-cli: nothing restored\n";
+        context.err << "orvix2-cli: " << Translate("何も戻しませんでした") << '\n';
         return kExitFailure;
     }
     const RestoreResult result =
@@ -269,11 +297,12 @@ int Restore(const HistoryArguments& arguments, const CommandContext& context) {
     switch (result.outcome) {
     case RestoreOutcome::Restored:
         context.prompter.Message(IDP_RESTORE_DONE, ui::Buttons::Ok, ui::Icon::Information, where);
-        context.out << "restored " << Names(preview.files) << "; entry " << result.sequence
-                    << " records the state it replaced\n";
+        context.out << Worded("%1を戻しました。戻す前の状態は記録%2にあります",
+                              {Names(preview.files), std::to_string(result.sequence)})
+                    << '\n';
         return kExitSuccess;
     case RestoreOutcome::Unchanged:
-        context.out << "the card already is as it was at " << where << "; nothing written\n";
+        context.out << AlreadyAt(where) << '\n';
         return kExitSuccess;
     case RestoreOutcome::Refused:
     case RestoreOutcome::Failed:
@@ -316,7 +345,8 @@ std::optional<int> RunHistoryCommands(const HistoryArguments& arguments,
                                       const CommandContext& context) {
     if (arguments.diff->parsed()) {
         if (arguments.standard == !arguments.b.empty()) {
-            context.err << "orvix2-cli: diff takes A and B, or A and --standard\n";
+            context.err << "orvix2-cli: "
+                        << Translate("diffにはAとB、またはAと--standardを指定してください") << '\n';
             return kDiffTrouble;
         }
         return Diff(arguments, context);

@@ -140,8 +140,12 @@ std::vector<HistoryRow> CardHistoryView::Rows() const {
     std::vector<HistoryRow> rows;
     for (std::size_t index = entries.size(); index-- > 0;) {
         const HistoryEntry& entry = entries[index];
-        HistoryRow row{entry.sequence, entry.time,    {},          {}, {},
-                       entry.readable, entry.problem, ended[index]};
+        HistoryRow row;
+        row.sequence = entry.sequence;
+        row.time = entry.time;
+        row.readable = entry.readable;
+        row.problem = entry.problem;
+        row.finished = ended[index];
         for (const HistoryFile& file : entry.files) {
             row.files.push_back(file.name);
         }
@@ -158,6 +162,7 @@ std::vector<HistoryRow> CardHistoryView::Rows() const {
             row.summary = SummaryOf(row.changes);
         } else {
             row.summary = "(nothing recorded)";
+            row.recorded = false;
         }
         if (!row.finished) { // what a pending entry recorded is the save's intent
             row.summary = "(unfinished: the save was not seen to end)" +
@@ -181,6 +186,9 @@ std::vector<HistoryRow> CardHistoryView::Rows() const {
                 outside.push_back(file.name);
             }
         }
+        row.pruned = pruned;
+        row.damaged = damaged;
+        row.changedOutside = outside;
         row.summary += Named("copy pruned", pruned) + Named("copy damaged", damaged) +
                        Named("changed outside Orvix2 afterwards", outside);
         rows.push_back(std::move(row));

@@ -25,8 +25,13 @@ struct HistoryRow {
     // changes worded, with what became of the entry's copies: "ID2 原点 25→30, VOLUME 5→7",
     // "(nothing recorded) (copy pruned: STARTUP.BIN)"
     std::string summary;
-    bool readable = true; // false: listed, but no point of it can be restored
-    std::string problem;  // why it cannot be read, when not readable
+    // What the summary is made of, for wording it in the interface language.
+    bool recorded = true;                      // false: nothing recorded, nor known from copies
+    std::vector<std::string> pruned{};         // the files whose copy is pruned
+    std::vector<std::string> damaged{};        // the files whose copy is damaged
+    std::vector<std::string> changedOutside{}; // changed outside Orvix2 after this save
+    bool readable = true;                      // false: listed, but no point of it can be restored
+    std::string problem;                       // why it cannot be read, when not readable
     // False for a save that began but was not seen to end: listed, but no @-N counts it.
     bool finished = true;
 };

@@ -92,8 +92,17 @@ std::vector<RecordedChange> ChangesOf(const MeaningDiff& diff);
 // One line: "ID2 原点 25→30, walkSteps 4→12, VOLUME 5→7"; at most limit fields, then "…".
 std::string SummaryOf(const std::vector<RecordedChange>& changes, std::size_t limit = 6);
 
-// A summary as shown to a person: the names of the three tables in the interface language. The
-// summary itself stays as recorded, since the tool's JSON gives it as data.
-std::string ShownSummary(std::string summary);
+// The same as a person reads it, in the interface language: the names of the name table and
+// its words for the values ("右手 ID16(肩縦回転) 原点 -50→-55"). The recorded summary stays as it
+// is, since the tool's JSON gives it as data.
+std::string ShownChanges(const std::vector<RecordedChange>& changes, std::size_t limit = 6);
+// A row of the history list worded so: its changes with what became of its copies.
+std::string ShownSummary(const HistoryRow& row);
+// One difference as a line of a question's details or of diff: "サーボ値  右足 ID2(股横回転) 原点:
+// 25 → 30" (separator between the area and the field, then from → to).
+std::string ShownDifference(const FieldDifference& difference, std::string_view separator,
+                            const std::string& from, const std::string& to);
+// A note of what was not compared, worded.
+std::string ShownNote(const std::string& note);
 
 } // namespace orvix

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "history/save_description.h"
+#include "resources/translation.h"
 #include "storage/card_lock.h"
 #include "storage/file_io.h"
 #include "storage/file_set_write.h"
@@ -50,11 +51,15 @@ std::vector<bool> SavesEnded(std::span<const HistoryEntry> entries) {
 }
 
 std::string SkippedNote(std::span<const int> skipped) {
-    std::string text;
+    std::string list;
     for (const int sequence : skipped) {
-        text += (text.empty() ? "skipped unreadable entries: " : ", ") + std::to_string(sequence);
+        list += (list.empty() ? "" : ", ") + std::to_string(sequence);
     }
-    return text;
+    if (list.empty()) {
+        return list;
+    }
+    std::string text(Translate("読めない記録を飛ばしました: %1"));
+    return text.replace(text.find("%1"), 2, list);
 }
 
 std::optional<HistoryPoint> ParsePoint(const std::string& text,

@@ -1,26 +1,38 @@
 #include "history/card_meaning.h"
 
-#include "history/meaning_names.h"
+#include "resources/names.h"
 #include "resources/translation.h"
 
 namespace orvix {
 
-std::string ShownSummary(std::string summary) {
-    for (const char* label : meaning::kTableLabels) {
-        // Appended rather than " " + label + " ": GCC 12 warns of an overlapping copy there.
-        std::string word = " ";
-        word += label;
-        word += ' ';
-        std::string shown = " ";
-        shown += Translate("table", label);
-        shown += ' ';
-        for (auto at = summary.find(word); at != std::string::npos;
-             at = summary.find(word, at + shown.size())) {
-            summary.replace(at, word.size(), shown);
-        }
+namespace {
+
+std::string Filled(std::string_view format, std::string_view first, std::string_view second = {}) {
+    std::string text(format);
+    if (const auto at = text.find("%1"); at != std::string::npos) {
+        text.replace(at, 2, first);
     }
-    return summary;
+    if (const auto at = text.find("%2"); at != std::string::npos) {
+        text.replace(at, 2, second);
+    }
+    return text;
 }
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += text.empty() ? "" : " ";
+        text += name;
+    }
+    return text;
+}
+
+// " (what: the files)" in the interface language; nothing for no files.
+std::string Named(std::string_view what, const std::vector<std::string>& names) {
+    return names.empty() ? std::string() : " " + Filled(Translate(what), Joined(names));
+}
+
+} // namespace
 
 std::vector<RecordedChange> ChangesOf(const MeaningDiff& diff) {
     std::vector<RecordedChange> changes;
@@ -54,6 +66,80 @@ std::string SummaryOf(const std::vector<RecordedChange>& changes, std::size_t li
         ++shown;
     }
     return line.empty() ? "no change by meaning" : line;
+}
+
+std::string ShownChanges(const std::vector<RecordedChange>& changes, std::size_t limit) {
+    std::string line;
+    std::size_t shown = 0;
+    for (const RecordedChange& change : changes) {
+        if (shown == limit) {
+            line += ", …";
+            break;
+        }
+        line += line.empty() ? "" : ", ";
+        if (change.area == "bytes") {
+            line += change.key == "STARTUP.BIN"
+                        ? Filled(Translate("その他のプログラムの%1バイト"), change.after)
+                        : Filled(Translate("%2のその他の%1バイト"), change.after, change.key);
+        } else {
+            line += ShownField(change.area, change.key) + " " +
+                    ShownValue(change.area, change.key, change.before) + "→" +
+                    ShownValue(change.area, change.key, change.after);
+        }
+        ++shown;
+    }
+    return line.empty() ? std::string(Translate("(意味の変わる違いなし)")) : line;
+}
+
+std::string ShownSummary(const HistoryRow& row) {
+    if (!row.readable) {
+        return Filled(Translate("(読めない記録: %1)"), row.problem);
+    }
+    std::string text =
+        row.recorded ? ShownChanges(row.changes) : std::string(Translate("(記録なし)"));
+    if (!row.finished) { // what a pending entry recorded is the save's intent
+        std::string pending(Translate("(未完了: 保存の終わりが確認されていません)"));
+        text = row.changes.empty() ? pending : pending + " " + text;
+    }
+    return text + Named("(コピー削除済: %1)", row.pruned) + Named("(コピー破損: %1)", row.damaged) +
+           Named("(その後、他のプログラムやペチで変更: %1)", row.changedOutside);
+}
+
+std::string ShownDifference(const FieldDifference& difference, std::string_view separator,
+                            const std::string& from, const std::string& to) {
+    std::string line(NameOf(kArea, difference.area));
+    line += separator;
+    line += ShownField(difference.area, difference.field);
+    line += ": ";
+    line += ShownValue(difference.area, difference.field, from);
+    line += " → ";
+    line += ShownValue(difference.area, difference.field, to);
+    return line;
+}
+
+std::string ShownNote(const std::string& note) {
+    // The notes CompareMeanings makes, by their recorded (English) words.
+    constexpr std::pair<std::string_view, std::string_view> kNotes[] = {
+        {"calibration: only one side has a readable STARTUP.BIN",
+         "サーボ値: 読めるSTARTUP.BINは片方だけです"},
+        {"options, remote: only one side is a program of a known kind",
+         "プログラム、リモコン: 既知の種類のプログラムは片方だけです"},
+        {"settings, users: only one side is a card folder",
+         "設定データ、ユーザ: カードのフォルダは片方だけです"},
+    };
+    for (const auto& [recorded, japanese] : kNotes) {
+        if (note == recorded) {
+            return std::string(Translate(japanese));
+        }
+    }
+    constexpr std::string_view kProgram = "program: ";
+    constexpr std::string_view kBoth = " (the fields both have are compared)";
+    if (note.starts_with(kProgram) && note.ends_with(kBoth)) {
+        return Filled(Translate("プログラムの形式: %1 (両方にある項目を比べました)"),
+                      std::string_view(note).substr(kProgram.size(),
+                                                    note.size() - kProgram.size() - kBoth.size()));
+    }
+    return note;
 }
 
 } // namespace orvix

@@ -6,6 +6,7 @@
 #include "history/card_meaning.h"
 #include "history/card_points.h"
 #include "resources/history_dialog.h"
+#include "resources/names.h"
 #include "resources/string_table.h"
 #include "resources/translation.h"
 #include "storage/file_io.h"
@@ -34,14 +35,12 @@ std::string Filled(std::string_view format, const std::string& argument) {
     return text;
 }
 
-std::string Shown(const std::string& value) {
-    return value.empty() ? std::string(Translate(kNoValue)) : value;
-}
-
 // One row of the differences list: area, field, then, now.
 std::string DifferenceRow(const FieldDifference& difference) {
-    return std::string(HistoryAreaName(difference.area)) + '\t' + difference.field + '\t' +
-           Shown(difference.then) + '\t' + Shown(difference.now);
+    return std::string(NameOf(kArea, difference.area)) + '\t' +
+           ShownField(difference.area, difference.field) + '\t' +
+           ShownValue(difference.area, difference.field, difference.then) + '\t' +
+           ShownValue(difference.area, difference.field, difference.now);
 }
 
 // The lines of a question's details: what each file's restore changes, from now to then.
@@ -51,8 +50,7 @@ std::string ChangeLines(const std::vector<FieldDifference>& differences) {
         if (!text.empty()) {
             text += '\n';
         }
-        text += std::string(HistoryAreaName(d.area)) + "  " + d.field + ": " + Shown(d.now) +
-                " → " + Shown(d.then);
+        text += ShownDifference(d, "  ", d.now, d.then);
     }
     return text;
 }
@@ -91,7 +89,7 @@ void CHistoryDialog::ShowEntries(int selectSequence) {
             selection = static_cast<int>(items.size());
         }
         const std::string summary = row.readable
-                                        ? ShownSummary(row.summary)
+                                        ? ShownSummary(row)
                                         : std::string(Translate(kUnreadable)) + ": " + row.problem;
         items.push_back(std::to_string(row.sequence) + '\t' + row.time + '\t' + Joined(row.files) +
                         '\t' + summary);
@@ -99,9 +97,10 @@ void CHistoryDialog::ShowEntries(int selectSequence) {
     if (rows_.empty()) { // a card copied from a recorded one: name where its history is
         const std::vector<std::string> matching = view_.MatchingCards();
         if (!matching.empty()) {
-            items.push_back(
-                "\t\t\tno history for this card; its files match the recorded card(s): " +
-                Joined(matching));
+            items.push_back("\t\t\t" +
+                            Filled(Translate("このカードの記録はありません。ファイルが記録のある"
+                                             "カードと一致します: %1"),
+                                   Joined(matching)));
         }
     }
     Model().ClearItems(IDC_ENTRIES);
@@ -138,7 +137,7 @@ void CHistoryDialog::ShowSelected() {
         items.push_back(std::string(Translate(kCopiesGone)) + '\t' + Joined(differences.missing));
     }
     for (const std::string& what : differences.notCompared) {
-        items.push_back(std::string(Translate(kNotCompared)) + '\t' + what);
+        items.push_back(std::string(Translate(kNotCompared)) + '\t' + ShownNote(what));
     }
     for (const FieldDifference& difference : differences.fields) {
         items.push_back(DifferenceRow(difference));

@@ -1,5 +1,6 @@
 #include "resources/history_dialog.h"
 
+#include "resources/names.h"
 #include "resources/translation.h"
 
 #include <string_view>
@@ -49,15 +50,7 @@ DialogTemplate MakeHistoryDialog() {
 } // namespace
 
 std::string_view HistoryAreaName(std::string_view area) {
-    constexpr std::pair<std::string_view, std::string_view> kNames[] = {
-        {"calibration", "サーボ値"}, {"options", "プログラム"}, {"remote", "リモコン"},
-        {"settings", "設定データ"},  {"users", "ユーザ"},       {"bytes", "その他のバイト"}};
-    for (const auto& [code, name] : kNames) {
-        if (code == area) {
-            return Translate(name);
-        }
-    }
-    return area;
+    return NameOf(kArea, area);
 }
 
 const DialogTemplate& HistoryDialogTemplate() {

@@ -27,11 +27,10 @@ inline constexpr std::array<int, 3> kEntryStops{26, 108, 200};
 inline constexpr std::array<int, 3> kDifferenceStops{58, 196, 316};
 
 // The texts the dialog puts into its lists and its title of the differences.
-inline constexpr std::string_view kUnreadable = "読めない記録";          // + ": why"
-inline constexpr std::string_view kNoValue = "(なし)";                   // a side without the field
-inline constexpr std::string_view kNoDifferences = "(違いはありません)"; // in the field column
-inline constexpr std::string_view kCopiesGone = "(不完全)";              // + the files
-inline constexpr std::string_view kNotCompared = "(比較不可)";           // + what and why
+inline constexpr std::string_view kUnreadable = "読めない記録";              // + ": why"
+inline constexpr std::string_view kNoDifferences = "(違いはありません)";     // in the field column
+inline constexpr std::string_view kCopiesGone = "(不完全)";                  // + the files
+inline constexpr std::string_view kNotCompared = "(比較不可)";               // + what and why
 inline constexpr std::string_view kDifferencesOf = "%1と今のカードとの違い"; // %1: the point
 // The lines of a partial restore's details, each followed by ": " and the files.
 inline constexpr std::string_view kRestoredFiles = "戻したファイル";

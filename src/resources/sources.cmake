@@ -7,4 +7,5 @@ target_sources(orvix2_core PRIVATE
     resources/user_dialogs.cpp
     resources/settings_dialog.cpp
     resources/history_dialog.cpp
+    resources/names.cpp
 )

@@ -169,6 +169,18 @@ std::string_view Translate(std::string_view context, std::string_view japanese) 
     return found == catalogue.end() ? japanese : std::string_view(found->second);
 }
 
+std::string Worded(std::string_view japanese, std::initializer_list<std::string_view> arguments) {
+    std::string text(Translate(japanese));
+    char mark[] = "%1";
+    for (const std::string_view argument : arguments) {
+        if (const auto at = text.find(mark); at != std::string::npos) {
+            text.replace(at, 2, argument);
+        }
+        ++mark[1];
+    }
+    return text;
+}
+
 ui::DialogTemplate TranslatedTemplate(ui::DialogTemplate dialog) {
     dialog.title = Translate(dialog.title);
     for (ui::ControlTemplate& control : dialog.controls) {

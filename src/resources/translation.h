@@ -4,6 +4,7 @@
 // up in the English catalogue (po/en.po compiled to orvix2.mo), and a text it lacks stays Japanese.
 
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -45,6 +46,9 @@ Language InterfaceLanguage();
 std::string_view Translate(std::string_view japanese);
 // The same for a text whose English depends on where it stands (the catalogue's msgctxt).
 std::string_view Translate(std::string_view context, std::string_view japanese);
+
+// The text in the interface language with %1, %2, ... filled in from arguments, in order.
+std::string Worded(std::string_view japanese, std::initializer_list<std::string_view> arguments);
 
 // A template with its title and every control text translated; the same template in Japanese.
 // Increments with each catalogue loaded, so that cached translations can be told apart.

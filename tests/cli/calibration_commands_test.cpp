@@ -53,8 +53,10 @@ TEST_F(CalibrationCommandTest, EnglishOnRequestOrAsTheEditorsChoice) {
     EXPECT_EQ(Card(), original_);
     // The history's summaries name the table in the language shown; its JSON keeps them.
     ASSERT_EQ(On("calibration", "set", {"ID2=30"}).status, 0);
-    EXPECT_NE(Run({"history", path_}).out.find("\tID2 origin "), std::string::npos);
-    EXPECT_NE(Run({"--lang", "ja", "history", path_}).out.find("\tID2 原点 "), std::string::npos);
+    EXPECT_NE(Run({"history", path_}).out.find("\tright leg ID2 hip roll origin "),
+              std::string::npos);
+    EXPECT_NE(Run({"--lang", "ja", "history", path_}).out.find("\t右足 ID2(股横回転) 原点 "),
+              std::string::npos);
     EXPECT_NE(Run({"history", path_, "--json"}).out.find("ID2 原点 "), std::string::npos);
 }
 

@@ -65,14 +65,14 @@ protected:
 TEST_F(HistoryDialogTest, ListsTheSavesShowsAChosenPointAndRestoresItByteForByte) {
     dialog_.emplace(controller_);
     EXPECT_EQ(Items(IDC_ENTRIES),
-              (Texts{"3\tTIME\tVOLUME.BIN\tVOLUME 5→7", "2\tTIME\tSTARTUP.BIN\twalkSteps 4→12",
-                     "1\tTIME\tSTARTUP.BIN\tID2 原点 25→30"}));
+              (Texts{"3\tTIME\tVOLUME.BIN\tペチ音量 5→7", "2\tTIME\tSTARTUP.BIN\t歩行歩数 4→12",
+                     "1\tTIME\tSTARTUP.BIN\t右足 ID2(股横回転) 原点 25→30"}));
     EXPECT_FALSE(Dialog().IsEnabled(IDC_RESTORE_POINT)); // nothing chosen yet
     Restore(1, {{IDP_HISTORY_RESTORE, Answer::No}});
     EXPECT_EQ(std::tuple(Dialog().GetText(IDC_DIFFERENCES_TITLE), Items(IDC_DIFFERENCES),
                          prompter_.Messages().back().argument),
               std::tuple("2番の保存の前と今のカードとの違い",
-                         Texts{"プログラム\twalkSteps\t4\t12", "設定データ\tvolume\t5\t7"},
+                         Texts{"プログラム\t歩行歩数\t4\t12", "設定データ\tペチ音量\t5\t7"},
                          "STARTUP.BIN, VOLUME.BIN"));
     EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
 
@@ -81,7 +81,7 @@ TEST_F(HistoryDialogTest, ListsTheSavesShowsAChosenPointAndRestoresItByteForByte
     // The restore is an entry of its own; the chosen one stays chosen and equals the card now.
     EXPECT_EQ(std::tuple(Items(IDC_ENTRIES).front(), Dialog().Selection(IDC_ENTRIES),
                          Items(IDC_DIFFERENCES), reloads_),
-              std::tuple("4\tTIME\tSTARTUP.BIN, VOLUME.BIN\twalkSteps 12→4, VOLUME 7→5", 2,
+              std::tuple("4\tTIME\tSTARTUP.BIN, VOLUME.BIN\t歩行歩数 12→4, ペチ音量 7→5", 2,
                          Texts{"\t(違いはありません)"}, 1));
     Restore(2, {{IDP_HISTORY_ALREADY_AT_POINT, Answer::Ok}});
     EXPECT_TRUE(SnapshotFolder(card_) == states_[1]);
@@ -107,7 +107,7 @@ TEST_F(HistoryDialogTest, AFileChangedOutsideIsRestoredOnlyAfterASecondYesAndNoE
                 {IDP_RESTORE_CHANGED_OUTSIDE, Answer::No},
                 {IDP_RESTORE_PARTLY_DONE, Answer::Ok}});
     EXPECT_EQ(std::pair(prompter_.Messages()[4].argument, prompter_.Messages()[4].detail),
-              std::pair(std::string("VOLUME.BIN"), std::string("設定データ  volume: 3 → 5")));
+              std::pair(std::string("VOLUME.BIN"), std::string("設定データ  ペチ音量: 3 → 5")));
     EXPECT_EQ(
         std::pair(prompter_.Messages()[5].argument, prompter_.Messages()[5].detail),
         std::pair(std::string("2番の保存の前"),
@@ -129,7 +129,7 @@ TEST_F(HistoryDialogTest, AFileChangedOutsideIsRestoredOnlyAfterASecondYesAndNoE
     // A point before it passed over it: the question says so before what changes.
     Restore(5, {{IDP_HISTORY_RESTORE, Answer::No}});
     EXPECT_EQ(prompter_.Messages().back().detail,
-              "skipped unreadable entries: 99\nサーボ値  ID2 origin: 30 → 25");
+              "読めない記録を飛ばしました: 99\nサーボ値  右足 ID2(股横回転) 原点: 30 → 25");
 }
 
 // A restore whose entry cannot be begun writes nothing and says so (192, error); one whose entry
@@ -157,11 +157,11 @@ TEST_F(HistoryDialogTest, ARestoreWhoseEntryFailsIsRefusedOrSaidAndItsEntryShows
     EXPECT_TRUE(SnapshotFolder(card_) == states_[1]);
     EXPECT_EQ(
         std::tuple(prompter_.Messages().back().argument, Items(IDC_ENTRIES).front(), reloads_),
-        std::tuple(history.string(), "4\tTIME\tSTARTUP.BIN, VOLUME.BIN\t(nothing recorded)", 1));
+        std::tuple(history.string(), "4\tTIME\tSTARTUP.BIN, VOLUME.BIN\t(記録なし)", 1));
     WriteBytes(card_ / "VOLUME.BIN", {0x03, 0x00});
     dialog_.emplace(controller_);
     EXPECT_EQ(Items(IDC_ENTRIES).front(),
-              "4\tTIME\tSTARTUP.BIN, VOLUME.BIN\t(unfinished: the save was not seen to end)");
+              "4\tTIME\tSTARTUP.BIN, VOLUME.BIN\t(未完了: 保存の終わりが確認されていません)");
 }
 
 // A card copied from a recorded one has no history of its own; the empty list names the card
@@ -171,13 +171,14 @@ TEST_F(HistoryDialogTest, ACopiedCardsEmptyListNamesTheRecordedCardItMatches) {
     CHistoryDialog copy{services_, temp_ / "copy", temp_ / "settings/backups", {}};
     OpenDialog dialog(copy);
     const std::string item = dialog->ItemText(IDC_ENTRIES, 0);
-    EXPECT_EQ(std::tuple(dialog->ItemCount(IDC_ENTRIES),
-                         std::regex_replace(item, std::regex(R"( \(.*\)$)"), ""),
-                         dialog->IsEnabled(IDC_RESTORE_POINT)),
-              std::tuple(1,
-                         "\t\t\tno history for this card; its files match the recorded card(s): " +
-                             card_.string(),
-                         false));
+    EXPECT_EQ(
+        std::tuple(dialog->ItemCount(IDC_ENTRIES),
+                   std::regex_replace(item, std::regex(R"( \(.*\)$)"), ""),
+                   dialog->IsEnabled(IDC_RESTORE_POINT)),
+        std::tuple(1,
+                   "\t\t\tこのカードの記録はありません。ファイルが記録のあるカードと一致します: " +
+                       card_.string(),
+                   false));
     dialog->ChooseItem(IDC_ENTRIES, 0);
     EXPECT_FALSE(dialog->IsEnabled(IDC_RESTORE_POINT));
 }

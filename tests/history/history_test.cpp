@@ -56,13 +56,13 @@ TEST_F(HistoryTest, SavesAreEntriesAndEveryPointComesBackByteForByte) {
     EXPECT_EQ(Json({"history", At(), "--json"}),
               nlohmann::json::parse(Typed("history_three_saves.json")));
     EXPECT_EQ(WithoutTimes(Run({"--lang", "en", "history", At()}).out),
-              std::regex_replace(Typed("history_three_saves.txt"), std::regex("原点"), "origin"));
+              Typed("history_three_saves_en.txt"));
 
     // Asked and answered No: nothing written.
     const CliResult asked = Run({"restore", At("@-2")});
     EXPECT_EQ(asked.status, 1);
     EXPECT_TRUE(Contains(asked.err, "カードを@-2の時点に戻しますか？")) << asked.err;
-    EXPECT_TRUE(Contains(asked.err, "options\twalkSteps\t12 → 4")) << asked.err;
+    EXPECT_TRUE(Contains(asked.err, "プログラム\t歩行歩数: 12 → 4")) << asked.err;
     EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
 
     ExpectRestored({"restore", At("@-2"), "--yes"}, states_[1]);
@@ -109,25 +109,33 @@ TEST_F(HistoryTest, DiffOfHandMadeCardsByMeaning) {
     // The program files alone: no setting or user files to compare, and it says so.
     const CliResult programs =
         Run({"diff", At("/STARTUP.BIN"), (temp_ / "other" / "STARTUP.BIN").string()});
-    EXPECT_EQ(programs.out, "calibration\tID3 origin\t121 → 122\noptions\twalkSteps\t4 → 12\n"
-                            "bytes\t1 program bytes no field explains: 0x100000-0x100000\n");
+    EXPECT_EQ(programs.out,
+              "サーボ値\t右足 ID3(股縦回転) 原点\t121 → 122\nプログラム\t歩行歩数\t4 → 12\n"
+              "その他のバイト\tどの項目にも当たらないプログラムの1バイト: 0x100000-0x100000\n");
+    EXPECT_EQ(Run({"--lang", "en", "diff", At("/STARTUP.BIN"),
+                   (temp_ / "other" / "STARTUP.BIN").string()})
+                  .out,
+              "Servo values\tright leg ID3 hip pitch origin\t121 → 122\nProgram\tWalking steps\t4 "
+              "→ 12\nOther bytes\t1 program bytes no field explains: 0x100000-0x100000\n");
     EXPECT_EQ(Run({"diff", At(), At("/STARTUP.BIN")}).out,
-              "not compared\tsettings, users: only one side is a card folder\n");
+              "比較不可\t設定データ、ユーザ: カードのフォルダは片方だけです\n");
 
     EXPECT_EQ(Run({"diff", At(), At()}).status, 0);
     MakeHistoryCard("bytes_only.card", temp_ / "bytes", temp_);
     const CliResult bytes = Run({"diff", At(), (temp_ / "bytes").string()});
     EXPECT_EQ(std::tuple(bytes.status, bytes.out),
-              std::tuple(1, "bytes\t1 program bytes no field explains: 0x100000-0x100000\n"));
+              std::tuple(1, "その他のバイト\tどの項目にも当たらないプログラムの1バイト: "
+                            "0x100000-0x100000\n"));
     EXPECT_EQ(Run({"diff", At(), (temp_ / "missing").string()}).status, 2);
     const CliResult standard = Run({"diff", At(), "--standard"});
     EXPECT_EQ(standard.status, 1);
-    for (const char* line :
-         {"calibration\tID2 lower\t-1000 → -32767\n", "calibration\tID2 upper\t900 → 32767\n",
-          "settings\ttimeoutStand\t100 → 10800\n", "settings\tvbatStop\t-2 → 2000\n"}) {
+    for (const char* line : {"サーボ値\t右足 ID2(股横回転) 下限\t-1000 → -32767\n",
+                             "サーボ値\t右足 ID2(股横回転) 上限\t900 → 32767\n",
+                             "設定データ\tタイムアウト(立ち姿勢時)\t100 → 10800\n",
+                             "設定データ\t停止電圧しきい値\t-2 → 2000\n"}) {
         EXPECT_TRUE(Contains(standard.out, line)) << line << standard.out;
     }
-    EXPECT_FALSE(Contains(standard.out, "ID2 origin")); // the card holds its standard value
+    EXPECT_FALSE(Contains(standard.out, "ID2(股横回転) 原点")); // the card holds its standard value
 }
 
 TEST_F(HistoryTest, PointsThatCannotBeRestoredAndFilesChangedOutside) {
@@ -149,11 +157,10 @@ TEST_F(HistoryTest, PointsThatCannotBeRestoredAndFilesChangedOutside) {
     // The save whose copy is pruned keeps its recorded summary and says the copy is pruned.
     EXPECT_EQ(WithoutTimes(Run({"history", At()}).out),
               std::regex_replace(Typed("history_three_saves.txt"), std::regex("4→12"),
-                                 "4→12 (copy pruned: STARTUP.BIN)"));
+                                 "4→12 (コピー削除済: STARTUP.BIN)"));
     const CliResult diff = Run({"diff", At("@-2"), At()});
     EXPECT_EQ(std::tuple(diff.status, diff.out), std::tuple(2, ""));
-    EXPECT_TRUE(Contains(diff.err, "@-2: the point is incomplete: the copies of STARTUP.BIN"))
-        << diff.err;
+    EXPECT_TRUE(Contains(diff.err, "@-2: この時点は不完全です: STARTUP.BINのコピー")) << diff.err;
     CardFiles volumeBack = states_[3];
     volumeBack["VOLUME.BIN"] = states_[0]["VOLUME.BIN"];
     ExpectRestored({"restore", At("@-2"), "--only", "VOLUME.BIN", "--yes"}, volumeBack);
@@ -164,7 +171,7 @@ TEST_F(HistoryTest, PointsThatCannotBeRestoredAndFilesChangedOutside) {
     const CliResult refused = Run({"restore", At("@-2"), "--yes"});
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(Contains(refused.err, "ファイル[VOLUME.BIN]は最後の保存の後に")) << refused.err;
-    EXPECT_TRUE(Contains(refused.err, "settings\tvolume\t3 → 5")) << refused.err;
+    EXPECT_TRUE(Contains(refused.err, "設定データ\tペチ音量: 3 → 5")) << refused.err;
     EXPECT_TRUE(SnapshotFolder(card_) == outside);
     outside["VOLUME.BIN"] = states_[0]["VOLUME.BIN"]; // as the point before the volume save
     ExpectRestored({"restore", At("@-2"), "--only", "VOLUME.BIN", "--yes", "--force"}, outside);
@@ -172,7 +179,7 @@ TEST_F(HistoryTest, PointsThatCannotBeRestoredAndFilesChangedOutside) {
     // A hand-edited entry is listed as unreadable and cannot be restored.
     WriteText(backups_ / "history" / "000099.txt", "orvix2-history 1\nsequence 99\n");
     const std::string listed = Run({"history", At()}).out;
-    EXPECT_EQ(listed.substr(0, listed.find('\n')), "@-1\t\t-\t(unreadable: not a history entry)");
+    EXPECT_EQ(listed.substr(0, listed.find('\n')), "@-1\t\t-\t(読めない記録: not a history entry)");
     EXPECT_EQ(Run({"restore", At("@-1"), "--yes"}).status, 1);
     EXPECT_TRUE(SnapshotFolder(card_) == outside);
 }
@@ -186,7 +193,7 @@ TEST_F(HistoryTest, UnfinishedEntriesAreNoPointsAndSkippedEntriesAreSaid) {
     const SavedFile saved[] = {{"VOLUME.BIN", card_ / "VOLUME.BIN", MarkOf(Bytes{9, 0})}};
     ASSERT_EQ(crashed.Begin(saved), HistoryStart::Started); // and the save never ends
     EXPECT_EQ(WithoutTimes(Run({"history", At()}).out),
-              "-\tTIME\tVOLUME.BIN\t(unfinished: the save was not seen to end)\n" +
+              "-\tTIME\tVOLUME.BIN\t(未完了: 保存の終わりが確認されていません)\n" +
                   Typed("history_three_saves.txt"));
     const nlohmann::json listed = Json({"history", At(), "--json"});
     EXPECT_EQ(std::tuple(listed[0]["point"], listed[0]["finished"], listed[1]["point"],
@@ -202,11 +209,11 @@ TEST_F(HistoryTest, UnfinishedEntriesAreNoPointsAndSkippedEntriesAreSaid) {
     WriteText(backups_ / "history" / "000099.txt", "orvix2-history 1\nsequence 99\n");
     const CliResult diff = Run({"diff", At("@-4"), At()}); // before the volume save
     EXPECT_EQ(std::tuple(diff.status, diff.out, diff.err),
-              std::tuple(1, "settings\tvolume\t5 → 7\n",
+              std::tuple(1, "設定データ\tペチ音量\t5 → 7\n",
                          "orvix2-cli: " + At("@-4") +
-                             ": skipped unreadable entries: 99 (what they changed is unknown)\n"));
+                             ": 読めない記録を飛ばしました: 99 (変更の内容は不明です)\n"));
     const CliResult asked = Run({"restore", At("@-4")});
-    EXPECT_TRUE(Contains(asked.err, "files: VOLUME.BIN\nskipped unreadable entries: 99\n"))
+    EXPECT_TRUE(Contains(asked.err, "ファイル: VOLUME.BIN\n読めない記録を飛ばしました: 99\n"))
         << asked.err;
     EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
 }
@@ -226,7 +233,7 @@ TEST_F(HistoryTest, ASaveWhoseEntryWasNotCompletedStaysCountedAfterLaterSaves) {
     ASSERT_EQ(Run({"settings", "set", At("/STARTUP.BIN"), "volume=3"}).status, 0);
     const std::string listed = WithoutTimes(Run({"history", At()}).out);
     EXPECT_EQ(listed.substr(0, listed.find("@-3")),
-              "@-1\tTIME\tVOLUME.BIN\tVOLUME 6→3\n@-2\tTIME\tVOLUME.BIN\tVOLUME 7→6\n");
+              "@-1\tTIME\tVOLUME.BIN\tペチ音量 6→3\n@-2\tTIME\tVOLUME.BIN\tペチ音量 7→6\n");
     ExpectRestored({"restore", At("@-2"), "--yes"}, states_[3]);
 }
 
@@ -238,9 +245,9 @@ TEST_F(HistoryTest, ACopiedCardsHistoryNamesTheRecordedCardItMatches) {
     std::filesystem::copy(card_, temp_ / "copy", std::filesystem::copy_options::recursive);
     const CliResult copy = Run({"history", (temp_ / "copy").string()});
     EXPECT_EQ(std::tuple(copy.status, copy.out, copy.err),
-              std::tuple(0, "no history for " + (temp_ / "copy").string() + "\n",
-                         "no history for this card; its files match the recorded card(s): " + At() +
-                             "\n"));
+              std::tuple(0, (temp_ / "copy").string() + "の記録はありません\n",
+                         "このカードの記録はありません。ファイルが記録のあるカードと一致します: " +
+                             At() + "\n"));
     WriteBytes(temp_ / "copy" / "VOLUME.BIN", {0x03, 0x00}); // no longer the recorded card's
     EXPECT_EQ(Run({"history", (temp_ / "copy").string()}).err, "");
 }
@@ -314,7 +321,7 @@ TEST_F(HistoryTest, AnUncheckedFirstCopyIsRestoredOnlyWithForce) {
     const CliResult refused = Run({"restore", At("@first"), "--yes"});
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(
-        Contains(refused.err, "unchecked (no entry recorded what the copy held): STARTUP.BIN"))
+        Contains(refused.err, "未確認(コピーの内容を記録した記録がありません): STARTUP.BIN"))
         << refused.err;
     EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
     std::string problem;
@@ -324,7 +331,7 @@ TEST_F(HistoryTest, AnUncheckedFirstCopyIsRestoredOnlyWithForce) {
     EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
     const CliResult forced = Run({"restore", At("@first"), "--yes", "--force"});
     EXPECT_EQ(forced.status, 0) << forced.err;
-    EXPECT_TRUE(Contains(forced.err, "files: STARTUP.BIN, VOLUME.BIN\nunchecked: STARTUP.BIN\n"))
+    EXPECT_TRUE(Contains(forced.err, "ファイル: STARTUP.BIN, VOLUME.BIN\n未確認: STARTUP.BIN\n"))
         << forced.err;
     EXPECT_TRUE(SnapshotFolder(card_) == states_[0]);
 }
