@@ -10,6 +10,7 @@
 #include "cli/exit_status.h"
 #include "cli/image_session.h"
 #include "resources/main_dialog.h"
+#include "resources/names.h"
 #include "resources/translation.h"
 #include "storage/file_io.h"
 #include "ui/dialog_model.h"
@@ -67,11 +68,13 @@ void PrintJson(CalibrationSession& session, const CalibrationArguments& argument
 void PrintLines(CalibrationSession& session, std::ostream& out) {
     const ui::DialogModel& model = session.Model();
     for (int k = 0; k < kServoCount; ++k) {
-        out << ServoName(Servo(k)) << '\t' << Translate(JointLabel(Servo(k))) << '\t'
+        const std::string_view key = ServoName(Servo(k));
+        out << NameOf(kServoArea, key) << '\t' << NameOf(kSideArea, key) << '\t'
             << model.GetText(Servo(k).fieldId) << '\n';
     }
     if (session.AttenuatorShown()) {
-        out << "attenuator\t" << model.GetText(main_dlg::IDC_ATTENUATOR) << '\n';
+        out << NameOf(kServoArea, "attenuator") << "\t\t" << model.GetText(main_dlg::IDC_ATTENUATOR)
+            << '\n';
     }
 }
 

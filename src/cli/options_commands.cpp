@@ -8,10 +8,12 @@
 
 #include "cli/exit_status.h"
 #include "cli/headless_dialog.h"
+#include "cli/shown_lines.h"
 #include "options/program_options.h"
 #include "options/remote_extension.h"
 #include "options/toruque_dialog.h"
 #include "resources/main_dialog.h"
+#include "resources/names.h"
 #include "resources/program_dialog.h"
 #include "resources/string_table.h"
 #include "ui/dialog_model.h"
@@ -183,9 +185,10 @@ void PrintOptions(const EditorDocument& document, const ProgramOptions& o, bool 
         out << j.dump(2) << '\n';
         return;
     }
-    for (const auto& [key, value] : j.items()) {
-        out << key << '\t' << value.dump() << '\n';
-    }
+    j.erase("eyeColour"); // one line for each colour, as the history names them
+    j["eyeColour first"] = ColourJson(FirstEyeColour(document));
+    j["eyeColour second"] = ColourJson(SecondEyeColour(document));
+    PrintShownLines({kOptionArea, kRemoteArea}, j, out);
 }
 
 // "R,G,B" with each channel 0 to 255.

@@ -10,6 +10,8 @@
 
 #include "cli/exit_status.h"
 #include "cli/headless_dialog.h"
+#include "cli/shown_lines.h"
+#include "resources/names.h"
 #include "resources/settings_dialog.h"
 #include "settings/binary_dialog.h"
 #include "settings/power_ups.h"
@@ -301,14 +303,7 @@ int ShowSettings(const CommandContext& context, const SettingsArguments& argumen
                     << '\n';
         return kExitSuccess;
     }
-    for (const auto& [key, value] : json.items()) {
-        context.out << key << '\t'
-                    << (value.is_string()
-                            ? value.get<std::string>()
-                            : value.dump(-1, ' ', false,
-                                         nlohmann::ordered_json::error_handler_t::replace))
-                    << '\n';
-    }
+    PrintShownLines({kSettingArea}, json, context.out);
     return kExitSuccess;
 }
 

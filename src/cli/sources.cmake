@@ -10,5 +10,6 @@ target_sources(orvix2_cli_lib PRIVATE
     cli/options_commands.cpp
     cli/run_cli.cpp
     cli/settings_commands.cpp
+    cli/shown_lines.cpp
     cli/users_commands.cpp
 )

@@ -9,6 +9,8 @@
 
 #include "cli/exit_status.h"
 #include "cli/headless_dialog.h"
+#include "cli/shown_lines.h"
+#include "resources/names.h"
 #include "resources/user_dialogs.h"
 #include "users/user_dialog.h"
 #include "users/user_record.h"
@@ -118,24 +120,6 @@ void Print(const Json& json, std::ostream& out) {
     out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }
 
-// A text line's value: the JSON value without quotes, "-" for none, days as "0,6".
-std::string Cell(const Json& value) {
-    if (value.is_null()) {
-        return "-";
-    }
-    if (value.is_string()) {
-        return value.get<std::string>();
-    }
-    if (value.is_array()) {
-        std::string text;
-        for (const Json& item : value) {
-            text += (text.empty() ? "" : ",") + item.dump();
-        }
-        return text.empty() ? "-" : text;
-    }
-    return value.dump();
-}
-
 int ListUsers(const CommandContext& context, const UsersArguments& arguments) {
     ImageSession image(context, arguments.imagePath);
     CollectedList list;
@@ -150,17 +134,23 @@ int ListUsers(const CommandContext& context, const UsersArguments& arguments) {
         Print(slots, context.out);
         return kExitSuccess;
     }
-    // One line a user, by the number the list shows: its name number and name, then the dates
-    // and the days.
+    // A header line, then one line a user, by the number the list shows: its name number and
+    // name, then the dates and the days.
+    constexpr const char* kColumns[] = {"nameNumber", "name",       "birthday",   "anniversary",
+                                        "specialDay", "lessonDays", "garbageDays"};
+    context.out << NameOf(kUserArea, "number");
+    for (const char* key : kColumns) {
+        context.out << '\t' << NameOf(kUserArea, key);
+    }
+    context.out << '\n';
     for (const Json& slot : slots) {
         context.out << slot["slot"].get<int>() + 1;
         if (!slot["inUse"].get<bool>()) {
-            context.out << "\tfree\n";
+            context.out << '\t' << NameOf(kValueArea, "free") << '\n';
             continue;
         }
-        for (const char* key : {"nameNumber", "name", "birthday", "anniversary", "specialDay",
-                                "lessonDays", "garbageDays"}) {
-            context.out << '\t' << Cell(slot[key]);
+        for (const char* key : kColumns) {
+            context.out << '\t' << ShownJson(kUserArea, key, slot[key]);
         }
         context.out << '\n';
     }

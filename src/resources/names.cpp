@@ -162,7 +162,7 @@ std::string Stem(std::string_view name) {
 
 } // namespace
 
-std::span<const ShownName> NameTable() {
+std::span<const ShownName> ShownNames() {
     return kNames;
 }
 

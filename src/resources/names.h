@@ -33,7 +33,7 @@ struct ShownName {
 };
 
 // Every name, area by area.
-std::span<const ShownName> NameTable();
+std::span<const ShownName> ShownNames();
 
 // The entry of key in area; nothing when the table has none.
 const ShownName* FindName(std::string_view area, std::string_view key);

@@ -42,9 +42,9 @@ TEST_F(CalibrationCommandTest, EnglishOnRequestOrAsTheEditorsChoice) {
     const nlohmann::json json = Json("calibration", "show");
     ASSERT_TRUE(
         WriteProfileString((temp_ / "settings/Orvix2.ini").string(), "FILE", "Language", "en"));
-    EXPECT_TRUE(On("calibration", "show").out.starts_with("ID2\thip roll\t"));
-    EXPECT_TRUE(
-        Run({"--lang", "ja", "calibration", "show", path_}).out.starts_with("ID2\t股横回転\t"));
+    EXPECT_TRUE(On("calibration", "show").out.starts_with("ID2 hip roll\tright leg\t"));
+    EXPECT_TRUE(Run({"--lang", "ja", "calibration", "show", path_})
+                    .out.starts_with("ID2(股横回転)\t右足\t"));
     EXPECT_EQ(Json("calibration", "show"), json);
     const CliResult refused = Run({"--lang", "en", "calibration", "set", path_, "ID2=9999"});
     EXPECT_EQ(refused.status, 1);

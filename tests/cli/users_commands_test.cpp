@@ -21,7 +21,11 @@ protected:
 };
 
 TEST_F(UsersCommandTest, OutputAndRefusalsNameWhatTheyShowAndRefuse) {
-    EXPECT_TRUE(On("users", "list").out.starts_with("1\t1\tたろうくん\t5/5\t-\t-\t0,6\t1,4\n"));
+    // A header line, then the users; the days by their names, a date not set as no value.
+    EXPECT_TRUE(
+        On("users", "list")
+            .out.starts_with("番号\t名前番号\t名前\t誕生日\t結婚記念日\t特別な日\t習い事の日\t"
+                             "ゴミの日\n1\t1\tたろうくん\t5/5\t(なし)\t(なし)\t日,土\t月,木\n"));
     EXPECT_TRUE(On("users", "names").out.starts_with("1\t1\tたろうくん\n2\t"));
     // Each with the text its message must name.
     const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
