@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "cli/cli_texts.h"
 #include "cli/exit_status.h"
 #include "history/card_history_view.h"
 #include "history/card_meaning.h"
@@ -316,29 +317,33 @@ int Restore(const HistoryArguments& arguments, const CommandContext& context) {
 
 void DefineHistoryCommands(CLI::App& app, HistoryArguments& arguments) {
     arguments.diff = app.add_subcommand(
-        "diff", "Compare two cards, STARTUP.BIN files or points of a card's history by meaning "
-                "(exit status 0 same, 1 different, 2 trouble)");
-    arguments.diff->add_option("A", arguments.a, "CARD, STARTUP.BIN or CARD@POINT")->required();
-    arguments.diff->add_option("B", arguments.b, "CARD, STARTUP.BIN or CARD@POINT");
-    arguments.diff->add_flag("--standard", arguments.standard,
-                             "Compare A with the standard values instead of B");
-    arguments.diff->add_flag("--json", arguments.json, "Print a JSON object");
-
-    arguments.history = app.add_subcommand("history", "List a card's history, newest first");
-    arguments.history->add_option("CARD", arguments.a, "The card folder or its STARTUP.BIN")
+        "diff", Help("二つのカード、STARTUP.BIN、またはカードの履歴の時点を意味で比べます("
+                     "終了コード 0 同じ、1 違う、2 問題あり)"));
+    arguments.diff->add_option("A", arguments.a, Help("CARD、STARTUP.BIN または CARD@POINT"))
         ->required();
-    arguments.history->add_flag("--json", arguments.json, "Print a JSON array");
+    arguments.diff->add_option("B", arguments.b, Help("CARD、STARTUP.BIN または CARD@POINT"));
+    arguments.diff->add_flag("--standard", arguments.standard,
+                             Help("Bの代わりに標準値とAを比べます"));
+    arguments.diff->add_flag("--json", arguments.json, Help("JSONのオブジェクトで表示します"));
 
-    arguments.restore = app.add_subcommand(
-        "restore", "Make the card what it was at a point of its history (asks first)");
-    arguments.restore->add_option("POINT", arguments.a, "CARD@first, CARD@-N or CARD@TIME")
+    arguments.history =
+        app.add_subcommand("history", Help("カードの変更履歴を新しい順に表示します"));
+    arguments.history
+        ->add_option("CARD", arguments.a, Help("カードのフォルダまたはそのSTARTUP.BIN"))
+        ->required();
+    arguments.history->add_flag("--json", arguments.json, Help("JSONの配列で表示します"));
+
+    arguments.restore =
+        app.add_subcommand("restore", Help("カードを履歴のある時点の状態に戻します(先に問います)"));
+    arguments.restore
+        ->add_option("POINT", arguments.a, Help("CARD@first、CARD@-N または CARD@TIME"))
         ->required();
     arguments.restore->add_option(
         "--only", arguments.only,
-        "Restore only these card files (in either letter case, with '/' or '\\')");
+        Help("これらのカードのファイルだけを戻します(大文字小文字、'/'と'\\'は問いません)"));
     arguments.restore->add_flag("--force", arguments.force,
-                                "Restore also files changed outside Orvix2 since its last save, "
-                                "and first copies no entry recorded a mark for");
+                                Help("Orvix2の最後の保存の後に他のプログラムやペチで変更されたファ"
+                                     "イルと、内容の記録がない最初のコピーも戻します"));
 }
 
 std::optional<int> RunHistoryCommands(const HistoryArguments& arguments,

@@ -7,6 +7,7 @@
 
 #include "cli/calibration_commands.h"
 #include "cli/cli_prompter.h"
+#include "cli/cli_texts.h"
 #include "cli/demo_card.h"
 #include "cli/exit_status.h"
 #include "cli/history_commands.h"
@@ -66,127 +67,148 @@ struct Commands {
 };
 
 void AddImageAndTable(CLI::App& verb, CommandLine& line) {
-    verb.add_option("IMAGE", line.imagePath, "STARTUP.BIN in its binary or text form")->required();
-    verb.add_option("--table", line.table, "The calibration table")
+    verb.add_option("IMAGE", line.imagePath, Help("STARTUP.BIN(バイナリ形式かテキスト形式)"))
+        ->required();
+    verb.add_option("--table", line.table, Help("サーボ値の表"))
         ->check(CLI::IsMember(std::vector<std::string>(kTableNames.begin(), kTableNames.end())))
         ->capture_default_str();
 }
 
 void AddImage(CLI::App& verb, CommandLine& line) {
-    verb.add_option("IMAGE", line.imagePath, "STARTUP.BIN")->required();
+    verb.add_option("IMAGE", line.imagePath, Help("カードのSTARTUP.BIN"))->required();
 }
 
 void AddCodeFolder(CLI::App& verb, CommandLine& line) {
     verb.add_option("--code-dir", line.codeFolder,
-                    "The folder of SERVO.BIN, REMOTE.BIN, VOICE.BIN and REMOTEBLK.BIN "
-                    "(default: the folder of Orvix2.ini)");
+                    Help("SERVO.BIN、REMOTE.BIN、VOICE.BIN、REMOTEBLK.BINのフォルダ(省略時はOrvix2."
+                         "iniのフォルダ)"));
 }
 
 void AddRangeLimit(CLI::App& verb, CommandLine& line) {
     verb.add_flag("--no-range-limit", line.noRangeLimit,
-                  "Allow origin corrections beyond the standard value ±15° on save");
+                  Help("保存時に原点補正が標準値±15°を越えるのを許します"));
 }
 
 void DefineOptionCommands(CLI::App& app, CommandLine& line, Commands& commands) {
     CLI::App* options =
-        app.add_subcommand("options", "The options of the robot's program in STARTUP.BIN");
+        app.add_subcommand("options", Help("STARTUP.BINにあるペチのプログラムのオプション"));
     options->require_subcommand(1, 1);
 
-    commands.optionsShow = options->add_subcommand("show", "Print the options of the program");
+    commands.optionsShow =
+        options->add_subcommand("show", Help("プログラムのオプションを表示します"));
     AddImage(*commands.optionsShow, line);
-    commands.optionsShow->add_flag("--json", line.json, "Print a JSON object");
+    commands.optionsShow->add_flag("--json", line.json, Help("JSONのオブジェクトで表示します"));
 
-    commands.optionsSet =
-        options->add_subcommand("set", "Change options as the program change dialog does, then OK");
+    commands.optionsSet = options->add_subcommand(
+        "set", Help("プログラム変更ダイアログのようにオプションを変えてOKします"));
     AddImage(*commands.optionsSet, line);
     AddRangeLimit(*commands.optionsSet, line);
     AddCodeFolder(*commands.optionsSet, line);
     commands.optionsSet->add_option("ASSIGNMENTS", line.assignments,
-                                    "FIELD=on|off or FIELD=NUMBER, in order");
+                                    Help("FIELD=on|off または FIELD=NUMBER (順に)"));
 
-    commands.eyeColour = options->add_subcommand("eye-colour", "Set the eye colour while idling");
+    commands.eyeColour =
+        options->add_subcommand("eye-colour", Help("アイドリング時の目の色を設定します"));
     AddImage(*commands.eyeColour, line);
-    commands.eyeColour->add_option("COLOUR", line.colour, "standard, or R,G,B (0 to 255 each)")
+    commands.eyeColour
+        ->add_option("COLOUR", line.colour, Help("standard または R,G,B (それぞれ0～255)"))
         ->required();
-    commands.eyeColour->add_flag("--energy-saving", line.energySaving, "Reduced brightness");
-    commands.eyeColour->add_flag("--no-blink", line.noBlink, "The second colour as the first");
+    commands.eyeColour->add_flag("--energy-saving", line.energySaving, Help("省エネ(輝度減)"));
+    commands.eyeColour->add_flag("--no-blink", line.noBlink,
+                                 Help("点滅なし(2色目を1色目と同じに)"));
     AddRangeLimit(*commands.eyeColour, line);
 
     commands.patch = app.add_subcommand(
-        "patch", "Apply a CSV patch file, then the program's options, and write the file");
+        "patch",
+        Help("CSVのパッチファイルを当て、プログラムのオプションを当ててファイルを書き込みます"));
     AddImage(*commands.patch, line);
-    commands.patch->add_option("FILE", line.patchPath, "The patch file (.CSV)")->required();
+    commands.patch->add_option("FILE", line.patchPath, Help("パッチファイル(.CSV)"))->required();
     AddRangeLimit(*commands.patch, line);
     AddCodeFolder(*commands.patch, line);
 }
 
 void DefineSettingsCommands(CLI::App& app, CommandLine& line, Commands& commands) {
-    CLI::App* settings = app.add_subcommand("settings", "The setting files of the card");
+    CLI::App* settings = app.add_subcommand("settings", Help("カードの設定ファイル"));
     settings->require_subcommand(1, 1);
     commands.settingsShow = settings->add_subcommand(
-        "show", "Print the settings as the settings data dialog shows them");
+        "show", Help("設定データ変更ダイアログが示すように設定を表示します"));
     AddImage(*commands.settingsShow, line);
-    commands.settingsShow->add_flag("--json", line.json, "Print a JSON object");
+    commands.settingsShow->add_flag("--json", line.json, Help("JSONのオブジェクトで表示します"));
     commands.settingsSet = settings->add_subcommand(
-        "set", "Change settings as the settings data dialog does, then OK");
+        "set", Help("設定データ変更ダイアログのように設定を変えてOKします"));
     AddImage(*commands.settingsSet, line);
-    commands.settingsSet->add_option("ASSIGNMENTS", line.assignments, "KEY=VALUE, in order");
-    commands.settingsRestore = settings->add_subcommand(
-        "restore", "Put the standard values back, without asking, then OK");
+    commands.settingsSet->add_option("ASSIGNMENTS", line.assignments, Help("KEY=VALUE (順に)"));
+    commands.settingsRestore =
+        settings->add_subcommand("restore", Help("問わずに標準値に戻してOKします"));
     AddImage(*commands.settingsRestore, line);
 }
 
 Commands DefineCommands(CLI::App& app, CommandLine& line) {
-    app.set_version_flag("--version", kVersionText);
+    app.set_version_flag("--version", kVersionText, Help("版を表示して終わります"));
     app.require_subcommand(1, 1);
     app.fallthrough(); // lets --yes stand after the command as well
-    app.add_flag("--yes", line.yes, "Answer Yes to every question (otherwise No)");
+    app.add_flag("--yes", line.yes, Help("すべての問いに「はい」と答えます(省略時は「いいえ」)"));
     app.add_option("--lang", line.lang,
-                   "The language of messages and output: ja (default) or en; kept otherwise "
-                   "as the editor's choice in Orvix2.ini")
+                   Help("メッセージと出力の言語: ja(省略時)または "
+                        "en。省略時はエディタがOrvix2.iniに残した選択に従います"))
         ->check(CLI::IsMember({"ja", "en"}));
-    app.footer(
-        "Each command that names a STARTUP.BIN locks the card's folder until it ends; while the\n"
-        "editor or another orvix2-cli writes to the same card, it waits up to 5 seconds, then\n"
-        "gives up (exit status 1, nothing written). A file that another program changed since\n"
-        "the command read it is not written over.\n"
-        "\n"
-        "Exit status: 0 everything asked was done; 1 a check refused a value, a read or write\n"
-        "failed, or the card was busy (nothing written); 2 the command line is wrong; 3 the\n"
-        "file was written, but a requested change could not be made (the message names it).\n"
-        "diff alone follows diff(1): 0 the same, 1 different, 2 trouble.");
+    app.footer(Help(
+        "STARTUP."
+        "BINを指定するコマンドは終わるまでカードのフォルダをロックします。エディタや別の\norvix2-"
+        "cliが同じカードに書き込んでいる間は5秒まで待ち、その後あきらめます("
+        "終了コード1、\n何も書き込みません)"
+        "。読み込んだ後に他のプログラムで変更されたファイルは上書きしません。\n\n終了コード: 0 "
+        "指示をすべて実行しました。1 "
+        "値がチェックで拒否された、読み書きに失敗した、\nまたはカードが使用中でした("
+        "何も書き込みません)。2 コマンドラインが間違っています。3 "
+        "ファイル\nは書き込みましたが、指示の一部を実行できませんでした(メッセージがそれを示します)"
+        "。\ndiffだけはdiff(1)に従います: 0 同じ、1 違う、2 問題あり。"));
 
     Commands commands;
-    CLI::App* calibration =
-        app.add_subcommand("calibration", "The calibration tables of STARTUP.BIN");
+    CLI::App* calibration = app.add_subcommand("calibration", Help("STARTUP.BINのサーボ値の表"));
     calibration->require_subcommand(1, 1);
 
-    commands.show = calibration->add_subcommand("show", "Print the values of one table");
+    commands.show = calibration->add_subcommand("show", Help("一つの表の値を表示します"));
     AddImageAndTable(*commands.show, line);
-    commands.show->add_flag("--json", line.json, "Print a JSON object");
+    commands.show->add_flag("--json", line.json, Help("JSONのオブジェクトで表示します"));
 
     commands.set = calibration->add_subcommand(
-        "set", "Put values into one table and write the file, as the write button does");
+        "set", Help("書出しボタンのように一つの表に値を入れてファイルを書き込みます"));
     AddImageAndTable(*commands.set, line);
     commands.set->add_flag("--no-range-limit", line.noRangeLimit,
-                           "Allow origin corrections beyond the standard value ±15°");
+                           Help("原点補正が標準値±15°を越えるのを許します"));
     commands.attenuator = commands.set->add_option(
-        "--attenuator", line.attenuator, "The attenuator value (files of 4,011 bytes only)");
-    commands.set->add_option("ASSIGNMENTS", line.assignments, "ID2=VALUE ... ID21=VALUE");
+        "--attenuator", line.attenuator, Help("アッテネータの値(4,011バイトのファイルのみ)"));
+    commands.set->add_option("ASSIGNMENTS", line.assignments, Help("ID2=値 ... ID21=値"));
 
-    commands.restore = calibration->add_subcommand(
-        "restore", "Write the built-in values of one table, without asking");
+    commands.restore =
+        calibration->add_subcommand("restore", Help("問わずに一つの表の標準値を書き込みます"));
     AddImageAndTable(*commands.restore, line);
 
     DefineOptionCommands(app, line, commands);
     DefineSettingsCommands(app, line, commands);
 
-    commands.demo = app.add_subcommand("demo", "Make a synthetic SD card in a folder");
-    commands.demo->add_option("DIR", line.demoFolder, "The folder of the card")->required();
-    commands.demo->add_option("--layout", line.layout, "The layout of the robot's program")
+    commands.demo = app.add_subcommand("demo", Help("フォルダに試験用のSDカードを作ります"));
+    commands.demo->add_option("DIR", line.demoFolder, Help("カードのフォルダ"))->required();
+    commands.demo->add_option("--layout", line.layout, Help("ペチのプログラムのレイアウト"))
         ->check(CLI::IsMember({"A", "B"}))
         ->capture_default_str();
     return commands;
+}
+
+// The --lang value of the command line, before CLI11 reads it ("--lang en" or "--lang=en"); the
+// last one given counts, as for CLI11. Empty when there is none.
+std::string LanguageOption(int argc, const char* const* argv) {
+    std::string value;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (word == "--lang" && i + 1 < argc) {
+            value = argv[++i];
+        } else if (word.starts_with("--lang=")) {
+            value = word.substr(7);
+        }
+    }
+    return value;
 }
 
 // The folder of the card whose STARTUP.BIN the command names.
@@ -201,7 +223,8 @@ int RunDemo(const CommandLine& line, std::ostream& out, std::ostream& err) {
     if (!MakeDemoCard(folder, layout, err)) {
         return kExitFailure;
     }
-    out << "made a synthetic card of layout " << line.layout << " in " << line.demoFolder << '\n';
+    out << Worded("レイアウト%1の試験用のカードを%2に作りました", {line.layout, line.demoFolder})
+        << '\n';
     return kExitSuccess;
 }
 
@@ -275,13 +298,24 @@ bool OnlyReads(const Commands& commands, const UserCommands& users) {
 
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
            const CliEnvironment& environment) {
-    CLI::App app{"Edits the files of the robot's SD card from the command line.", "orvix2-cli"};
+    // The language is chosen before the commands are defined, so that their help is in it.
+    InstallSaveDescriber(); // every save records what it changed by meaning
+    const std::filesystem::path settingsFile = SettingsFile(environment);
+    const Language language = ChooseLanguage(
+        LanguageOption(argc, argv),
+        GetProfileString(Utf8FromPath(settingsFile), kSectionFile, kKeyLanguage, "", 8));
+    const bool catalogueFound = SetInterfaceLanguage(
+        language, environment.catalogues.empty() ? CatalogueCandidates(platform::ExecutableFolder())
+                                                 : environment.catalogues);
+
+    CLI::App app{Help("ペチのSDカードのファイルをコマンドラインで編集します。"), "orvix2-cli"};
     CommandLine line;
     const Commands commands = DefineCommands(app, line);
     UserCommands users;
     DefineUserCommands(app, users);
     HistoryArguments history;
     DefineHistoryCommands(app, history);
+    UseInterfaceLanguage(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -290,14 +324,10 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         return status == 0 ? kExitSuccess : kExitUsage;
     }
 
-    InstallSaveDescriber(); // every save records what it changed by meaning
-    const std::filesystem::path settingsFile = SettingsFile(environment);
-    const Language language = ChooseLanguage(
-        line.lang, GetProfileString(Utf8FromPath(settingsFile), kSectionFile, kKeyLanguage, "", 8));
-    if (!SetInterfaceLanguage(language, environment.catalogues.empty()
-                                            ? CatalogueCandidates(platform::ExecutableFolder())
-                                            : environment.catalogues)) {
-        err << "orvix2-cli: the English catalogue (orvix2.mo) was not found; texts stay Japanese\n";
+    if (!catalogueFound) {
+        // Said in both languages: without the catalogue there is no English to say it in.
+        err << "orvix2-cli: 英語のカタログ(orvix2.mo)が見つかりません。日本語で表示します / the "
+               "English catalogue (orvix2.mo) was not found; texts stay Japanese\n";
     }
 
     if (commands.demo->parsed()) {

@@ -1,5 +1,6 @@
 target_sources(orvix2_cli_lib PRIVATE
     cli/calibration_commands.cpp
+    cli/cli_texts.cpp
     cli/cli_prompter.cpp
     cli/demo_card.cpp
     cli/demo_settings.cpp

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "cli/cli_texts.h"
 #include "cli/exit_status.h"
 #include "cli/headless_dialog.h"
 #include "cli/shown_lines.h"
@@ -275,68 +276,68 @@ std::optional<std::uint8_t> ParseDayList(const std::string& text) {
 void DefineUserCommands(CLI::App& app, UserCommands& commands) {
     UsersArguments& a = commands.arguments;
     CLI::App* users = app.add_subcommand(
-        "users", "The user register: the ten user files and the name table beside STARTUP.BIN");
+        "users", Help("ユーザ登録: STARTUP.BINの横にある10のユーザファイルと名前の表"));
     users->require_subcommand(1, 1);
     const auto addImage = [&](CLI::App* verb) {
-        verb->add_option("IMAGE", a.imagePath, "STARTUP.BIN of the card")->required();
+        verb->add_option("IMAGE", a.imagePath, Help("カードのSTARTUP.BIN"))->required();
     };
 
-    commands.list = users->add_subcommand("list", "Print the ten user slots");
+    commands.list = users->add_subcommand("list", Help("10人分のユーザを表示します"));
     addImage(commands.list);
     commands.list->add_flag("--json", a.json,
-                            "Print a JSON array; slot 0 to 9 is user number 1 to 10");
+                            Help("JSONの配列で表示します。slot 0～9がユーザ番号1～10です"));
 
-    commands.create = users->add_subcommand(
-        "new", "Create a user in the first free slot, as the new-user button does");
+    commands.create =
+        users->add_subcommand("new", Help("新規作成ボタンのように最初の空きにユーザを作ります"));
     addImage(commands.create);
 
-    commands.set = users->add_subcommand(
-        "set", "Change a user as the user data dialog does, then OK; what is not given stays");
+    commands.set =
+        users->add_subcommand("set", Help("ユーザ登録データ変更ダイアログのようにユーザを変えてOKし"
+                                          "ます。指定しないものはそのままです"));
     addImage(commands.set);
     // Numbers as plain decimal digits: no sign plus, blanks, base prefix or point.
     const CLI::Validator whole(
         [](std::string& value) {
-            return IsWholeNumber(value) ? std::string() : "a whole number, not '" + value + "'";
+            return IsWholeNumber(value) ? std::string()
+                                        : Worded("'%1'は整数ではありません", {value});
         },
         "INTEGER");
-    commands.set->add_option("NUMBER", a.number, "The user number, 1 to 10")
+    commands.set->add_option("NUMBER", a.number, Help("ユーザ番号(1～10)"))
         ->required()
         ->check(whole)
         ->check(CLI::Range(1, kUserSlotCount));
     commands.nameIndex =
         commands.set
             ->add_option("--name-index", a.nameIndex,
-                         "The name by its entry in the name table, 1 to 2324 (users names)")
+                         Help("名前の表での名前の位置(1～2324、users namesで一覧)"))
             ->check(whole)
             ->check(CLI::Range(kFirstOfferedName, kFirstOfferedName + kOfferedNameCount - 1));
     commands.birthday =
-        commands.set->add_option("--birthday", a.birthday, "MONTH/DAY, or \"\" for none");
+        commands.set->add_option("--birthday", a.birthday, Help("月/日、なしは \"\""));
     commands.anniversary = commands.set->add_option("--anniversary", a.anniversary,
-                                                    "The wedding anniversary, MONTH/DAY or \"\"");
+                                                    Help("結婚記念日: 月/日、なしは \"\""));
     commands.specialDay =
-        commands.set->add_option("--special-day", a.specialDay, "MONTH/DAY, or \"\" for none");
+        commands.set->add_option("--special-day", a.specialDay, Help("月/日、なしは \"\""));
     const CLI::Validator days(
         [](std::string& value) {
-            return ParseDayList(value) ? std::string()
-                                       : "a list of days 0 (Sunday) to 6 (Saturday) such as 0,6, "
-                                         "not '" +
-                                             value + "'";
+            return ParseDayList(value)
+                       ? std::string()
+                       : Worded("'%1'は0(日)～6(土)の曜日の並び(0,6など)ではありません", {value});
         },
         "D,D,...");
-    commands.lessons = commands.set
-                           ->add_option("--lessons", a.lessons,
-                                        "The lesson days, 0 Sunday to 6 Saturday, or \"\" for none")
-                           ->check(days);
+    commands.lessons =
+        commands.set
+            ->add_option("--lessons", a.lessons, Help("習い事の日: 0(日)～6(土)、なしは \"\""))
+            ->check(days);
     commands.garbage =
         commands.set
-            ->add_option("--garbage", a.garbage,
-                         "The garbage days, 0 Sunday to 6 Saturday, or \"\" for none")
+            ->add_option("--garbage", a.garbage, Help("ゴミの日: 0(日)～6(土)、なしは \"\""))
             ->check(days);
 
     commands.names =
-        users->add_subcommand("names", "Print the names on offer: index, name number and name");
+        users->add_subcommand("names", Help("選べる名前を表示します: 位置、名前番号、名前"));
     addImage(commands.names);
-    commands.names->add_flag("--json", a.json, "Print a JSON array");
+    commands.names->add_flag("--json", a.json, Help("JSONの配列で表示します"));
 }
 
 std::optional<int> RunUserCommands(const UserCommands& commands, const CommandContext& context) {
