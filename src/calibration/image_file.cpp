@@ -284,7 +284,8 @@ std::optional<int> ReadValueField(ui::DialogModel& dialog, ui::Prompter& prompte
         value = -value; // a lone minus sign stands for 0
     }
     if (value < low || value > high) {
-        return refuse(IDP_OUT_OF_RANGE, std::to_string(low) + "～" + std::to_string(high));
+        return refuse(IDP_OUT_OF_RANGE,
+                      Worded("%1～%2", {std::to_string(low), std::to_string(high)}));
     }
     return static_cast<int>(value);
 }

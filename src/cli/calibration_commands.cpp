@@ -101,8 +101,11 @@ void NameRefusedField(const ui::DialogModel& model, const std::vector<ServoAssig
     if (key.empty()) {
         return;
     }
-    err << "orvix2-cli: refused: " << key << '=' << (given ? *given : model.GetText(focus))
-        << (given ? "" : " (as the file holds it)") << '\n';
+    const std::string assignment = key + '=' + (given ? *given : model.GetText(focus));
+    err << "orvix2-cli: "
+        << (given ? Worded("拒否しました: %1", {assignment})
+                  : Worded("拒否しました: %1 (ファイルにある値)", {assignment}))
+        << '\n';
 }
 
 } // namespace
@@ -123,17 +126,18 @@ ParseAssignments(const std::vector<std::string>& assignments, std::ostream& err)
     for (const std::string& assignment : assignments) {
         const std::string::size_type equals = assignment.find('=');
         if (equals == std::string::npos) {
-            err << "orvix2-cli: '" << assignment << "' is not of the form ID2=VALUE\n";
+            err << "orvix2-cli: " << Worded("'%1'はID2=値の形ではありません", {assignment}) << '\n';
             return std::nullopt;
         }
         const std::string name = assignment.substr(0, equals);
         const std::optional<int> servo = ServoByName(name);
         if (!servo) {
-            err << "orvix2-cli: unknown servo '" << name << "'; the servos are ID2 to ID21\n";
+            err << "orvix2-cli: " << Worded("サーボ'%1'はありません。サーボはID2～ID21です", {name})
+                << '\n';
             return std::nullopt;
         }
         if (!named.insert(*servo).second) {
-            err << "orvix2-cli: servo " << name << " is given more than once\n";
+            err << "orvix2-cli: " << Worded("サーボ%1が二度以上指定されています", {name}) << '\n';
             return std::nullopt;
         }
         parsed.push_back(ServoAssignment{*servo, assignment.substr(equals + 1)});
@@ -161,7 +165,10 @@ int SetCalibration(const CommandContext& context, const CalibrationArguments& ar
         return kExitUsage;
     }
     if (assignments->empty() && !arguments.attenuator) {
-        context.err << "orvix2-cli: nothing to set; give ID2=VALUE ... or --attenuator VALUE\n";
+        context.err
+            << "orvix2-cli: "
+            << Translate("設定する値がありません。ID2=値 ... か --attenuator 値を指定してください")
+            << '\n';
         return kExitUsage;
     }
     CalibrationSession session(context, arguments);
@@ -169,8 +176,10 @@ int SetCalibration(const CommandContext& context, const CalibrationArguments& ar
         return kExitFailure;
     }
     if (arguments.attenuator && !session.AttenuatorShown()) {
-        context.err << "orvix2-cli: " << arguments.imagePath
-                    << " carries no attenuator; --attenuator is refused\n";
+        context.err << "orvix2-cli: "
+                    << Worded("%1にはアッテネータがありません。--attenuatorは使えません",
+                              {arguments.imagePath})
+                    << '\n';
         return kExitFailure;
     }
     for (const ServoAssignment& assignment : *assignments) {

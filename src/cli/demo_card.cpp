@@ -9,6 +9,7 @@
 #include "calibration/servo_table.h"
 #include "options/code_files.h"
 #include "options/remote_extension.h"
+#include "resources/translation.h"
 #include "storage/byte_order.h"
 #include "storage/file_io.h"
 
@@ -143,13 +144,15 @@ bool WriteDemoImage(const std::filesystem::path& folder, Layout layout, std::ost
     const std::filesystem::path path = folder / kDemoImageName;
     std::error_code error;
     if (std::filesystem::exists(std::filesystem::symlink_status(path, error))) {
-        err << "orvix2-cli: " << Utf8FromPath(path)
-            << " already exists; the demo card does not replace it\n";
+        err << "orvix2-cli: "
+            << Worded("%1は既にあります。試験用のカードはそれを置き換えません",
+                      {Utf8FromPath(path)})
+            << '\n';
         return false;
     }
     const std::vector<std::uint8_t> image = MakeDemoImage(layout);
     if (!WriteFileAtomically(path, {std::span<const std::uint8_t>(image)})) {
-        err << "orvix2-cli: cannot write " << Utf8FromPath(path) << '\n';
+        err << "orvix2-cli: " << Worded("%1を書き込めません", {Utf8FromPath(path)}) << '\n';
         return false;
     }
     return true;
@@ -181,7 +184,7 @@ bool WriteDemoNote(const std::filesystem::path& folder, Layout layout, std::ostr
         "in user/ (two users registered) are synthetic too.\n";
     const std::filesystem::path path = folder / kDemoNoteName;
     if (!WriteTextFileAtomically(path, text)) {
-        err << "orvix2-cli: cannot write " << Utf8FromPath(path) << '\n';
+        err << "orvix2-cli: " << Worded("%1を書き込めません", {Utf8FromPath(path)}) << '\n';
         return false;
     }
     return true;
@@ -205,7 +208,7 @@ bool WriteDemoCode(const std::filesystem::path& folder, std::ostream& err) {
     for (const auto& [name, bytes] : files) {
         const std::filesystem::path path = code / std::string(name);
         if (!WriteFileAtomically(path, {std::span<const std::uint8_t>(bytes)})) {
-            err << "orvix2-cli: cannot write " << Utf8FromPath(path) << '\n';
+            err << "orvix2-cli: " << Worded("%1を書き込めません", {Utf8FromPath(path)}) << '\n';
             return false;
         }
     }
@@ -220,13 +223,16 @@ bool MakeDemoCard(const std::filesystem::path& folder, Layout layout, std::ostre
     if (std::filesystem::exists(status) &&
         (!std::filesystem::is_directory(folder, error) || error ||
          !std::filesystem::is_empty(folder, error) || error)) {
-        err << "orvix2-cli: " << Utf8FromPath(folder)
-            << " is not an empty folder; the demo card is made only in a new or empty one\n";
+        err << "orvix2-cli: "
+            << Worded("%1は空のフォルダではありません。試験用のカードは新しいか空のフォルダにだけ作"
+                      "ります",
+                      {Utf8FromPath(folder)})
+            << '\n';
         return false;
     }
     std::filesystem::create_directories(folder, error);
     if (error || !std::filesystem::is_directory(folder, error)) {
-        err << "orvix2-cli: cannot make the folder " << Utf8FromPath(folder) << '\n';
+        err << "orvix2-cli: " << Worded("フォルダ%1を作れません", {Utf8FromPath(folder)}) << '\n';
         return false;
     }
     return WriteDemoImage(folder, layout, err) && WriteDemoNote(folder, layout, err) &&

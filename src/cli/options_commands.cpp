@@ -16,6 +16,7 @@
 #include "resources/names.h"
 #include "resources/program_dialog.h"
 #include "resources/string_table.h"
+#include "resources/translation.h"
 #include "ui/dialog_model.h"
 
 namespace orvix::cli {
@@ -139,11 +140,13 @@ public:
             return true;
         }
         if (field.on == 0) {
-            context_.err << "orvix2-cli: " << name << " is read from the image and cannot be set\n";
+            context_.err << "orvix2-cli: "
+                         << Worded("%1はファイルから読むだけで、設定できません", {name}) << '\n';
             return false;
         }
         if (value != "on" && value != "off") {
-            context_.err << "orvix2-cli: " << name << " takes on or off, not '" << value << "'\n";
+            context_.err << "orvix2-cli: "
+                         << Worded("%1はonかoffです。'%2'ではありません", {name, value}) << '\n';
             return false;
         }
         const bool on = value == "on";
@@ -242,12 +245,14 @@ void NameRefusedField(const ui::DialogModel& dialog, const OptionsArguments& arg
         }
         for (const auto& [name, value] : RequestedValues(arguments.assignments)) {
             if (name == field.name) {
-                err << "orvix2-cli: refused: " << name << '=' << value << '\n';
+                err << "orvix2-cli: " << Worded("拒否しました: %1", {name + '=' + value}) << '\n';
                 return;
             }
         }
-        err << "orvix2-cli: refused: " << field.name << '=' << dialog.GetText(field.field)
-            << " (as the program holds it)\n";
+        err << "orvix2-cli: "
+            << Worded("拒否しました: %1 (プログラムにある値)",
+                      {std::string(field.name) + '=' + dialog.GetText(field.field)})
+            << '\n';
         return;
     }
 }
@@ -282,8 +287,10 @@ bool ReportChangesNotMade(const CommandContext& context, const OptionsArguments&
             holds = name + '=' + std::to_string(held.*field.number);
         }
         if (!holds.empty()) {
-            context.err << "orvix2-cli: not changed: " << name << '=' << value
-                        << " (the written program holds " << holds << ")\n";
+            context.err << "orvix2-cli: "
+                        << Worded("変更されませんでした: %1=%2 (書き込んだプログラムは%3)",
+                                  {name, value, holds})
+                        << '\n';
             notMade = true;
         }
     }
@@ -308,14 +315,17 @@ int ShowOptions(const CommandContext& context, const OptionsArguments& arguments
 
 int SetOptions(const CommandContext& context, const OptionsArguments& arguments) {
     if (arguments.assignments.empty()) {
-        context.err << "orvix2-cli: nothing to set; give FIELD=VALUE ...\n";
+        context.err << "orvix2-cli: "
+                    << Translate("設定する値がありません。FIELD=値 ... を指定してください") << '\n';
         return kExitUsage;
     }
     for (const std::string& assignment : arguments.assignments) {
         const std::string::size_type equals = assignment.find('=');
         if (equals == std::string::npos || FindField(assignment.substr(0, equals)) == nullptr) {
-            context.err << "orvix2-cli: '" << assignment
-                        << "' is not of the form FIELD=VALUE with a field of the options\n";
+            context.err << "orvix2-cli: "
+                        << Worded("'%1'はオプションの項目のFIELD=値の形ではありません",
+                                  {assignment})
+                        << '\n';
             return kExitUsage;
         }
     }
@@ -348,8 +358,10 @@ int SetEyeColour(const CommandContext& context, CliPrompter& prompter,
     if (arguments.colour != "standard") {
         chosen = ParseColour(arguments.colour);
         if (!chosen) {
-            context.err << "orvix2-cli: the colour is standard or R,G,B with each 0 to 255, not '"
-                        << arguments.colour << "'\n";
+            context.err << "orvix2-cli: "
+                        << Worded("色はstandardかR,G,B(それぞれ0～255)です。'%1'ではありません",
+                                  {arguments.colour})
+                        << '\n';
             return kExitUsage;
         }
         prompter.SetChosenColour(*chosen);
@@ -379,9 +391,10 @@ int ApplyPatch(const CommandContext& context, CliPrompter& prompter,
     }
     if (!session.Image().Model().IsEnabled(main_dlg::IDC_PROGRAM_CHANGE)) {
         // The short variant carries no program: the editor offers no program change for it.
-        context.err << "orvix2-cli: " << arguments.imagePath
-                    << " is the short variant (4,011 bytes) without a program; no patch is "
-                       "applied to it\n";
+        context.err << "orvix2-cli: "
+                    << Worded("%1はプログラムのない短い形(4,011バイト)です。パッチは当てません",
+                              {arguments.imagePath})
+                    << '\n';
         return kExitFailure;
     }
     session.Open(); // an image refused here is patched and saved without its options
@@ -393,8 +406,11 @@ int ApplyPatch(const CommandContext& context, CliPrompter& prompter,
     }
     if (!prompter.Shown(IDP_PATCH_APPLIED)) {
         // The editor passes such a file over in silence; asked for a patch, the tool says so.
-        context.err << "orvix2-cli: " << arguments.patchPath
-                    << " holds no entry (lines of address,expected,new); nothing applied\n";
+        context.err
+            << "orvix2-cli: "
+            << Worded("%1には項目(アドレス,期待値,新しい値の行)がありません。何も当てませんでした",
+                      {arguments.patchPath})
+            << '\n';
         return kExitFailure;
     }
     if (!prompter.Shown(IDP_WRITE_PROGRAM_DONE)) {

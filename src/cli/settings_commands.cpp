@@ -13,6 +13,7 @@
 #include "cli/shown_lines.h"
 #include "resources/names.h"
 #include "resources/settings_dialog.h"
+#include "resources/translation.h"
 #include "settings/binary_dialog.h"
 #include "settings/power_ups.h"
 #include "ui/dialog_model.h"
@@ -20,6 +21,8 @@
 namespace orvix::cli {
 
 namespace {
+
+constexpr std::string_view kRefusedNothingWritten = "%1は拒否されました。何も書き込みませんでした";
 
 using namespace settings_dlg;
 
@@ -119,7 +122,7 @@ public:
         case KeyKind::Birthday: {
             const std::string::size_type slash = value.find('/');
             if (slash == std::string::npos) {
-                return Usage("birthday takes M/D, not '" + value + "'");
+                return Usage(Worded("birthdayは月/日です。'%1'ではありません", {value}));
             }
             const int status = Type(name, IDC_BIRTH_MONTH, value.substr(0, slash));
             return status != kExitSuccess ? status
@@ -130,13 +133,13 @@ public:
                 return dialog_.ClickTo(IDC_RANDOM_VARIABLE, true) ? kExitSuccess : kExitFailure;
             }
             if (!IsWholeNumber(value)) {
-                return Usage("random takes variable or a whole number, not '" + value + "'");
+                return Usage(Worded("randomはvariableか整数です。'%1'ではありません", {value}));
             }
             dialog_.ClickTo(IDC_RANDOM_FIXED, true);
             return Type(name, IDC_RANDOM_VALUE, value);
         case KeyKind::TvMaker: {
             if (value.size() != 1 || value[0] < '0' || value[0] > '7') {
-                return Usage("tvMaker takes 0 to 7, not '" + value + "'");
+                return Usage(Worded("tvMakerは0～7です。'%1'ではありません", {value}));
             }
             // Clicked even when it shows already, as a person's click records the maker too.
             dialog_.Click(IDC_TV_FIRST + (value[0] - '0'));
@@ -188,8 +191,11 @@ private:
     // A click a question answered No undid: the key was not applied.
     int Answered(const std::string& assignment, bool applied) {
         if (!applied) {
-            context_.err << "orvix2-cli: " << assignment
-                         << " was not made: its question was answered No (--yes answers Yes)\n";
+            context_.err
+                << "orvix2-cli: "
+                << Worded("%1は行いませんでした: 問いに「いいえ」と答えました(--yesで「はい」)",
+                          {assignment})
+                << '\n';
         }
         return applied ? kExitSuccess : kExitFailure;
     }
@@ -217,8 +223,8 @@ private:
                 instalment = instalment * 10 + (part[i] - '0');
             }
             if (!digits || instalment < 1 || instalment > static_cast<int>(kPowerUpTable.size())) {
-                return Usage("powerUps takes all, none or +N,-N with N from 1 to 41, not '" +
-                             value + "'");
+                return Usage(Worded(
+                    "powerUpsはall、none、または+N,-N(Nは1～41)です。'%1'ではありません", {value}));
             }
             boxes.emplace_back(kFirstPowerUpBox + instalment - 1, part[0] == '+');
         }
@@ -309,14 +315,16 @@ int ShowSettings(const CommandContext& context, const SettingsArguments& argumen
 
 int SetSettings(const CommandContext& context, const SettingsArguments& arguments) {
     if (arguments.assignments.empty()) {
-        context.err << "orvix2-cli: nothing to set; give KEY=VALUE ...\n";
+        context.err << "orvix2-cli: "
+                    << Translate("設定する値がありません。KEY=値 ... を指定してください") << '\n';
         return kExitUsage;
     }
     for (const std::string& assignment : arguments.assignments) {
         const std::string::size_type equals = assignment.find('=');
         if (equals == std::string::npos || FindKey(assignment.substr(0, equals)) == nullptr) {
-            context.err << "orvix2-cli: '" << assignment
-                        << "' is not of the form KEY=VALUE with a setting key\n";
+            context.err << "orvix2-cli: "
+                        << Worded("'%1'は設定のキーのKEY=値の形ではありません", {assignment})
+                        << '\n';
             return kExitUsage;
         }
     }
@@ -340,7 +348,7 @@ int SetSettings(const CommandContext& context, const SettingsArguments& argument
         return kExitSuccess;
     }
     if (const std::optional<std::string> refused = session.Refused(arguments.assignments)) {
-        context.err << "orvix2-cli: " << *refused << " was refused; nothing was written\n";
+        context.err << "orvix2-cli: " << Worded(kRefusedNothingWritten, {*refused}) << '\n';
     }
     return kExitFailure;
 }

@@ -12,6 +12,7 @@
 #include "cli/headless_dialog.h"
 #include "cli/shown_lines.h"
 #include "resources/names.h"
+#include "resources/translation.h"
 #include "resources/user_dialogs.h"
 #include "users/user_dialog.h"
 #include "users/user_record.h"
@@ -165,7 +166,7 @@ int NewUser(const CommandContext& context, const UsersArguments& arguments) {
     }
     ui::DialogModel& list = session.Model();
     if (!list.IsEnabled(user_dlg::IDC_NEW_USER)) {
-        context.err << "orvix2-cli: no user slot is free\n";
+        context.err << "orvix2-cli: " << Translate("ユーザの空きがありません") << '\n';
         return kExitFailure;
     }
     // A user made has its edit button enabled.
@@ -216,8 +217,10 @@ int SetUser(const CommandContext& context, const UserCommands& commands) {
         data.Click(IDC_OK);
         for (const auto& [option, box] : dates) {
             if (!data.Ended() && data.Focus() == box.first) {
-                context.err << "orvix2-cli: " << option->get_name() << " '" << *box.second
-                            << "' was refused; nothing was written\n";
+                context.err << "orvix2-cli: "
+                            << Worded("%1は拒否されました。何も書き込みませんでした",
+                                      {option->get_name() + " '" + *box.second + "'"})
+                            << '\n';
             }
         }
     };
@@ -227,8 +230,10 @@ int SetUser(const CommandContext& context, const UserCommands& commands) {
     }
     const int edit = user_dlg::IDC_FIRST_EDIT + arguments.number - 1;
     if (!session.Model().IsEnabled(edit)) {
-        context.err << "orvix2-cli: user " << arguments.number
-                    << " is not registered; its slot is free\n";
+        context.err << "orvix2-cli: "
+                    << Worded("ユーザ%1は登録されていません(空きです)",
+                              {std::to_string(arguments.number)})
+                    << '\n';
         return kExitFailure;
     }
     session.Dialog().Click(edit);

@@ -9,6 +9,7 @@
 #include "options/image_bytes.h"
 #include "options/remote_extension.h"
 #include "resources/string_table.h"
+#include "resources/translation.h"
 
 namespace orvix {
 
@@ -360,8 +361,9 @@ ApplyResult ApplyProgramOptions(EditorDocument& document, ProgramOptions& option
     // The Bluetooth form stores startCode - 1 in 16 bits: only 1 to 65,536 reads back as given.
     if (options.remoteSupport && options.bluetooth &&
         (options.startCode < kStartCodeMin || options.startCode > kStartCodeMax)) {
-        prompter.Message(IDP_OUT_OF_RANGE, ui::Buttons::Ok, ui::Icon::Auto,
-                         std::to_string(kStartCodeMin) + "～" + std::to_string(kStartCodeMax));
+        prompter.Message(
+            IDP_OUT_OF_RANGE, ui::Buttons::Ok, ui::Icon::Auto,
+            Worded("%1～%2", {std::to_string(kStartCodeMin), std::to_string(kStartCodeMax)}));
         return ApplyResult::StartCodeRefused;
     }
     const bool armDue = options.armAngleChange && !options.armAngleFixed;

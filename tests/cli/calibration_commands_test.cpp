@@ -48,7 +48,7 @@ TEST_F(CalibrationCommandTest, EnglishOnRequestOrAsTheEditorsChoice) {
     EXPECT_EQ(Json("calibration", "show"), json);
     const CliResult refused = Run({"--lang", "en", "calibration", "set", path_, "ID2=9999"});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(refused.err.starts_with("The number is out of range (-125～175).\n"))
+    EXPECT_TRUE(refused.err.starts_with("The number is out of range (-125 to 175).\n"))
         << refused.err;
     EXPECT_EQ(Card(), original_);
     // The history's summaries name the table in the language shown; its JSON keeps them.
@@ -91,11 +91,13 @@ TEST_F(CalibrationCommandTest, SetMakesABackup) {
 // offset (or the card unchanged when refused). The image file tests check the limits themselves.
 TEST_F(CalibrationCommandTest, SetChecksAsTheWriteButtonDoes) {
     const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
-        {{"ID3=100", "ID2=176"}, 1, "(-125～175)を越えています\norvix2-cli: refused: ID2=176\n"},
-        {{"ID21=1x"}, 1, "指定してください\norvix2-cli: refused: ID21=1x\n"},
+        {{"ID3=100", "ID2=176"},
+         1,
+         "(-125～175)を越えています\norvix2-cli: 拒否しました: ID2=176\n"},
+        {{"ID21=1x"}, 1, "指定してください\norvix2-cli: 拒否しました: ID21=1x\n"},
         {{"ID5=170"}, 0, "プログラムの書出しに成功しました\n"},
-        {{"ID99=5"}, 2, "orvix2-cli: unknown servo 'ID99'; the servos are ID2 to ID21\n"},
-        {{"--attenuator", "3"}, 1, " carries no attenuator; --attenuator is refused\n"},
+        {{"ID99=5"}, 2, "orvix2-cli: サーボ'ID99'はありません。サーボはID2～ID21です\n"},
+        {{"--attenuator", "3"}, 1, "にはアッテネータがありません。--attenuatorは使えません\n"},
     };
     for (const auto& [arguments, status, says] : cases) {
         WriteBytes(image_, original_);

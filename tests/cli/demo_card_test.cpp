@@ -17,7 +17,7 @@ TEST(DemoCardTest, RefusesAnyFolderThatHoldsSomething) {
         const CardFiles before = SnapshotFolder(temp.Path());
         const CliResult result = RunCommandLine(temp, {"demo", (temp / "card").string()});
         EXPECT_EQ(result.status, 1) << entry;
-        EXPECT_TRUE(Contains(result.err, "empty folder")) << result.err;
+        EXPECT_TRUE(Contains(result.err, "空のフォルダではありません")) << result.err;
         std::filesystem::remove_all(temp / "settings");
         EXPECT_TRUE(SnapshotFolder(temp.Path()) == before) << entry;
     }

@@ -16,19 +16,27 @@ TEST_F(OptionsCommandTest, SetNamesWhatWasRefusedOrNotMade) {
     using Bytes = std::vector<std::uint8_t>;
     const std::tuple<std::vector<std::string>, std::optional<Bytes>, bool, int, const char*>
         cases[] = {
-            {{"servoParameters=on"}, std::nullopt, false, 3, "not changed: servoParameters=on"},
-            {{"servoParameters=on"}, Bytes(2956, 1), false, 3, "not changed: servoParameters=on"},
+            {{"servoParameters=on"},
+             std::nullopt,
+             false,
+             3,
+             "変更されませんでした: servoParameters=on"},
+            {{"servoParameters=on"},
+             Bytes(2956, 1),
+             false,
+             3,
+             "変更されませんでした: servoParameters=on"},
             {{"servoParameters=on"}, Bytes{}, false, 3, "SERVO.BIN: empty"},
             {{"servoParameters=on"}, Bytes(64, 0), false, 3, "SERVO.BIN: holds only zero bytes"},
             {{"servoParameters=on"}, Bytes(64, 1), true, 3, "プログラムが間違っています\nプロ"},
-            {{"startCode=2000"}, Bytes(64, 1), false, 3, "not changed: startCode=2000"},
-            {{"startCode=1154"}, Bytes(64, 1), false, 3, "not changed: startCode=1154"},
-            {{"walkSteps=0"}, Bytes(64, 1), false, 1, "refused: walkSteps=0\n"},
+            {{"startCode=2000"}, Bytes(64, 1), false, 3, "変更されませんでした: startCode=2000"},
+            {{"startCode=1154"}, Bytes(64, 1), false, 3, "変更されませんでした: startCode=1154"},
+            {{"walkSteps=0"}, Bytes(64, 1), false, 1, "拒否しました: walkSteps=0\n"},
             {{"remoteSupport=on", "startCode=65537", "--yes"},
              Bytes(64, 1),
              false,
              1,
-             "(1～65536)を越えています\norvix2-cli: refused: startCode=65537\n"},
+             "(1～65536)を越えています\norvix2-cli: 拒否しました: startCode=65537\n"},
         };
     MakeCard();
     const std::filesystem::path code = temp_ / "card/code";

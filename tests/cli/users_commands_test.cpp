@@ -37,7 +37,7 @@ TEST_F(UsersCommandTest, OutputAndRefusalsNameWhatTheyShowAndRefuse) {
         {{"1", "--name-index", " 2"}, 2, "--name-index"},
         {{"1", "--lessons", "7"}, 2, "--lessons"},
         {{"1", "--garbage", "1,"}, 2, "--garbage"},
-        {{"3", "--birthday", "1/1"}, 1, "user 3"}, // a free slot
+        {{"3", "--birthday", "1/1"}, 1, "ユーザ3"}, // a free slot
         {{"1", "--birthday", "13/1"}, 1, "--birthday '13/1'"},
     };
     for (const auto& [arguments, status, named] : cases) {
