@@ -22,6 +22,20 @@ using namespace main_dlg;
 
 namespace {
 
+// A count as the messages write it: 1,676.
+std::string Grouped(std::size_t count) {
+    // Appended digit by digit: GCC 12 warns of an overlapping copy in an insert.
+    const std::string digits = std::to_string(count);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) {
+            text += ',';
+        }
+        text += digits[i];
+    }
+    return text;
+}
+
 // The short variant of the binary form, which carries the attenuator at byte 16.
 constexpr std::size_t kShortImageSize = 4011;
 constexpr std::size_t kAttenuatorOffset = 16;
@@ -192,7 +206,8 @@ bool LoadImageFile(EditorDocument& document, ui::DialogModel& dialog, ui::Prompt
         if (!LoadBinaryForm(document, dialog, bytes)) {
             return FailLoad(document, prompter, IDP_READ_PROGRAM_FAILED,
                             FileError{PathFromUtf8(document.imagePath),
-                                      "too short for the servo table (1676 bytes)"}
+                                      Worded("%1バイトです。サーボの表には%2バイト以上が必要です",
+                                             {Grouped(bytes.size()), Grouped(kServoTableEnd)})}
                                 .Describe());
         }
         carriesAttenuator = bytes.size() == kShortImageSize;

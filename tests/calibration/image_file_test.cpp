@@ -107,7 +107,7 @@ TEST_F(ImageFileTest, RefusedFilesAreReportedWithTheirReasonAndForgotten) {
     };
     const Case cases[] = {
         {"STARTUP.BIN", test::MakeBinaryImage(1675), 0, IDP_READ_PROGRAM_FAILED,
-         "too short for the servo table (1676 bytes)"},
+         "1,675バイトです。サーボの表には1,676バイト以上が必要です"},
         {"ABSENT.BIN", {}, 0, IDP_READ_PROGRAM_FAILED, "No such file or directory"},
         {"FOLDER.BIN", {}, 0, IDP_READ_PROGRAM_FAILED, "not a regular file"},
         {"PIPE.BIN", {}, 0, IDP_READ_PROGRAM_FAILED, "not a regular file"},
