@@ -1,7 +1,8 @@
 #!/bin/sh
 # Writes the manual page of orvix2-cli from its template: @OPTIONS@ becomes the program's general
 # options and @COMMANDS@ every command with its arguments and options, both as the program's own
-# --help gives them, so that the page lists whatever the program has.
+# --help gives them in English (the page's language), so that the page lists whatever the program
+# has.
 # Usage: cli-manpage.sh ORVIX2-CLI TEMPLATE VERSION OUTPUT
 set -eu
 cli=$1
@@ -68,7 +69,7 @@ to_troff() {
 }
 
 walk() {
-    help=$("$cli" "$@" --help)
+    help=$("$cli" --lang en "$@" --help)
     subs=$(printf '%s\n' "$help" | subcommands)
     if [ -z "$subs" ]; then
         printf '%s\n' "$help" | to_troff command
@@ -82,7 +83,7 @@ walk() {
 options=$(mktemp)
 commands=$(mktemp)
 trap 'rm -f "$options" "$commands"' EXIT
-"$cli" --help | to_troff options >"$options"
+"$cli" --lang en --help | to_troff options >"$options"
 walk >"$commands"
 [ -s "$commands" ] || { echo "cli-manpage.sh: $cli listed no commands" >&2; exit 1; }
 
