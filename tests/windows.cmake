@@ -26,6 +26,7 @@ if(ORVIX2_BUILD_CLI)
     orvix_add_test(cli_tests
         cli/calibration_commands_test.cpp
         cli/demo_card_test.cpp
+        cli/one_language_test.cpp
         cli/options_commands_test.cpp
         cli/settings_commands_test.cpp
         cli/run_cli_test.cpp

@@ -12,6 +12,7 @@
 #include "resources/history_dialog.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
+#include "resources/translation.h"
 #include "storage/file_io.h"
 #include "support/card_diff.h"
 #include "support/scripted_prompter.h"
@@ -85,6 +86,32 @@ TEST_F(HistoryDialogTest, ListsTheSavesShowsAChosenPointAndRestoresItByteForByte
                          Texts{"\t(違いはありません)"}, 1));
     Restore(2, {{IDP_HISTORY_ALREADY_AT_POINT, Answer::Ok}});
     EXPECT_TRUE(SnapshotFolder(card_) == states_[1]);
+}
+
+// In English the lists, the title of the differences and the restore question with its details
+// hold no Japanese: the names come from the name table, the words from the catalogue.
+TEST_F(HistoryDialogTest, InEnglishTheListsAndTheQuestionHoldNoJapanese) {
+    ASSERT_TRUE(SetInterfaceLanguage(Language::English, {ORVIX2_TEST_CATALOGUE}));
+    CHistoryDialog english{services_, card_, temp_ / "settings/backups", {}};
+    OpenDialog open(english);
+    open->ChooseItem(IDC_ENTRIES, 2);
+    prompter_.Expect(IDP_HISTORY_RESTORE, Answer::No);
+    open->Click(IDC_RESTORE_POINT);
+    const ui::MessageRequest& asked = prompter_.Messages().back();
+    Texts texts{open->GetText(IDC_DIFFERENCES_TITLE), MessageText(asked), asked.detail};
+    for (const int list : {IDC_ENTRIES, IDC_DIFFERENCES}) {
+        for (int i = 0; i < open->ItemCount(list); ++i) {
+            texts.push_back(open->ItemText(list, i));
+        }
+    }
+    SetInterfaceLanguage(Language::Japanese, {});
+    EXPECT_EQ(texts.size(), 9u); // three entries, three differences
+    for (const std::string& text : texts) {
+        EXPECT_EQ(text.find_first_of("\xe3\xe4\xe5\xe6\xe7\xe8\xe9\xef"), std::string::npos)
+            << text;
+    }
+    EXPECT_TRUE(asked.detail.find("right leg ID2 hip roll origin: 30 → 25") != std::string::npos)
+        << asked.detail;
 }
 
 TEST_F(HistoryDialogTest, AFileChangedOutsideIsRestoredOnlyAfterASecondYesAndNoEntryIsRestorable) {
