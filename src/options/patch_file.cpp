@@ -95,13 +95,13 @@ std::optional<Entry> ParseEntry(std::string_view line, std::string& problem) {
     const auto first = line.find(',');
     const auto second = first == std::string_view::npos ? first : line.find(',', first + 1);
     if (second == std::string_view::npos) {
-        problem = "no entry: an entry is address,expected,new";
+        problem = Translate("項目ではありません: 項目はアドレス,期待値,新しい値です");
         return std::nullopt;
     }
     const std::optional<std::uint32_t> address = ParseAddress(line.substr(0, first));
     if (!address) {
-        problem = "no entry: the address is no number of at most 32 bits (decimal, or 0x and up "
-                  "to eight hexadecimal digits)";
+        problem = Translate("項目ではありません: アドレスが32ビット以内の数(10進数、または0xと8桁"
+                            "までの16進数)ではありません");
         return std::nullopt;
     }
     const std::string_view expectedField = line.substr(first + 1);
@@ -110,8 +110,8 @@ std::optional<Entry> ParseEntry(std::string_view line, std::string& problem) {
         anyByte ? std::optional<std::uint8_t>(0xFF) : ParseValue(expectedField);
     const std::optional<std::uint8_t> value = ParseValue(line.substr(second + 1));
     if (!expected || !value) {
-        problem =
-            std::string("no entry: the ") + (expected ? "new" : "expected") + " value has no digit";
+        problem = Translate(expected ? "項目ではありません: 新しい値に数字がありません"
+                                     : "項目ではありません: 期待値に数字がありません");
         return std::nullopt;
     }
     return Entry{*address, *expected == 0xFF ? std::nullopt : expected, *value};
@@ -160,10 +160,10 @@ PatchOutcome ApplyPatchText(std::span<std::uint8_t> image, std::string_view text
             continue;
         }
         if (!inside || (entry->expected && held != *entry->expected)) {
-            fail(inside
-                     ? "the byte there is " + HexByte(held) + ", not " + HexByte(*entry->expected)
-                     : "the address lies beyond the image (" + std::to_string(image.size()) +
-                           " bytes)");
+            fail(inside ? Worded("そこのバイトは%1で、%2ではありません",
+                                 {HexByte(held), HexByte(*entry->expected)})
+                        : Worded("アドレスがファイル(%1バイト)の外です",
+                                 {std::to_string(image.size())}));
             outcome.refusedAddress = entry->address;
             break;
         }

@@ -63,6 +63,7 @@ TEST_F(OneLanguageTest, EveryLineOfTheToolIsInTheChosenLanguage) {
     ASSERT_EQ(On("calibration", "set", {"ID2=30", "ID16=-50"}).status, 0);
     ASSERT_EQ(On("settings", "set", {"volume=7"}).status, 0);
     ASSERT_EQ(On("users", "set", {"1", "--lessons", "1,2"}).status, 0);
+    WriteText(temp_ / "bad.csv", "1,0x00\n"); // no entry: the patch fails, naming why
     const std::vector<std::vector<std::string>> commands{
         {"--help"},
         {"calibration", "set", "--help"},
@@ -77,6 +78,7 @@ TEST_F(OneLanguageTest, EveryLineOfTheToolIsInTheChosenLanguage) {
         {"options", "set", path_, "walkSteps=99999"},
         {"settings", "show", path_},
         {"settings", "set", path_, "volume=999"},
+        {"patch", path_, (temp_ / "bad.csv").string()},
         {"users", "list", path_},
         {"history", At()},
         {"diff", At("@first"), At()},
