@@ -169,7 +169,7 @@ int History(const HistoryArguments& arguments, const CommandContext& context) {
     std::vector<std::string> names;
     int saves = 0;
     for (const HistoryRow& row : rows) {
-        names.push_back(row.finished ? "@-" + std::to_string(++saves) : "-");
+        names.push_back(row.finished ? "@-" + std::to_string(++saves) : std::string(NoValue()));
     }
     if (rows.empty()) {
         const std::vector<std::string> matching = view.MatchingCards();
@@ -210,8 +210,9 @@ int History(const HistoryArguments& arguments, const CommandContext& context) {
         for (const std::string& name : row.files) {
             files += (files.empty() ? "" : ",") + name;
         }
-        context.out << names[i] << '\t' << row.time << '\t' << (files.empty() ? "-" : files) << '\t'
-                    << ShownSummary(row) << '\n';
+        context.out << names[i] << '\t' << row.time << '\t'
+                    << (files.empty() ? std::string(NoValue()) : files) << '\t' << ShownSummary(row)
+                    << '\n';
     }
     return kExitSuccess;
 }

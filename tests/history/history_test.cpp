@@ -179,7 +179,8 @@ TEST_F(HistoryTest, PointsThatCannotBeRestoredAndFilesChangedOutside) {
     // A hand-edited entry is listed as unreadable and cannot be restored.
     WriteText(backups_ / "history" / "000099.txt", "orvix2-history 1\nsequence 99\n");
     const std::string listed = Run({"history", At()}).out;
-    EXPECT_EQ(listed.substr(0, listed.find('\n')), "@-1\t\t-\t(読めない記録: not a history entry)");
+    EXPECT_EQ(listed.substr(0, listed.find('\n')),
+              "@-1\t\t(なし)\t(読めない記録: not a history entry)");
     EXPECT_EQ(Run({"restore", At("@-1"), "--yes"}).status, 1);
     EXPECT_TRUE(SnapshotFolder(card_) == outside);
 }
@@ -193,7 +194,7 @@ TEST_F(HistoryTest, UnfinishedEntriesAreNoPointsAndSkippedEntriesAreSaid) {
     const SavedFile saved[] = {{"VOLUME.BIN", card_ / "VOLUME.BIN", MarkOf(Bytes{9, 0})}};
     ASSERT_EQ(crashed.Begin(saved), HistoryStart::Started); // and the save never ends
     EXPECT_EQ(WithoutTimes(Run({"history", At()}).out),
-              "-\tTIME\tVOLUME.BIN\t(未完了: 保存の終わりが確認されていません)\n" +
+              "(なし)\tTIME\tVOLUME.BIN\t(未完了: 保存の終わりが確認されていません)\n" +
                   Typed("history_three_saves.txt"));
     const nlohmann::json listed = Json({"history", At(), "--json"});
     EXPECT_EQ(std::tuple(listed[0]["point"], listed[0]["finished"], listed[1]["point"],
