@@ -4,6 +4,7 @@
 
 #include "qt_test_support.h"
 #include "resources/history_dialog.h"
+#include "resources/names.h"
 #include "resources/program_dialog.h"
 #include "resources/settings_dialog.h"
 #include "resources/translation.h"
@@ -112,14 +113,18 @@ void FillHistoryLists(ui::DialogModel& model) {
     const auto t = [](std::string_view text) { return std::string(Translate(text)); };
     model.AddItems(IDC_ENTRIES,
                    {t("番号") + "\t" + t("日時") + "\t" + t("ファイル") + "\t" + t("変更の内容"),
-                    "14\t2026-12-07T10:42:13\tSTARTUP.BIN, VOLUME.BIN\t"
-                    "ID2 原点 25→30, ID3 原点 -10→-12, ID4 原点 0→3, VOLUME 7→5",
+                    "14\t2026-12-07T10:42:13\tSTARTUP.BIN, VOLUME.BIN\t" +
+                        ShownField("calibration", "ID16 origin") + " -50→-55, " +
+                        ShownField("settings", "volume") + " 7→5",
                     "9\t\t\t" + t("読めない記録") + ": not a history entry"});
     model.SelectItem(IDC_ENTRIES, 1);
     model.AddItems(IDC_DIFFERENCES,
                    {t("分類") + "\t" + t("項目") + "\t" + t("その時点") + "\t" + t("今のカード"),
-                    t("サーボ値") + "\tID2 origin\t25\t30",
-                    t("ユーザ") + "\tuser1 name\t" + t("(なし)") + "\tたろう"});
+                    std::string(NameOf(kArea, "calibration")) + "\t" +
+                        ShownField("calibration", "ID16 origin") + "\t-50\t-55",
+                    std::string(NameOf(kArea, "users")) + "\t" +
+                        ShownField("users", "user10 garbageDays") + "\t" + std::string(NoValue()) +
+                        "\t" + ShownValue("users", "user10 garbageDays", "[0,3,6]")});
 }
 
 // Hidden controls count too: they are shown in some states. Qt stacks children in the order of
