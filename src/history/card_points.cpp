@@ -82,7 +82,7 @@ std::optional<HistoryPoint> ParsePoint(const std::string& text,
         point.card = point.given.parent_path().empty() ? std::filesystem::path(".")
                                                        : point.given.parent_path();
     } else {
-        problem = path + ": no such card folder or file";
+        problem = Worded("%1: そのようなカードのフォルダやファイルはありません", {path});
         return std::nullopt;
     }
     if (at == std::string::npos) {
@@ -109,11 +109,13 @@ std::optional<HistoryPoint> ParsePoint(const std::string& text,
         const std::size_t n = std::stoul(where.substr(1));
         if (n == 0 || n > saves.size()) {
             const std::size_t unfinished = entries.size() - saves.size();
-            problem = "@" + where + ": the card's history has " + std::to_string(saves.size()) +
-                      " entries" +
-                      (unfinished == 0 ? ""
-                                       : " and " + std::to_string(unfinished) +
-                                             " unfinished ones, which no @-N counts");
+            problem =
+                unfinished == 0
+                    ? Worded("@%1: カードの履歴には%2件の記録があります",
+                             {where, std::to_string(saves.size())})
+                    : Worded("@%1: カードの履歴には%2件の記録と、@-Nの数えない未完了の"
+                             "記録%3件があります",
+                             {where, std::to_string(saves.size()), std::to_string(unfinished)});
             return std::nullopt;
         }
         point.sequence = saves[saves.size() - n];
@@ -231,7 +233,7 @@ Plan MakePlan(const HistoryPoint& point, const std::filesystem::path& backupFold
     RestorePreview& preview = plan.preview;
     const std::vector<HistoryEntry> entries = ReadCardHistory(point.card, backupFolder);
     if (point.kind == HistoryPoint::Kind::Now) {
-        preview.problem = "a point to restore is CARD@first, CARD@-N or CARD@TIME";
+        preview.problem = Translate("戻す時点は CARD@first、CARD@-N、CARD@TIME のどれかです");
         return plan;
     }
     if (point.kind == HistoryPoint::Kind::Before) {
@@ -239,12 +241,12 @@ Plan MakePlan(const HistoryPoint& point, const std::filesystem::path& backupFold
             return e.sequence == point.sequence;
         });
         if (entry == entries.end()) {
-            preview.problem = "no entry " + std::to_string(point.sequence) + " in the history";
+            preview.problem = Worded("履歴に記録%1はありません", {std::to_string(point.sequence)});
             return plan;
         }
         if (!entry->readable) {
             preview.problem =
-                "entry " + std::to_string(point.sequence) + " cannot be read: " + entry->problem;
+                Worded("記録%1を読めません: %2", {std::to_string(point.sequence), entry->problem});
             return plan;
         }
     }
@@ -258,7 +260,7 @@ Plan MakePlan(const HistoryPoint& point, const std::filesystem::path& backupFold
         if (std::none_of(plan.state.files.begin(), plan.state.files.end(),
                          [&](const auto& file) { return of(file.first); }) &&
             std::none_of(plan.state.missing.begin(), plan.state.missing.end(), of)) {
-            preview.problem = given + ": no file of the point";
+            preview.problem = Worded("%1: その時点のファイルではありません", {given});
             return plan;
         }
     }
@@ -269,8 +271,9 @@ Plan MakePlan(const HistoryPoint& point, const std::filesystem::path& backupFold
         }
     }
     if (!gone.empty()) {
-        preview.problem = "the point is incomplete: the copies of " + Listed(gone) +
-                          " are missing or damaged (--only can leave them out)";
+        preview.problem = Worded("この時点は不完全です: %1のコピーがないか壊れています(--onlyで"
+                                 "除けます)",
+                                 {Listed(gone)});
         preview.differences.complete = false;
         preview.differences.missing = gone;
         return plan;
@@ -367,7 +370,8 @@ RestoreResult RestorePoint(const HistoryPoint& point, const std::filesystem::pat
         return result;
     }
     if (!plan.preview.changedOutside.empty() && !includeChangedOutside) {
-        result.detail = "changed outside Orvix2 since its last save:";
+        result.detail =
+            Translate("Orvix2の最後の保存の後に他のプログラムやペチで変更されています:");
         for (const std::string& name : plan.preview.changedOutside) {
             result.detail += " " + name;
         }
@@ -375,7 +379,7 @@ RestoreResult RestorePoint(const HistoryPoint& point, const std::filesystem::pat
     }
     if (!plan.preview.unchecked.empty() && !includeUnchecked) {
         result.detail =
-            "copies no entry recorded a mark for (unchecked): " + Listed(plan.preview.unchecked);
+            Worded("内容の記録がないコピー(未確認): %1", {Listed(plan.preview.unchecked)});
         return result;
     }
     // Every file of the point in one set, a file absent then removed inside it: all or nothing.

@@ -151,7 +151,7 @@ TEST_F(HistoryTest, PointsThatCannotBeRestoredAndFilesChangedOutside) {
     }
     const CliResult incomplete = Run({"restore", At("@-2"), "--yes"});
     EXPECT_EQ(incomplete.status, 1);
-    EXPECT_TRUE(Contains(incomplete.err, "the copies of STARTUP.BIN are missing or damaged"))
+    EXPECT_TRUE(Contains(incomplete.err, "STARTUP.BINのコピーがないか壊れています"))
         << incomplete.err;
     EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
     // The save whose copy is pruned keeps its recorded summary and says the copy is pruned.
@@ -202,8 +202,8 @@ TEST_F(HistoryTest, UnfinishedEntriesAreNoPointsAndSkippedEntriesAreSaid) {
               std::tuple(nullptr, false, "@-1", true));
     const CliResult beyond = Run({"diff", At("@-4"), At()});
     EXPECT_EQ(std::tuple(beyond.status, beyond.err),
-              std::tuple(2, "orvix2-cli: @-4: the card's history has 3 entries and 1 unfinished "
-                            "ones, which no @-N counts\n"));
+              std::tuple(2, "orvix2-cli: @-4: カードの履歴には3件の記録と、@-Nの数えない未完了の"
+                            "記録1件があります\n"));
     ExpectRestored({"restore", At("@-1"), "--yes"}, states_[2]);
 
     ASSERT_EQ(Run({"restore", At("@-1"), "--yes"}).status, 0); // the restore undone
@@ -306,7 +306,8 @@ TEST_F(HistoryTest, OnlyTakesACardFileInAnySpelling) {
         EXPECT_EQ(result.status, row.file != nullptr ? 0 : 1) << row.only << result.err;
         EXPECT_TRUE(SnapshotFolder(card_) == expected) << row.only;
         if (row.file == nullptr) {
-            EXPECT_TRUE(Contains(result.err, std::string(row.only) + ": no file of the point"))
+            EXPECT_TRUE(
+                Contains(result.err, std::string(row.only) + ": その時点のファイルではありません"))
                 << result.err;
         } else {
             ExpectRestored({"restore", At("@-1"), "--yes"}, saved); // the restore undone
