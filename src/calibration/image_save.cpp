@@ -100,7 +100,12 @@ Turn WriteUnderLock(EditorDocument& document, const std::filesystem::path& path,
         return turn;
     }
     document.backupTaken = true;
-    if (!WriteFileAtomically(path, {std::span<const std::uint8_t>(content)}, &turn.error)) {
+    // What the file holds is known: a put-back would write it, the file is not read for it.
+    const bool written =
+        now != nullptr && *now
+            ? ReplaceFileAtomically(path, content, **now, &turn.error)
+            : WriteFileAtomically(path, {std::span<const std::uint8_t>(content)}, &turn.error);
+    if (!written) {
         history.Finish(); // takes back the pending entry of a save that wrote nothing
         return turn;
     }
