@@ -227,7 +227,11 @@ void TemplateDialog::SetSpinBuddy(int spinId, int editId) {
     if (spin == nullptr || edit == nullptr) {
         return;
     }
+    // The arrows take a width of their own when made: the template's is put back.
+    const RECT rect = MapTemplateRect(dialog_, template_.controls[IndexOf(spinId)].rect);
     SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
+    SetWindowPos(spin, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     // Up is more, and the position never reaches an end, so that each arrow always asks.
     SendMessageW(spin, UDM_SETRANGE32, 0, 1000);
     SendMessageW(spin, UDM_SETPOS32, 0, 500);
