@@ -141,29 +141,34 @@ void DialogBinder::Command(int id, int code, HWND control) {
         }
         return;
     }
+    // Only the notifications of a person's action; an edit's EN_UPDATE and the like are not.
     switch (view_.Template().controls[index].kind) {
     case ControlKind::PushButton:
     case ControlKind::DefPushButton:
     case ControlKind::CheckBox:
     case ControlKind::RadioButton:
-        if (code == BN_CLICKED) {
-            model_.Click(id);
+        if (code != BN_CLICKED) {
+            return;
         }
+        model_.Click(id);
         break;
     case ControlKind::Edit:
-        if (code == EN_CHANGE) {
-            model_.Type(id, Utf8(WindowText(view_.WindowAt(index))));
+        if (code != EN_CHANGE) {
+            return;
         }
+        model_.Type(id, Utf8(WindowText(view_.WindowAt(index))));
         break;
     case ControlKind::DropDownList:
-        if (code == CBN_SELCHANGE) {
-            model_.ChooseItem(id, static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
+        if (code != CBN_SELCHANGE) {
+            return;
         }
+        model_.ChooseItem(id, static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
         break;
     case ControlKind::ListBox:
-        if (code == LBN_SELCHANGE) {
-            model_.ChooseItem(id, static_cast<int>(SendMessageW(control, LB_GETCURSEL, 0, 0)));
+        if (code != LBN_SELCHANGE) {
+            return;
         }
+        model_.ChooseItem(id, static_cast<int>(SendMessageW(control, LB_GETCURSEL, 0, 0)));
         break;
     default:
         return;

@@ -94,8 +94,11 @@ ShownBox ReadBox(HWND box) {
         }
     }
     shown.icon = IconOf(box);
-    const LRESULT defId = SendMessageW(box, DM_GETDEFID, 0, 0);
-    shown.defaultButton = HIWORD(defId) == DC_HASDEFID ? LOWORD(defId) : 0;
+    for (int id : shown.buttons) { // the button Enter presses is drawn as the default one
+        if ((GetWindowLongW(GetDlgItem(box, id), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) {
+            shown.defaultButton = id;
+        }
+    }
     return shown;
 }
 
