@@ -82,7 +82,7 @@ TEST(Win32Screenshots, DISABLED_EveryDialogAndAMessageBox) {
         controller.onInit = FillLists;
         int ticks = 0;
         script
-            .Then([&] { return ++ticks > 10; }) // painted
+            .Then([&] { return ++ticks > 50; }) // painted, and shown on the X screen
             .InDialog(dialogTemplate().title, [&](HWND dialog) {
                 SaveWindow(dialog, std::to_string(dialogTemplate().resourceId));
                 PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -91,7 +91,7 @@ TEST(Win32Screenshots, DISABLED_EveryDialogAndAMessageBox) {
     }
     Script script;
     int ticks = 0;
-    script.Then([&] { return ActiveWindow() != nullptr && ++ticks > 25; }).Then([] {
+    script.Then([&] { return ActiveWindow() != nullptr && ++ticks > 50; }).Then([] {
         HWND box = ActiveWindow();
         SaveWindow(box, "message");
         PostMessageW(box, WM_COMMAND, IDNO, reinterpret_cast<LPARAM>(GetDlgItem(box, IDNO)));
