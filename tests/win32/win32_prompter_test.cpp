@@ -3,7 +3,12 @@
 
 #include "win32_test_support.h"
 
+#include <colordlg.h>
+#include <dlgs.h>
+
 #include "resources/string_table.h"
+#include "storage/file_io.h"
+#include "support/temp_folder.h"
 
 namespace orvix::test {
 namespace {
@@ -48,6 +53,44 @@ TEST(Win32PrompterTest, AMessageBoxHasTheButtonsIconAndDefaultAskedAndGivesTheAn
         shown[2].text,
         "バイナリファイル[VOLUME.BIN]の書込に失敗しました。\n\nVOLUME.BIN: Permission denied");
     EXPECT_EQ(shown[2].icon, ui::Icon::Warning);
+    EXPECT_TRUE(script.Done());
+}
+
+// The file chooser starts in the folder asked (a bare name typed there is found in it) and gives
+// the chosen path; the colour chooser starts on the colour given.
+TEST(Win32PrompterTest, TheChoosersStartWhereAskedAndReturnTheChoice) {
+    TempFolder folder;
+    WriteBytes(folder / "STARTUP.BIN", {1, 2, 3});
+    Script script;
+    const auto inChooser = [&](std::function<void(HWND)> action) {
+        script.Then([&, action] {
+            HWND chooser = ActiveWindow();
+            if (chooser == nullptr) {
+                return false;
+            }
+            action(chooser);
+            return true;
+        });
+    };
+    inChooser([](HWND chooser) {
+        // The name field: a combo box in the current chooser, an edit in older ones.
+        HWND name = GetDlgItem(chooser, cmb13);
+        SetWindowTextW(name != nullptr ? name : GetDlgItem(chooser, edt1), L"STARTUP.BIN");
+        PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(script.prompter.ChooseOpenFile(
+                  {"ﾍﾟﾁ2実行ﾌｧｲﾙ", "STARTUP.BIN", "BIN", "", Utf8FromPath(folder.Path())}),
+              Utf8FromPath(folder / "STARTUP.BIN"));
+    inChooser([](HWND chooser) { PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0); });
+    EXPECT_EQ(script.prompter.ChooseOpenFile({"ﾍﾟﾁ2実行ﾌｧｲﾙ", "STARTUP.BIN", "BIN", "", ""}),
+              std::nullopt);
+    inChooser([](HWND chooser) {
+        EXPECT_EQ(GetDlgItemInt(chooser, COLOR_RED, nullptr, FALSE), 255u);
+        EXPECT_EQ(GetDlgItemInt(chooser, COLOR_GREEN, nullptr, FALSE), 128u);
+        SetDlgItemInt(chooser, COLOR_GREEN, 200, FALSE);
+        PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(script.prompter.ChooseColour(ui::Rgb{255, 128, 0}), (ui::Rgb{255, 200, 0}));
     EXPECT_TRUE(script.Done());
 }
 
