@@ -18,9 +18,9 @@
 namespace orvix::test {
 namespace {
 
-// The window as it is on the screen, frame and caption included, as a 24-bit BMP file.
+// The window as it is on the screen, frame and caption included, as a 24-bit BMP file. Not
+// painted again first: Wine shows a window's new paint on the X screen only a little later.
 void SaveWindow(HWND window, const std::string& name) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT rect{};
     GetWindowRect(window, &rect);
     const int width = rect.right - rect.left;
