@@ -154,6 +154,22 @@ TEST_F(Win32DialogScenario, TheSystemMenuHoldsTheEntriesAndTheyOpenTheirDialogs)
                                              {IDM_LANGUAGE, "English"}}));
                       PostMessageW(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
                   })
+        .InDialog(AboutDialogTemplate().title,
+                  [this](HWND about) {
+                      EXPECT_EQ(TextOf(GetWindow(about, GW_OWNER)), Main());
+                      EXPECT_EQ(script.stack.Size(), 2u);
+                      ClickOn(about, IDOK);
+                  })
+        .InDialog(Main(),
+                  [](HWND main) {
+                      HELPINFO f1 = [] { // F1, wherever the focus is
+                          HELPINFO info{};
+                          info.cbSize = sizeof info;
+                          return info;
+                      }();
+                      SendMessageW(main, WM_HELP, 0,
+                                   reinterpret_cast<LPARAM>(&f1)); // not posted: a pointer
+                  })
         .InDialog(AboutDialogTemplate().title, [](HWND about) { ClickOn(about, IDOK); })
         .InDialog(Main(), [](HWND main) { PostMessageW(main, WM_SYSCOMMAND, IDM_HISTORY, 0); })
         .InDialog(HistoryDialogTemplate().title,

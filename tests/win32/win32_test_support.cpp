@@ -137,6 +137,7 @@ Script& Script::AnswerBox(int messageId, int button) {
         const ShownBox shown = ReadBox(box);
         SCOPED_TRACE("message " + std::to_string(messageId) + ": " + shown.text);
         EXPECT_EQ(shown.caption, ui::kMessageCaption);
+        EXPECT_EQ(GetWindow(box, GW_OWNER), stack.Top());   // the innermost dialog's
         const std::string_view raw = LoadString(messageId); // up to its argument, if any
         EXPECT_TRUE(shown.text.starts_with(raw.substr(0, raw.find("%1"))));
         bool documented = false;
@@ -174,22 +175,20 @@ void CALLBACK Script::Tick(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 void Script::RunReady() {
-    static bool inStep = false; // a step that opens a modal window runs the loop again
-    if (inStep) {
-        return;
-    }
-    // A window left open when the script is over waits in vain as well.
-    const bool done = !steps_.empty() && [&] {
-        const Step step = steps_.front();
-        inStep = true;
-        const bool result = step();
-        inStep = false;
-        return result;
-    }();
-    if (done) {
+    // A step is taken off before it runs: one that opens a modal window (a message sent) runs the
+    // loop again, and the steps after it go on from there.
+    bool done = false;
+    if (!steps_.empty()) {
+        const Step step = std::move(steps_.front());
         steps_.pop_front();
+        done = step();
+        if (!done) {
+            steps_.push_front(step);
+        }
+    }
+    if (done) {
         waited_ = 0;
-    } else if (++waited_ > kPatienceTicks) {
+    } else if (++waited_ > kPatienceTicks) { // a window left open after the script waits too
         HWND active = ActiveWindow();
         std::fprintf(stderr, "The script waited in vain (%zu steps left); in front: \"%s\"\n",
                      steps_.size(), active != nullptr ? TextOf(active).c_str() : "nothing");
