@@ -17,6 +17,9 @@ endfunction()
 include(storage/platform.cmake)
 add_subdirectory(ui)
 add_subdirectory(resources)
+if(TARGET orvix2_win32)
+    add_subdirectory(win32)
+endif()
 
 set(ORVIX2_TEST_LABEL wip)
 orvix_add_test(storage_tests storage/settings_file_test.cpp storage/file_backup_test.cpp
