@@ -50,8 +50,8 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Orvix2 maintainers"
 !insertmacro MUI_LANGUAGE "Japanese"
 
 ; The backups there may be the only copy of a card as it was: the uninstaller never takes them.
-LangString KeptFolder ${LANG_ENGLISH} "Orvix2 will be removed from your computer. Your settings and the backups of your cards in $LOCALAPPDATA\${PRODUCT} are kept: they may be the only copy of a card as it was. Delete that folder yourself when you no longer need them."
-LangString KeptFolder ${LANG_JAPANESE} "Orvix2 をこのコンピューターから削除します。設定とカードのバックアップ ($LOCALAPPDATA\${PRODUCT}) は削除せずに残します。カードの元の状態の唯一のコピーかもしれません。不要になったら、このフォルダーをご自分で削除してください。"
+LangString KeptFolder ${LANG_ENGLISH} "Your settings and the backups of your cards in $LOCALAPPDATA\${PRODUCT} are kept: they may be the only copy of a card as it was. Delete that folder yourself when you no longer need them."
+LangString KeptFolder ${LANG_JAPANESE} "設定とカードのバックアップ ($LOCALAPPDATA\${PRODUCT}) は削除せずに残します。カードの元の状態の唯一のコピーかもしれません。不要になったら、このフォルダーをご自分で削除してください。"
 
 Section "Orvix2"
     SetShellVarContext current
