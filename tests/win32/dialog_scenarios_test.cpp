@@ -4,15 +4,23 @@
 
 #include "win32_test_support.h"
 
+// windows.h names functions of its own so; the program's are meant here.
+#undef GetProfileString
+#undef LoadString
+
 #include "app/orvix_app.h"
 #include "resources/history_dialog.h"
 #include "resources/main_dialog.h"
 #include "resources/program_dialog.h"
 #include "resources/settings_dialog.h"
+#include "resources/string_table.h"
+#include "resources/translation.h"
 #include "resources/user_dialogs.h"
 #include "storage/file_io.h"
+#include "storage/settings_file.h"
 #include "support/card_diff.h"
 #include "support/temp_folder.h"
+#include "win32/wide_text.h"
 
 namespace orvix::test {
 namespace {
@@ -122,6 +130,41 @@ TEST_F(Win32DialogScenario, TheHistoryFromTheSystemMenuRestoresAWrittenCard) {
         .InDialog(history, [](HWND dialog) { ClickOn(dialog, history_dlg::IDC_CLOSE); })
         .InDialog(Main(), [](HWND main) { ClickOn(main, main_dlg::IDC_CLOSE); });
     Run("layout_a.card", "saved_unchanged.txt");
+}
+
+// The entries the main dialog offers are in the window's own system menu, after a separator, and
+// each opens its dialog or asks its question; the language switch keeps the choice in Orvix2.ini.
+TEST_F(Win32DialogScenario, TheSystemMenuHoldsTheEntriesAndTheyOpenTheirDialogs) {
+    script
+        .InDialog(Main(),
+                  [](HWND main) {
+                      HMENU menu = GetSystemMenu(main, FALSE);
+                      const int count = GetMenuItemCount(menu);
+                      ASSERT_GE(count, 4);
+                      std::vector<std::pair<UINT, std::string>> entries;
+                      for (int i = count - 4; i < count; ++i) {
+                          wchar_t text[128] = {};
+                          GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+                          entries.emplace_back(GetMenuItemID(menu, i), win32::Utf8(text));
+                      }
+                      EXPECT_EQ(entries, (std::vector<std::pair<UINT, std::string>>{
+                                             {0, ""},
+                                             {IDM_ABOUTBOX, std::string(LoadString(101)) + "\tF1"},
+                                             {IDM_HISTORY, "変更履歴..."},
+                                             {IDM_LANGUAGE, "English"}}));
+                      PostMessageW(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+                  })
+        .InDialog(AboutDialogTemplate().title, [](HWND about) { ClickOn(about, IDOK); })
+        .InDialog(Main(), [](HWND main) { PostMessageW(main, WM_SYSCOMMAND, IDM_HISTORY, 0); })
+        .InDialog(HistoryDialogTemplate().title,
+                  [](HWND history) { ClickOn(history, history_dlg::IDC_CLOSE); })
+        .InDialog(Main(), [](HWND main) { PostMessageW(main, WM_SYSCOMMAND, IDM_LANGUAGE, 0); })
+        .AnswerBox(190, IDOK) // at the next start
+        .InDialog(Main(), [](HWND main) { ClickOn(main, main_dlg::IDC_CLOSE); });
+    Run("layout_a.card", "unchanged.txt");
+    EXPECT_EQ(GetProfileString(Utf8FromPath(temp / "settings" / kSettingsFileName), kSectionFile,
+                               kKeyLanguage, "", 8),
+              "en");
 }
 
 } // namespace

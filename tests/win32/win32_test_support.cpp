@@ -175,20 +175,24 @@ void CALLBACK Script::Tick(HWND, UINT, UINT_PTR, DWORD) {
 
 void Script::RunReady() {
     static bool inStep = false; // a step that opens a modal window runs the loop again
-    if (inStep || steps_.empty()) {
+    if (inStep) {
         return;
     }
-    const Step step = steps_.front();
-    inStep = true;
-    const bool done = step();
-    inStep = false;
+    // A window left open when the script is over waits in vain as well.
+    const bool done = !steps_.empty() && [&] {
+        const Step step = steps_.front();
+        inStep = true;
+        const bool result = step();
+        inStep = false;
+        return result;
+    }();
     if (done) {
         steps_.pop_front();
         waited_ = 0;
     } else if (++waited_ > kPatienceTicks) {
         HWND active = ActiveWindow();
-        std::fprintf(stderr, "The script waited in vain; in front: \"%s\"\n",
-                     active != nullptr ? TextOf(active).c_str() : "nothing");
+        std::fprintf(stderr, "The script waited in vain (%zu steps left); in front: \"%s\"\n",
+                     steps_.size(), active != nullptr ? TextOf(active).c_str() : "nothing");
         std::fflush(stderr);
         std::_Exit(1);
     }

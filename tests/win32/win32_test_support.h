@@ -45,7 +45,8 @@ ShownBox ReadBox(HWND box);
 
 // Steps run one after the other from the message loops of the open dialogs and boxes; a step
 // returns false while what it waits for has not appeared, and is tried again. A script that
-// stalls fails the test and ends the program, since a modal loop would never return.
+// stalls, or a window still open when it is over, fails the test and ends the program, since a
+// modal loop would never return.
 class Script {
 public:
     using Step = std::function<bool()>;
