@@ -9,6 +9,7 @@
 
 #include "resources/history_dialog.h"
 #include "resources/main_dialog.h"
+#include "resources/names.h"
 #include "resources/program_dialog.h"
 #include "resources/settings_dialog.h"
 #include "resources/string_table.h"
@@ -58,12 +59,18 @@ void FillLists(ui::DialogModel& model) {
     const auto t = [](std::string_view text) { return std::string(Translate(text)); };
     model.SetTabStops(IDC_ENTRIES, {kEntryStops.begin(), kEntryStops.end()});
     model.SetTabStops(IDC_DIFFERENCES, {kDifferenceStops.begin(), kDifferenceStops.end()});
-    model.AddItems(IDC_ENTRIES,
-                   {"14\t2026-12-07T10:42:13\tSTARTUP.BIN, VOLUME.BIN\tID2 原点 25→30, VOLUME 7→5",
-                    "9\t\t\t" + t("読めない記録") + ": not a history entry"});
+    // The rows as the name table words them, the longest names of a servo and a user field.
+    model.AddItems(IDC_ENTRIES, {"14\t2026-12-07T10:42:13\tSTARTUP.BIN, VOLUME.BIN\t" +
+                                     ShownField("calibration", "ID16 origin") + " -50→-55, " +
+                                     ShownField("settings", "volume") + " 7→5",
+                                 "9\t\t\t" + t("読めない記録") + ": not a history entry"});
     model.SelectItem(IDC_ENTRIES, 0);
-    model.AddItems(IDC_DIFFERENCES, {t("サーボ値") + "\tID2 origin\t25\t30",
-                                     t("ユーザ") + "\tuser1 name\t" + t("(なし)") + "\tたろう"});
+    model.AddItems(IDC_DIFFERENCES,
+                   {std::string(NameOf(kArea, "calibration")) + "\t" +
+                        ShownField("calibration", "ID16 origin") + "\t-50\t-55",
+                    std::string(NameOf(kArea, "users")) + "\t" +
+                        ShownField("users", "user10 garbageDays") + "\t" + std::string(NoValue()) +
+                        "\t" + ShownValue("users", "user10 garbageDays", "[0,3,6]")});
 }
 
 TEST(Win32Screenshots, DISABLED_EveryDialogAndAMessageBox) {
