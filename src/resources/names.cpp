@@ -192,7 +192,7 @@ std::string ServoShownName(std::string_view key) {
 }
 
 std::string ShownValue(std::string_view area, std::string_view key, std::string_view value) {
-    if (value.empty() || value == "[]" || value == "not set" || value == "-") {
+    if (value.empty() || value == "[]" || value == "not set" || value == "none" || value == "-") {
         return std::string(NoValue());
     }
     // The day lists: "[0,6]" as the weekdays' names.

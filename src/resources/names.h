@@ -45,7 +45,7 @@ std::string_view NameOf(std::string_view area, std::string_view key);
 std::string_view NoValue();
 
 // A value as a person reads it: the table's word for a recorded word ("on", "free", "not set"),
-// "[]" and "" as no value, everything else (numbers, dates, lists, names) as it is.
+// "[]", "none" and "" as no value, everything else (numbers, dates, lists, names) as it is.
 std::string ShownValue(std::string_view area, std::string_view key, std::string_view value);
 
 // A field of the history and diff (area, key as recorded) as a person reads it: "右手
