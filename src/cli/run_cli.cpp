@@ -2,7 +2,9 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/calibration_commands.h"
@@ -29,6 +31,17 @@ std::filesystem::path SettingsFile(const CliEnvironment& environment) {
     const std::filesystem::path folder =
         environment.settingsFolder.empty() ? ChooseSettingsFolder() : environment.settingsFolder;
     return folder / kSettingsFileName;
+}
+
+void UseLanguage(const std::string& option, const CliEnvironment& environment, std::ostream& err) {
+    const Language language =
+        ChooseLanguage(option, GetProfileString(Utf8FromPath(SettingsFile(environment)),
+                                                kSectionFile, kKeyLanguage, "", 8));
+    if (!SetInterfaceLanguage(language, environment.catalogues.empty()
+                                            ? CatalogueCandidates(platform::ExecutableFolder())
+                                            : environment.catalogues)) {
+        err << "orvix2-cli: the English catalogue (orvix2.mo) was not found; texts stay Japanese\n";
+    }
 }
 
 // Everything the command line can say; CLI11 fills it in.
@@ -66,14 +79,16 @@ struct Commands {
 };
 
 void AddImageAndTable(CLI::App& verb, CommandLine& line) {
-    verb.add_option("IMAGE", line.imagePath, "STARTUP.BIN in its binary or text form")->required();
+    verb.add_option("IMAGE", line.imagePath,
+                    "STARTUP.BIN in its binary or text form, or the card folder")
+        ->required();
     verb.add_option("--table", line.table, "The calibration table")
         ->check(CLI::IsMember(std::vector<std::string>(kTableNames.begin(), kTableNames.end())))
         ->capture_default_str();
 }
 
 void AddImage(CLI::App& verb, CommandLine& line) {
-    verb.add_option("IMAGE", line.imagePath, "STARTUP.BIN")->required();
+    verb.add_option("IMAGE", line.imagePath, "STARTUP.BIN, or the card folder")->required();
 }
 
 void AddCodeFolder(CLI::App& verb, CommandLine& line) {
@@ -189,6 +204,15 @@ Commands DefineCommands(CLI::App& app, CommandLine& line) {
     return commands;
 }
 
+// A card folder stands for its STARTUP.BIN, found in any letter case, as for the history commands.
+void TakeCardFolder(std::string& imagePath) {
+    std::error_code error;
+    const std::filesystem::path given = PathFromUtf8(imagePath);
+    if (!imagePath.empty() && std::filesystem::is_directory(given, error)) {
+        imagePath = Utf8FromPath(CardFilePath(given, "STARTUP.BIN"));
+    }
+}
+
 // The folder of the card whose STARTUP.BIN the command names.
 std::filesystem::path CardFolderOf(const std::string& imagePath) {
     const std::filesystem::path folder = PathFromUtf8(imagePath).parent_path();
@@ -271,6 +295,17 @@ bool OnlyReads(const Commands& commands, const UserCommands& users) {
            commands.settingsShow->parsed() || users.list->parsed() || users.names->parsed();
 }
 
+// The word of the command line that named no command where one was required: CLI11 only says
+// that one is missing.
+std::string UnknownCommand(const CLI::App& app) {
+    for (const std::string& word : app.remaining(true)) {
+        if (!word.empty() && word.front() != '-') {
+            return word;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
@@ -285,6 +320,14 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
+        if (const std::string word = UnknownCommand(app);
+            !word.empty() && dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+            UseLanguage(line.lang, environment, err);
+            err << "orvix2-cli: "
+                << Filled(Translate("不明なコマンド「%1」です(--help で使い方を示します)"), word)
+                << '\n';
+            return kExitUsage;
+        }
         const int status = app.exit(error, out, err); // prints the help, the version or the fault
         // diff keeps the exit status of diff(1): 2 is its trouble, the command line's too
         return status == 0 ? kExitSuccess : kExitUsage;
@@ -292,13 +335,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
 
     InstallSaveDescriber(); // every save records what it changed by meaning
     const std::filesystem::path settingsFile = SettingsFile(environment);
-    const Language language = ChooseLanguage(
-        line.lang, GetProfileString(Utf8FromPath(settingsFile), kSectionFile, kKeyLanguage, "", 8));
-    if (!SetInterfaceLanguage(language, environment.catalogues.empty()
-                                            ? CatalogueCandidates(platform::ExecutableFolder())
-                                            : environment.catalogues)) {
-        err << "orvix2-cli: the English catalogue (orvix2.mo) was not found; texts stay Japanese\n";
-    }
+    UseLanguage(line.lang, environment, err);
 
     if (commands.demo->parsed()) {
         return RunDemo(line, out, err);
@@ -315,7 +352,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     // the lock, and so never waits for an editor that is asking its user something (the editor
     // holds the lock only while it reads and writes). A folder that cannot be opened is left to
     // the command's own read, which says why.
-    const std::string& image = line.imagePath.empty() ? users.arguments.imagePath : line.imagePath;
+    std::string& image = line.imagePath.empty() ? users.arguments.imagePath : line.imagePath;
+    TakeCardFolder(image);
     const CardLock lock(CardFolderOf(image), kCardLockWait,
                         OnlyReads(commands, users) ? CardLock::Mode::Shared
                                                    : CardLock::Mode::Exclusive);

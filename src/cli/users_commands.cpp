@@ -288,7 +288,8 @@ void DefineUserCommands(CLI::App& app, UserCommands& commands) {
         "users", "The user register: the ten user files and the name table beside STARTUP.BIN");
     users->require_subcommand(1, 1);
     const auto addImage = [&](CLI::App* verb) {
-        verb->add_option("IMAGE", a.imagePath, "STARTUP.BIN of the card")->required();
+        verb->add_option("IMAGE", a.imagePath, "STARTUP.BIN of the card, or the card folder")
+            ->required();
     };
 
     commands.list = users->add_subcommand("list", "Print the ten user slots");

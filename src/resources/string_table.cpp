@@ -123,13 +123,17 @@ std::string_view LoadString(int id) {
     return Translate(found->text);
 }
 
-std::string MessageText(const ui::MessageRequest& request) {
-    std::string text(LoadString(request.messageId));
-    const std::string::size_type at = text.find("%1");
+std::string Filled(std::string_view text, std::string_view argument) {
+    std::string filled(text);
+    const std::string::size_type at = filled.find("%1");
     if (at != std::string::npos) {
-        text.replace(at, 2, request.argument);
+        filled.replace(at, 2, argument);
     }
-    return text;
+    return filled;
+}
+
+std::string MessageText(const ui::MessageRequest& request) {
+    return Filled(LoadString(request.messageId), request.argument);
 }
 
 } // namespace orvix
