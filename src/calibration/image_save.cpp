@@ -99,7 +99,6 @@ Turn WriteUnderLock(EditorDocument& document, const std::filesystem::path& path,
         turn.kind = Turn::Kind::NotStarted;
         return turn;
     }
-    document.backupTaken = true;
     if (!WriteFileAtomically(path, {std::span<const std::uint8_t>(content)}, &turn.error)) {
         history.Finish(); // takes back the pending entry of a save that wrote nothing
         return turn;
@@ -155,7 +154,7 @@ bool WriteImageToCard(EditorDocument& document, ui::Prompter& prompter) {
             document.valuesChanged = false;
             return true;
         }
-        const std::string name = Utf8FromPath(path);
+        const std::string name = Utf8FromPath(path.filename()); // its name on the card
         if (!document.askBeforeOverwritingChanges) {
             prompter.Failure(
                 IDP_FILE_CHANGED_ELSEWHERE,
@@ -170,7 +169,6 @@ bool WriteImageToCard(EditorDocument& document, ui::Prompter& prompter) {
         // program's content is kept among the backups.
         agreed = turn.now;
         expected = &agreed;
-        document.backupTaken = false;
     }
 }
 

@@ -26,14 +26,6 @@ std::string Joined(const std::vector<std::string>& names, std::string_view separ
     return text;
 }
 
-std::string Filled(std::string_view format, const std::string& argument) {
-    std::string text(format);
-    if (const auto at = text.find("%1"); at != std::string::npos) {
-        text.replace(at, 2, argument);
-    }
-    return text;
-}
-
 std::string Shown(const std::string& value) {
     return value.empty() ? std::string(Translate(kNoValue)) : value;
 }

@@ -57,7 +57,7 @@ TEST_F(StaleSaveTest, AFileChangedElsewhereIsWrittenOverOnlyWhenTheUserSaysSo) {
         }
         EXPECT_EQ(SaveImageFile(dialog, prompter, document), yes);
         prompter.Verify();
-        EXPECT_EQ(prompter.Messages()[yes ? 1 : 0].argument, card.string());
+        EXPECT_EQ(prompter.Messages()[yes ? 1 : 0].argument, "STARTUP.BIN"); // its card name
         EXPECT_EQ(test::ReadBytes(card), yes ? ours : other);
         EXPECT_EQ(document.valuesChanged, !yes);
         EXPECT_EQ(dialog.GetText(test::DocumentedField(0)), "30");

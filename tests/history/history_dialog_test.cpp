@@ -193,7 +193,7 @@ TEST_F(HistoryDialogTest, TheMainDialogsSystemMenuOpensItAndARestoreReloadsTheIm
     prompter_.Expect(IDP_READ_PROGRAM_FAILED);
     runner_.Expect(IDD_ORVIX_DIALOG, [&](ui::DialogModel& main) {
         ASSERT_EQ(main.SystemMenu().size(), 3u);
-        EXPECT_EQ(main.SystemMenu()[1].text, "変更履歴...");
+        EXPECT_EQ(main.SystemMenu()[1].text, "変更履歴(&H)...");
         EXPECT_EQ(std::tuple(main.GetText(id2), main.IsEnabled(main_dlg::IDC_WRITE)),
                   std::tuple("", false));
         runner_.Expect(IDD_HISTORY_DIALOG, [&](ui::DialogModel& history) {

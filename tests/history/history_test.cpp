@@ -61,7 +61,7 @@ TEST_F(HistoryTest, SavesAreEntriesAndEveryPointComesBackByteForByte) {
     // Asked and answered No: nothing written.
     const CliResult asked = Run({"restore", At("@-2")});
     EXPECT_EQ(asked.status, 1);
-    EXPECT_TRUE(Contains(asked.err, "カードを@-2の時点に戻しますか？")) << asked.err;
+    EXPECT_TRUE(Contains(asked.err, "カードを[@-2]の時点に戻しますか？")) << asked.err;
     EXPECT_TRUE(Contains(asked.err, "options\twalkSteps\t12 → 4")) << asked.err;
     EXPECT_TRUE(Contains(asked.err, "--yes")) << asked.err; // how to confirm
     EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);

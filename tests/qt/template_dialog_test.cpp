@@ -169,6 +169,9 @@ TEST(TemplateDialogTest, EveryControlIsAWidgetOfItsKindInItsPlaceAndNothingOverl
                     EXPECT_TRUE(isIcon ? !label->pixmap().isNull() : label->wordWrap());
                 }
                 EXPECT_TRUE(dialog.view.rect().contains(rect));
+                if (control.kind == ControlKind::ReadOnlyEdit) { // looks read-only, takes no focus
+                    EXPECT_FALSE(widget->isEnabled());
+                }
                 for (std::size_t j = 0; j < controls.size(); ++j) {
                     const QRect other = dialog.view.WidgetAt(j)->geometry();
                     if (j == i || control.kind == ControlKind::GroupBox ||
