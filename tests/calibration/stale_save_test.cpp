@@ -113,5 +113,16 @@ TEST_F(StaleSaveTest, TheCardIsFreeWhileThePersonIsAskedAndAChangeMeanwhileIsAsk
     EXPECT_EQ(free, 4); // also while "written" was shown
 }
 
+// A card whose folder cannot be opened for the lock (the card was taken out after the load) is a
+// write that failed (105), not a busy card (174); nothing is made in its place.
+TEST_F(StaleSaveTest, AFolderThatCannotBeOpenedIsAFailedWriteNotABusyCard) {
+    std::filesystem::rename(folder / "card", folder / "out");
+    prompter.Expect(IDP_WRITE_PROGRAM_FAILED);
+    EXPECT_FALSE(SaveImageFile(dialog, prompter, document));
+    prompter.Verify();
+    EXPECT_FALSE(std::filesystem::exists(folder / "card"));
+    EXPECT_EQ(test::ReadBytes(folder / "out" / "STARTUP.BIN"), image);
+}
+
 } // namespace
 } // namespace orvix
