@@ -142,6 +142,7 @@ std::vector<HistoryRow> CardHistoryView::Rows() const {
         const HistoryEntry& entry = entries[index];
         HistoryRow row{entry.sequence, entry.time,    {},          {}, {},
                        entry.readable, entry.problem, ended[index]};
+        row.restoreOf = entry.restoreOf;
         for (const HistoryFile& file : entry.files) {
             row.files.push_back(file.name);
         }

@@ -49,6 +49,19 @@ std::string ChangeLines(const std::vector<FieldDifference>& differences) {
     return text;
 }
 
+// How the list names an entry: a restore by the point it went back to, any other save by what it
+// changed.
+std::string EntrySummary(const HistoryRow& row) {
+    if (!row.readable) {
+        return std::string(Translate(kUnreadable)) + ": " + row.problem;
+    }
+    if (row.restoreOf.empty() || !row.finished) {
+        return ShownSummary(row.summary);
+    }
+    return row.restoreOf == "first" ? std::string(Translate(kRestoredToFirst))
+                                    : Filled(Translate(kRestoredTo), row.restoreOf);
+}
+
 std::string PointName(int sequence) {
     return Filled(LoadString(IDS_HISTORY_POINT), std::to_string(sequence));
 }
@@ -82,11 +95,10 @@ void CHistoryDialog::ShowEntries(int selectSequence) {
         if (row.sequence == selectSequence) {
             selection = static_cast<int>(items.size());
         }
-        const std::string summary = row.readable
-                                        ? ShownSummary(row.summary)
-                                        : std::string(Translate(kUnreadable)) + ": " + row.problem;
-        items.push_back(std::to_string(row.sequence) + '\t' + row.time + '\t' + Joined(row.files) +
-                        '\t' + summary);
+        std::string time = row.time; // "2026-12-08 05:07:25": the dialog reads as a person writes
+        std::replace(time.begin(), time.end(), 'T', ' ');
+        items.push_back(std::to_string(row.sequence) + '\t' + time + '\t' + Joined(row.files) +
+                        '\t' + EntrySummary(row));
     }
     if (rows_.empty()) { // a card copied from a recorded one: name where its history is
         const std::vector<std::string> matching = view_.MatchingCards();

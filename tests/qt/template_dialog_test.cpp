@@ -112,7 +112,7 @@ void FillHistoryLists(ui::DialogModel& model) {
     const auto t = [](std::string_view text) { return std::string(Translate(text)); };
     model.AddItems(IDC_ENTRIES,
                    {t("番号") + "\t" + t("日時") + "\t" + t("ファイル") + "\t" + t("変更の内容"),
-                    "14\t2026-12-07T10:42:13\tSTARTUP.BIN, VOLUME.BIN\t"
+                    "14\t2026-12-07 10:42:13\tSTARTUP.BIN, VOLUME.BIN\t"
                     "ID2 原点 25→30, ID3 原点 -10→-12, ID4 原点 0→3, VOLUME 7→5",
                     "9\t\t\t" + t("読めない記録") + ": not a history entry"});
     model.SelectItem(IDC_ENTRIES, 1);
