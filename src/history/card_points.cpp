@@ -425,8 +425,8 @@ RestoreResult RestorePoint(const HistoryPoint& point, const std::filesystem::pat
         replacements.push_back(FileReplacement{path, std::move(bytes), ReadIfThere(path), true});
     }
     HistoryRecorder history(point.card, backupFolder, std::chrono::system_clock::now());
-    history.RecordRestoreOf(point.kind == HistoryPoint::Kind::First ? "first"
-                                                                     : std::to_string(point.sequence));
+    history.RecordRestoreOf(
+        point.kind == HistoryPoint::Kind::First ? "first" : std::to_string(point.sequence));
     result.entryFolder = history.EntryFolder();
     FileError error;
     const HistoryStart start = history.Begin(saved, &error);

@@ -45,9 +45,8 @@ protected:
     Texts Items(int id) {
         Texts items;
         for (int i = 0; i < Dialog().ItemCount(id); ++i) {
-            items.push_back(std::regex_replace(Dialog().ItemText(id, i),
-                                               std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"),
-                                               "TIME"));
+            items.push_back(std::regex_replace(
+                Dialog().ItemText(id, i), std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"), "TIME"));
         }
         return items;
     }

@@ -48,8 +48,8 @@ TEST(ContentMarkTest, TwoFlipsInTwoWordsChangeTheMarkAndOldMarksStillCompare) {
     // A restore's entry names its point, and is written as read; anything else there is no point.
     for (const std::string point : {"first", "12", "x", ""}) {
         const std::string text = "orvix2-history 1\nsequence 3\ntime 2026-12-07T10:30:00\ncard /c\n"
-                                 "restore " + point + "\nfile VOLUME.BIN|V-1|-|-|-|1|" +
-                                 MarkOf(a).hash + "\n";
+                                 "restore " +
+                                 point + "\nfile VOLUME.BIN|V-1|-|-|-|1|" + MarkOf(a).hash + "\n";
         const HistoryEntry entry = ParseHistoryEntry(text, 0);
         EXPECT_EQ(std::tuple(entry.readable, entry.restoreOf),
                   std::tuple(point == "first" || point == "12",
