@@ -29,6 +29,9 @@ set_target_properties(orvix2_xxhash PROPERTIES INTERFACE_COMPILE_DEFINITIONS XXH
 # takes them from libsimpleini.a): compiled in where the header is used.
 set_target_properties(PkgConfig::SIMPLEINI PROPERTIES INTERFACE_COMPILE_DEFINITIONS SI_IMPLEMENTATION)
 
+enable_language(RC)
+include(cmake/windows-resources.cmake)
+
 add_subdirectory(po)
 add_subdirectory(src)
 

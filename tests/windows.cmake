@@ -1,5 +1,6 @@
 # The Windows test suite (work in progress), run under Wine: the seam, the dialog layer, the
-# resources, the storage and the tool. Left out for now: the test files that call POSIX
+# resources, the storage, the tool and the editor's Windows front end (tests/win32, label "gui":
+# scripts/test windows runs those with a display of their own). Left out for now: the test files that call POSIX
 # themselves (file_io_test, history_record_test: modes, owners, fifos, flock; the tool's
 # card_lock_test and users_commands_test: flock, fork). The storage's and the tool's tests carry
 # the label "wip" while some of them still expect Linux's texts and modes: scripts/test windows
@@ -17,6 +18,9 @@ endfunction()
 include(storage/platform.cmake)
 add_subdirectory(ui)
 add_subdirectory(resources)
+if(TARGET orvix2_win32)
+    add_subdirectory(win32)
+endif()
 
 set(ORVIX2_TEST_LABEL wip)
 orvix_add_test(storage_tests storage/settings_file_test.cpp storage/file_backup_test.cpp

@@ -99,7 +99,12 @@ Turn WriteUnderLock(EditorDocument& document, const std::filesystem::path& path,
         turn.kind = Turn::Kind::NotStarted;
         return turn;
     }
-    if (!WriteFileAtomically(path, {std::span<const std::uint8_t>(content)}, &turn.error)) {
+    // What the file holds is known: a put-back would write it, the file is not read for it.
+    const bool written =
+        now != nullptr && *now
+            ? ReplaceFileAtomically(path, content, **now, &turn.error)
+            : WriteFileAtomically(path, {std::span<const std::uint8_t>(content)}, &turn.error);
+    if (!written) {
         history.Finish(); // takes back the pending entry of a save that wrote nothing
         return turn;
     }
@@ -113,8 +118,14 @@ bool WriteImageToCard(EditorDocument& document, ui::Prompter& prompter) {
     const std::filesystem::path path = PathFromUtf8(document.imagePath);
     const std::filesystem::path folder =
         path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
-    Bytes content = document.image;
-    content.insert(content.end(), document.imageTail.begin(), document.imageTail.end());
+    // What goes onto the card: the image itself, or a copy joined with its tail (4 MB are copied
+    // only then).
+    Bytes joined;
+    if (!document.imageTail.empty()) {
+        joined = document.image;
+        joined.insert(joined.end(), document.imageTail.begin(), document.imageTail.end());
+    }
+    const Bytes& content = document.imageTail.empty() ? document.image : joined;
     // What the file must hold for the write to go on: what was read, or what the person agreed
     // to write over.
     const bool checked = document.imageOnDisk.has_value();
@@ -140,11 +151,18 @@ bool WriteImageToCard(EditorDocument& document, ui::Prompter& prompter) {
         case Turn::Kind::Unrecorded:
             // The image in memory is now what is on the card: a servo extension becomes part of
             // it, so that its hook and its code stay together; a remote extension stays a tail.
-            if (document.imageTail.size() == kServoExtensionSize) {
-                document.image = content;
-                document.imageTail.clear();
+            if (document.imageTail.empty() && document.imageOnDisk) {
+                // Copied into the room of what was there: no new 4 MB to take from the system.
+                document.imageOnDisk->assign(content.begin(), content.end());
+            } else if (document.imageTail.empty()) {
+                document.imageOnDisk = document.image;
+            } else {
+                if (document.imageTail.size() == kServoExtensionSize) {
+                    document.image = joined;
+                    document.imageTail.clear();
+                }
+                document.imageOnDisk = std::move(joined);
             }
-            document.imageOnDisk = std::move(content);
             if (turn.kind == Turn::Kind::Unrecorded) {
                 prompter.Failure(IDP_HISTORY_NOT_FINISHED, turn.error.Describe(),
                                  Utf8FromPath(turn.entries), ui::Icon::Warning);

@@ -58,9 +58,12 @@ enum MeaningPart : unsigned {
     kAllParts = 7,
 };
 // Reads the parts of the card; program, when given, is the content of the STARTUP.BIN that
-// locate names (whose name still tells its form), which is then not read.
+// locate names (whose name still tells its form), which is then not read. With scratch as well,
+// the reading copies program into scratch's room (two readings take their 4 MB from the system
+// once) and the meaning refers to program itself, which must then outlive it.
 CardMeaning ReadCardParts(const CardFileLocator& locate, unsigned parts,
-                          const std::vector<std::uint8_t>* program = nullptr);
+                          const std::vector<std::uint8_t>* program = nullptr,
+                          std::vector<std::uint8_t>* scratch = nullptr);
 // The card in a folder, or a STARTUP.BIN alone.
 CardMeaning ReadFolderMeaning(const std::filesystem::path& folder);
 CardMeaning ReadProgramMeaning(const std::filesystem::path& program);

@@ -114,15 +114,21 @@ std::string SettingValue(int slot, const Bytes& b) {
     }
 }
 
-void ReadProgram(CardMeaning& meaning, const std::filesystem::path& path, const Bytes* given) {
+void ReadProgram(CardMeaning& meaning, const std::filesystem::path& path, const Bytes* given,
+                 Bytes* scratch) {
     EditorDocument document{std::string()};
     document.rememberImagePath = false;
     document.imagePath = Utf8FromPath(path);
     const char last = document.imagePath.empty() ? ' ' : document.imagePath.back();
+    bool lent = false; // read from a copy in scratch's room; the meaning keeps given itself
     if (last == 'N' || last == 'n') {
         // The binary form, as the load takes it, without the copies the editor keeps.
         Bytes bytes;
-        if (given != nullptr) {
+        if (given != nullptr && scratch != nullptr) {
+            scratch->assign(given->begin(), given->end());
+            bytes.swap(*scratch);
+            lent = true;
+        } else if (given != nullptr) {
             bytes = *given;
         }
         if ((given == nullptr && !ReadWholeFile(path, bytes)) ||
@@ -142,7 +148,14 @@ void ReadProgram(CardMeaning& meaning, const std::filesystem::path& path, const 
     }
     // The image is kept once its reading is done, without a copy.
     const auto keep = [&] {
-        meaning.program = std::make_shared<const Bytes>(std::move(document.image));
+        if (lent) {
+            // Not owned (an empty owner): given outlives the meaning, and the copy's room goes
+            // back to scratch for the next reading.
+            meaning.program = std::shared_ptr<const Bytes>(std::shared_ptr<const Bytes>(), given);
+            scratch->swap(document.image);
+        } else {
+            meaning.program = std::make_shared<const Bytes>(std::move(document.image));
+        }
     };
     meaning.programForm = !document.isBinaryImage         ? "text"
                           : document.image.size() == 4011 ? "binary short"
@@ -263,11 +276,12 @@ CardMeaning ReadCardMeaning(const CardFileLocator& locate, bool programOnly) {
     return ReadCardParts(locate, programOnly ? kProgramPart : kAllParts);
 }
 
-CardMeaning ReadCardParts(const CardFileLocator& locate, unsigned parts, const Bytes* program) {
+CardMeaning ReadCardParts(const CardFileLocator& locate, unsigned parts, const Bytes* program,
+                          Bytes* scratch) {
     CardMeaning meaning;
     if ((parts & kProgramPart) != 0) {
         if (const auto path = locate("STARTUP.BIN")) {
-            ReadProgram(meaning, *path, program);
+            ReadProgram(meaning, *path, program, scratch);
         }
     }
     meaning.hasCardFiles = (parts & (kSettingsPart | kUsersPart)) != 0;

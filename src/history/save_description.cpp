@@ -85,6 +85,7 @@ std::vector<RecordedChange> DescribeSave(const std::filesystem::path& cardFolder
     // the users alone), and a saved file's content in memory is not read again. A setting field
     // depends on its own file alone: one the save did not touch is the same on both sides, and
     // left unread (the users' fields depend on the name table as well, so they are all read).
+    std::vector<std::uint8_t> scratch; // the room in which both sides of the program are read
     const auto read = [&](bool after) {
         const std::vector<std::uint8_t>* bytes = nullptr;
         if (program != nullptr) {
@@ -105,7 +106,7 @@ std::vector<RecordedChange> DescribeSave(const std::filesystem::path& cardFolder
                 }
                 return path;
             },
-            parts, bytes);
+            parts, bytes, &scratch);
     };
     std::vector<RecordedChange> changes = ChangesOf(CompareMeanings(read(false), read(true)));
     if (changes.empty()) {

@@ -33,8 +33,9 @@ struct FileError {
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                    FileError* error = nullptr);
 
-// Writes the parts one after the other into a temporary file beside the target, flushes it and
-// the folder to the disk and renames it over the target. A target that may not be written (also
+// Writes the parts one after the other into a temporary file beside the target, flushes it to the
+// disk, renames it over the target and flushes the folder (a failure there puts the old content
+// back). A target that may not be written (also
 // one without any write bit, even for root) or that is no regular file is refused and left
 // alone; a symbolic link is written through to its target; the new file keeps the old one's mode
 // and, where the user may set it, its owner.
@@ -42,19 +43,27 @@ bool WriteFileAtomically(const std::filesystem::path& path,
                          std::initializer_list<std::span<const std::uint8_t>> parts,
                          FileError* error = nullptr);
 
+// The same for one content, where the caller holds what the file holds now (read or compared
+// under the card's lock), which a failure before the write is on the disk puts back: the file is
+// not read again.
+bool ReplaceFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> content,
+                           std::span<const std::uint8_t> now, FileError* error = nullptr);
+
 // The same for a text.
 bool WriteTextFileAtomically(const std::filesystem::path& path, const std::string& text,
                              FileError* error = nullptr);
 
-// Writes a file that must not exist yet the same way (a temporary file, flushed with its folder,
-// then put in place), but never over another file: when one of that name is there already (also
+// Writes a file that must not exist yet the same way (a temporary file, flushed, put in place,
+// then its folder flushed; a failure there takes the file away again), but never over another
+// file: when one of that name is there already (also
 // one made meanwhile by another writer), false with exists set and nothing changed.
 bool WriteNewTextFileAtomically(const std::filesystem::path& path, const std::string& text,
                                 FileError* error = nullptr, bool* exists = nullptr);
 
 // The steps of reading and writing that tests can make fail. Each asks the seam with the file it
-// is for: the target of a write (its temporary file is opened, written and flushed, the folder
-// flushed, then it is renamed over the target), a history entry included.
+// is for: the target of a write (its temporary file is opened, written and flushed, then renamed
+// over the target, then the folder flushed, once for all files of a set in that folder, each file
+// asking), a history entry included.
 // PutBack is the restoring of one file's old content after a later file of a set failed;
 // Remove the unlinking of a file for good (a removed card file's set-aside copy, once the whole
 // set is written; a history entry's pending form, once the final one is written).

@@ -1,5 +1,7 @@
 #include "storage/file_set_write.h"
 
+#include <algorithm>
+
 #include "storage/file_steps.h"
 #include "storage/platform.h"
 
@@ -32,7 +34,9 @@ struct Target {
     const FileReplacement* file = nullptr;
     std::filesystem::path target;
     bool existed = false;
-    std::optional<std::vector<std::uint8_t>> old; // read where a put-back or a check needs it
+    // What the file held, for a put-back or a check: read, or given by the caller.
+    std::vector<std::uint8_t> read;
+    std::optional<std::span<const std::uint8_t>> old;
     std::filesystem::path
         temporary; // empty while there is none; of a removal, where it is set aside
     enum class State { Old, New, PutBack } state = State::Old;
@@ -58,7 +62,8 @@ bool CheckTarget(Target& t, platform::Failure& failure) {
 
 // Writes bytes into a new temporary file beside t's target, with the old file's mode and, where
 // the user may set it, its owner, flushed to the disk; each step asks the seam when seam is set.
-// On failure the temporary file is gone.
+// On failure the temporary file is gone. Its folder is flushed once the renames are done: the
+// temporary name itself need never be on the disk.
 bool WriteTemporary(Target& t, std::span<const std::uint8_t> bytes, bool seam,
                     platform::Failure& failure) {
     const auto run = [&](FileStep step, auto operation) {
@@ -69,9 +74,7 @@ bool WriteTemporary(Target& t, std::span<const std::uint8_t> bytes, bool seam,
         run(FileStep::OpenTemporary,
             [&](platform::Failure* f) { return temporary.Create(t.target, f); }) &&
         run(FileStep::Write, [&](platform::Failure* f) { return temporary.Write(bytes, f); }) &&
-        run(FileStep::Flush, [&](platform::Failure* f) { return temporary.FlushAndClose(f); }) &&
-        run(FileStep::FolderFlush,
-            [&](platform::Failure* f) { return platform::FlushFolder(FolderOf(t.target), f); });
+        run(FileStep::Flush, [&](platform::Failure* f) { return temporary.FlushAndClose(f); });
     if (written) {
         t.temporary = temporary.Keep();
     }
@@ -135,9 +138,44 @@ bool Refuse(FileSetReport& report, const FileReplacement& file, const platform::
     return false;
 }
 
-// content, when given, is the one file's new content in place of its bytes (spares a copy).
+// After a failure once the first `replaced` files were renamed: puts those back, last first, and
+// says every file's state.
+bool Undo(std::vector<Target>& targets, std::size_t replaced, FileSetReport& report) {
+    RemoveTemporaries(targets);
+    bool mixed = false;
+    for (std::size_t j = replaced; j-- > 0;) {
+        Target& done = targets[j];
+        if (done.Idle()) {
+            continue;
+        }
+        platform::Failure putBack;
+        done.state = PutBack(done, putBack) ? Target::State::PutBack : Target::State::New;
+        if (done.state == Target::State::New) {
+            done.failure = putBack.reason;
+            mixed = true;
+        }
+    }
+    for (const Target& each : targets) {
+        std::string line = Utf8FromPath(each.file->path) + ": ";
+        if (each.state == Target::State::New && each.Removal()) {
+            line += "removed (putting it back failed: " + each.failure + "; its content is in " +
+                    Utf8FromPath(each.temporary) + ")";
+        } else if (each.state == Target::State::New) {
+            line += "new (putting back the old content failed: " + each.failure + ")";
+        } else {
+            line += each.state == Target::State::PutBack ? "old (put back)" : "old";
+        }
+        report.states.push_back(line);
+    }
+    report.outcome = mixed ? FileSetOutcome::Mixed : FileSetOutcome::Unchanged;
+    return false;
+}
+
+// now, when given, is what the one file holds (checked by the caller): a put-back needs it, and
+// it is not read again.
 bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
-              std::optional<std::span<const std::uint8_t>> content = std::nullopt) {
+              std::optional<std::span<const std::uint8_t>> content = std::nullopt,
+              std::optional<std::span<const std::uint8_t>> now = std::nullopt) {
     std::vector<Target> targets(files.size());
     platform::Failure failure;
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -146,20 +184,21 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
             return Refuse(report, files[i], failure);
         }
     }
-    // The old content of every file that a later file's failure would have to put back (all but
-    // the last), and of every file that must still hold what was read.
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        Target& t = targets[i];
-        if (t.existed && ((!t.Removal() && i + 1 < files.size()) || t.file->checkAsRead)) {
-            std::vector<std::uint8_t> bytes;
+    // The old content of every file written over, which a failure up to the last folder flush
+    // would have to put back, and of every file that must still hold what was read.
+    for (Target& t : targets) {
+        if (t.existed && now && !t.file->checkAsRead) {
+            t.old = *now;
+        } else if (t.existed && (!t.Removal() || t.file->checkAsRead)) {
             FileError error;
-            if (!ReadWholeFile(t.target, bytes, &error)) {
+            if (!ReadWholeFile(t.target, t.read, &error)) {
                 report.error = FileError{t.file->path, error.reason};
                 return false;
             }
-            t.old = std::move(bytes);
+            t.old = t.read;
         }
-        if (t.file->checkAsRead && t.old != t.file->asRead) {
+        if (t.file->checkAsRead && (t.old.has_value() != t.file->asRead.has_value() ||
+                                    (t.old && !std::ranges::equal(*t.old, *t.file->asRead)))) {
             report.error = FileError{t.file->path, kChangedReason};
             return false;
         }
@@ -184,36 +223,29 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
                                    : platform::RenameOver(t.temporary, t.target, f);
             })) {
             Refuse(report, *t.file, failure);
-            RemoveTemporaries(targets);
-            bool mixed = false;
-            for (std::size_t j = i; j-- > 0;) {
-                Target& done = targets[j];
-                platform::Failure putBack;
-                done.state = PutBack(done, putBack) ? Target::State::PutBack : Target::State::New;
-                if (done.state == Target::State::New) {
-                    done.failure = putBack.reason;
-                    mixed = true;
-                }
-            }
-            for (const Target& each : targets) {
-                std::string line = Utf8FromPath(each.file->path) + ": ";
-                if (each.state == Target::State::New && each.Removal()) {
-                    line += "removed (putting it back failed: " + each.failure +
-                            "; its content is in " + Utf8FromPath(each.temporary) + ")";
-                } else if (each.state == Target::State::New) {
-                    line += "new (putting back the old content failed: " + each.failure + ")";
-                } else {
-                    line += each.state == Target::State::PutBack ? "old (put back)" : "old";
-                }
-                report.states.push_back(line);
-            }
-            report.outcome = mixed ? FileSetOutcome::Mixed : FileSetOutcome::Unchanged;
-            return false;
+            return Undo(targets, i, report);
         }
         if (!t.Removal()) {
             t.temporary.clear();
         }
         t.state = Target::State::New;
+    }
+    // The renames onto the disk: each folder of the set flushed once (each file asks the seam).
+    // Until then a failure puts every file back, since a rename not on the disk is not made.
+    std::vector<std::filesystem::path> flushed;
+    for (const Target& t : targets) {
+        const std::filesystem::path folder = FolderOf(t.target);
+        if (!t.Idle() && !detail::RunFileStep(
+                             FileStep::FolderFlush, t.target, failure, [&](platform::Failure* f) {
+                                 if (std::ranges::find(flushed, folder) != flushed.end()) {
+                                     return true;
+                                 }
+                                 flushed.push_back(folder);
+                                 return platform::FlushFolder(folder, f);
+                             })) {
+            Refuse(report, *t.file, failure);
+            return Undo(targets, targets.size(), report);
+        }
     }
     // Every file is in place: only now may the removed ones' content go. One that cannot be
     // unlinked stays hidden beside its old name; the card's files are as the set says.
@@ -224,10 +256,6 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
             })) {
             t.temporary.clear();
         }
-    }
-    for (const Target& t : targets) {
-        platform::FlushFolder(
-            FolderOf(t.target)); // the renames themselves; the data is safe already
     }
     report.outcome = FileSetOutcome::Written;
     return true;
@@ -309,7 +337,13 @@ bool WriteNewTextFileAtomically(const std::filesystem::path& path, const std::st
         platform::RemoveFile(t.temporary);
         return fail(failure);
     }
-    platform::FlushFolder(FolderOf(t.target));
+    // The new name onto the disk; a file whose name may not be there is none.
+    if (!detail::RunFileStep(FileStep::FolderFlush, t.target, failure, [&](platform::Failure* f) {
+            return platform::FlushFolder(FolderOf(t.target), f);
+        })) {
+        platform::RemoveFile(t.target);
+        return fail(failure);
+    }
     return true;
 }
 
@@ -327,6 +361,19 @@ bool WriteFileAtomically(const std::filesystem::path& path,
     }
     FileSetReport report;
     if (WriteSet({&file, 1}, report, content)) {
+        return true;
+    }
+    if (error != nullptr) {
+        *error = report.error;
+    }
+    return false;
+}
+
+bool ReplaceFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> content,
+                           std::span<const std::uint8_t> now, FileError* error) {
+    const FileReplacement file{path, {}};
+    FileSetReport report;
+    if (WriteSet({&file, 1}, report, content, now)) {
         return true;
     }
     if (error != nullptr) {

@@ -1,9 +1,9 @@
 #pragma once
 
 // Writing several files as one: every target is checked first, every new content is written and
-// flushed to its temporary file before the first rename, and a failed rename puts back the files
-// already replaced. Only a second failure during that put-back can leave a mix, and then the
-// report names every file and its state.
+// flushed to its temporary file before the first rename, the folders are flushed after the last,
+// and a failure in between puts back the files already replaced. Only a second failure during that
+// put-back can leave a mix, and then the report names every file and its state.
 
 #include <cstdint>
 #include <filesystem>
@@ -57,13 +57,14 @@ std::vector<std::filesystem::path> FilesChangedSinceRead(std::span<const FileRep
 // missing or may not be written, is refused, and so is a file with checkAsRead that no longer
 // holds asRead ("changed by another program since it was read"). Every new content is then
 // written and flushed to a temporary file beside its target; only when all are on the disk are
-// they renamed over their targets one by one. A file to be removed is renamed aside to a hidden
+// they renamed over their targets one by one, and then each folder of the set is flushed once,
+// which puts the renames on the disk. A file to be removed is renamed aside to a hidden
 // temporary name in that order instead, and unlinked only once the whole set is written. A failed
-// rename puts back the files already replaced (their old content; a file that did not exist is
-// removed; a file set aside is renamed back). A symbolic link is written
-// through to its target; a replaced file keeps its mode and, where the user may set it, its
-// owner. The fault seam of file_io can fail any step of any file, the put-back included.
-// True only when every file was written.
+// rename puts back the files already replaced, and a failed folder flush all of them (their old
+// content; a file that did not exist is removed; a file set aside is renamed back). A symbolic link
+// is written through to its target; a replaced file keeps its mode and, where the user may set it,
+// its owner. The fault seam of file_io can fail any step of any file, the put-back included. True
+// only when every file was written.
 bool WriteFileSet(std::span<const FileReplacement> files, FileSetReport* report = nullptr);
 
 } // namespace orvix

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <fstream>
 
 #include "storage/file_io.h"
 #include "storage/history_detail.h"
@@ -76,7 +77,13 @@ std::vector<EntryFileStamp> ListEntryFiles(const std::filesystem::path& historyF
                                            bool withStamps) {
     std::vector<EntryFileStamp> files;
     std::vector<platform::FolderEntry> entries;
-    if (!platform::ListFolder(historyFolder, entries)) {
+    if (!withStamps) {
+        // Names alone: no file of a long history is asked about.
+        std::error_code code;
+        for (const auto& item : std::filesystem::directory_iterator(historyFolder, code)) {
+            entries.push_back({Utf8FromPath(item.path().filename())});
+        }
+    } else if (!platform::ListFolder(historyFolder, entries)) {
         return files;
     }
     for (platform::FolderEntry& item : entries) {
@@ -105,6 +112,32 @@ std::vector<EntryFileStamp> ListEntryFiles(const std::filesystem::path& historyF
         return a.sequence != b.sequence ? a.sequence < b.sequence : a.pending < b.pending;
     });
     return files;
+}
+
+int LargestIndexedSequence(const std::filesystem::path& historyFolder) {
+    std::ifstream in(historyFolder / kIndexName, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : 0;
+    constexpr std::streamoff kTail = 64 * 1024; // far more than one entry's line
+    std::string tail(static_cast<std::size_t>(std::min(size, kTail)), '\0');
+    in.seekg(size - static_cast<std::streamoff>(tail.size()));
+    if (size <= 0 || !in.read(tail.data(), static_cast<std::streamsize>(tail.size())) ||
+        tail.back() != '\n') {
+        return 0;
+    }
+    tail.pop_back();
+    const std::size_t newline = tail.rfind('\n');
+    if (newline == std::string::npos && size > kTail) {
+        return 0;
+    }
+    const std::string_view line =
+        std::string_view(tail).substr(newline == std::string::npos ? 0 : newline + 1);
+    const std::string_view name = line.substr(0, std::min(line.find('|'), line.size()));
+    for (const std::string_view suffix : {kEntrySuffix, kPendingEntrySuffix}) {
+        if (name.size() < line.size() && name.ends_with(suffix)) {
+            return EntryNumber(name.substr(0, name.size() - suffix.size())).value_or(0);
+        }
+    }
+    return 0;
 }
 
 EntryFileStamp IndexFileStamp(const std::filesystem::path& historyFolder) {

@@ -34,6 +34,10 @@ struct EntryFileStamp {
 std::vector<EntryFileStamp> ListEntryFiles(const std::filesystem::path& historyFolder,
                                            bool withStamps = true);
 
+// The largest number the index names (its last line, as it lists the entries by number), read
+// from the end of the file alone; 0 when there is no index or its end is not a whole line of one.
+int LargestIndexedSequence(const std::filesystem::path& historyFolder);
+
 // The index file's own stamp (size and time zero when there is none).
 EntryFileStamp IndexFileStamp(const std::filesystem::path& historyFolder);
 

@@ -11,10 +11,12 @@
 #include "storage/file_io.h"
 #include "storage/history_detail.h"
 #include "storage/history_index.h"
+#include "storage/platform.h"
 
 namespace orvix {
 
 using detail::AbsolutePath;
+using detail::EntryFileName;
 using detail::EntryFileStamp;
 using detail::HistoryFolder;
 using detail::IndexedText;
@@ -134,8 +136,32 @@ std::uint64_t HistoryEntryFilesRead() {
 }
 
 int LargestSequence(const std::filesystem::path& backupFolder) {
-    int largest = 0;
-    for (const EntryFileStamp& file : detail::ListEntryFiles(HistoryFolder(backupFolder), false)) {
+    // Each save takes the number after the largest, so the entries made since the index was
+    // written follow its last one without a gap: the first free number after it is found in
+    // steps that double, then halve. Where the index is missing or names an entry no longer
+    // there, or a gap shows just after the number found, the folder's names are listed.
+    const std::filesystem::path folder = HistoryFolder(backupFolder);
+    const auto taken = [&](int sequence) {
+        std::filesystem::path entry = folder / EntryFileName(sequence);
+        return platform::StampOf(entry).found ||
+               platform::StampOf(entry.replace_extension(kPendingEntrySuffix)).found;
+    };
+    int largest = detail::LargestIndexedSequence(folder);
+    if (largest > 0 && taken(largest)) {
+        int step = 1;
+        for (; step < (1 << 24) && taken(largest + step); step *= 2) {
+            largest += step;
+        }
+        while (step > 1) {
+            step /= 2;
+            largest += taken(largest + step) ? step : 0;
+        }
+        if (!taken(largest + 2) && !taken(largest + 3)) {
+            return largest;
+        }
+    }
+    largest = 0;
+    for (const EntryFileStamp& file : detail::ListEntryFiles(folder, false)) {
         largest = std::max(largest, file.sequence);
     }
     return largest;

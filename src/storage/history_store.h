@@ -11,8 +11,9 @@
 
 namespace orvix {
 
-// The largest sequence number in the history folder (0 when it has none), from the entries'
-// file names alone (finished and pending ones).
+// The largest sequence number in the history folder (0 when it has none), finished and pending
+// entries alike: from the index's last line and the few entries made since, else from the
+// entries' file names; no entry is read.
 int LargestSequence(const std::filesystem::path& backupFolder);
 
 // Every entry of the history folder, by sequence number (unreadable ones included). An entry left

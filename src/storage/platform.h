@@ -191,6 +191,10 @@ private:
 // The user's folder for Orvix2's settings: $XDG_CONFIG_HOME/Orvix2, by default ~/.config/Orvix2;
 // on Windows %LOCALAPPDATA%\Orvix2 (SHGetKnownFolderPath). Not made here; empty when unknown.
 std::filesystem::path UserSettingsFolder();
+// Whether a writable executable folder without Orvix2.ini keeps the settings (a build tree, a copy
+// in the home folder): on POSIX. Not on Windows, where a per-user installation's folder is
+// writable and its uninstaller would take the backups: there only Orvix2.ini makes it portable.
+bool WritableExecutableFolderKeepsSettings();
 
 // A moment in the local time zone (localtime_r, localtime_s).
 std::tm LocalTime(std::time_t seconds);

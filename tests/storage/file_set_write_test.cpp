@@ -1,6 +1,7 @@
 #include "storage/file_set_write.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <tuple>
 
 #include "support/card_diff.h"
@@ -44,11 +45,14 @@ protected:
         {card / "A.BIN", {10}}, {card / "sub/B.BIN", {20, 20}}, {card / "C.BIN", {30}}};
 };
 
-// A failed rename puts back what was replaced; only a failed put-back leaves a mix, and the
-// report names every file's state: "o" old, "p" old (put back), "n" new as the put-back failed.
+// A failed rename puts back what was replaced, a failed folder flush (after the last rename)
+// everything; only a failed put-back leaves a mix, and the report names every file's state:
+// "o" old, "p" old (put back), "n" new as the put-back failed.
 TEST_F(FileSetTest, OnlyAFailedPutBackLeavesAMixAndSaysWhich) {
     const std::tuple<Steps, test::CardFiles, const char*> rows[] = {
         {{{FileStep::Rename, 2}}, kOld, "ppo"},
+        {{{FileStep::FolderFlush, 1}}, kOld, "ppp"},
+        {{{FileStep::FolderFlush, 2}}, kOld, "ppp"},
         {{{FileStep::Rename, 1}}, kOld, "poo"},
         {{{FileStep::Rename, 2}, {FileStep::PutBack, 0}},
          {{"A.BIN", {10}}, {"sub/B.BIN", {2, 2, 2}}},
@@ -125,6 +129,7 @@ TEST_F(FileSetTest, ARemovalIsPutBackWithTheOthersAndGoneOnlyWhenAllAreWritten) 
         {{{FileStep::Rename, 2}}, "ppo"},
         {{{FileStep::Rename, 1}}, "poo"},
         {{{FileStep::OpenTemporary, 1}}, ""},
+        {{{FileStep::FolderFlush, 0}}, "ppp"},
         {{{FileStep::Rename, 2}, {FileStep::PutBack, 1}}, "pro"},
     };
     for (const auto& [failing, states] : rows) {
@@ -165,11 +170,14 @@ TEST_F(FileSetTest, ARemovalIsPutBackWithTheOthersAndGoneOnlyWhenAllAreWritten) 
     EXPECT_EQ(Card(), (test::CardFiles{{"A.BIN", {10}}, {"C.BIN", {30}}}));
 }
 
-// The new content and the folder are flushed before the rename, and a flush that fails stops
-// the write before the rename: the old file stays as it was, with nothing beside it.
-TEST_F(FileSetTest, TheFlushComesBeforeTheRenameAndAFailedOneStopsIt) {
+// The new content is flushed before the rename and the folder after it; a failure of either, or
+// of reading the old content that a put-back would need, leaves the old file as it was, with
+// nothing beside it.
+TEST_F(FileSetTest, TheContentIsFlushedBeforeTheRenameAndTheFolderAfterIt) {
     std::vector<FileStep> asked;
-    for (const FileStep failing : {FileStep::Read, FileStep::Flush, FileStep::FolderFlush}) {
+    for (const std::optional<FileStep> failing :
+         {std::optional<FileStep>(), std::optional(FileStep::Read), std::optional(FileStep::Flush),
+          std::optional(FileStep::FolderFlush)}) {
         asked.clear();
         SetFileFaultInjector([&](FileStep step, const std::filesystem::path& file) {
             if (file == card / "A.BIN") {
@@ -179,17 +187,29 @@ TEST_F(FileSetTest, TheFlushComesBeforeTheRenameAndAFailedOneStopsIt) {
         });
         FileError error;
         const bool written = WriteFileAtomically(card / "A.BIN", {Bytes{10}}, &error);
-        EXPECT_EQ(written, failing == FileStep::Read) << static_cast<int>(failing);
+        EXPECT_EQ(written, !failing);
         if (written) {
-            EXPECT_EQ(asked, (std::vector<FileStep>{FileStep::OpenTemporary, FileStep::Write,
-                                                    FileStep::Flush, FileStep::FolderFlush,
-                                                    FileStep::Rename}));
+            EXPECT_EQ(asked, (std::vector<FileStep>{FileStep::Read, FileStep::OpenTemporary,
+                                                    FileStep::Write, FileStep::Flush,
+                                                    FileStep::Rename, FileStep::FolderFlush}));
             EXPECT_EQ(Card(), (test::CardFiles{{"A.BIN", {10}}, {"sub/B.BIN", {2, 2, 2}}}));
         } else {
-            EXPECT_EQ(std::count(asked.begin(), asked.end(), FileStep::Rename), 0);
+            EXPECT_EQ(std::count(asked.begin(), asked.end(), FileStep::Rename),
+                      failing == FileStep::FolderFlush ? 1 : 0);
             EXPECT_EQ(error.Describe(), (card / "A.BIN").string() + ": Input/output error");
             EXPECT_EQ(Card(), kOld);
         }
+        Reset();
+    }
+    // Given what the file holds, the write does not read it, and a failed folder flush writes
+    // that back.
+    for (const FileStep failing : {FileStep::Read, FileStep::FolderFlush}) {
+        SetFileFaultInjector([&](FileStep step, const auto&) { return step == failing; });
+        EXPECT_EQ(ReplaceFileAtomically(card / "A.BIN", Bytes{10}, Bytes{1, 1}),
+                  failing == FileStep::Read);
+        EXPECT_EQ(test::ReadBytes(card / "A.BIN"),
+                  (failing == FileStep::Read ? Bytes{10} : Bytes{1, 1}));
+        EXPECT_EQ(Card().size(), 2u);
         Reset();
     }
 }

@@ -127,6 +127,37 @@ TEST_F(RecorderTest, TheEntryIsPendingBeforeTheWriteAndFinalAfterItUnderANewNumb
     EXPECT_EQ(recorder.Begin(again), HistoryStart::EntryFailed);
 }
 
+// A save's number follows the largest taken, found from the index's last line and the entries made
+// since; an index that names an entry no longer there, a gap after it, a damaged end or none at
+// all make the names be listed instead.
+TEST_F(RecorderTest, TheNumberFollowsTheLargestWhateverTheIndexSays) {
+    test::WriteBytes(file, {1});
+    const std::string line = "|1|2|3|text\n";
+    const struct {
+        std::vector<const char*> entries;
+        std::string index;
+        int number;
+    } rows[] = {
+        {{"000001.txt", "000007.pending"}, "", 8},
+        {{"000001.txt", "000003.txt", "000004.txt", "000005.pending"}, "000003.txt" + line, 6},
+        {{"000001.txt", "000002.txt", "000009.txt"}, "000003.txt" + line, 10},
+        {{"000002.txt", "000003.txt", "000005.txt"}, "000003.txt" + line, 6},
+        {{"000002.pending", "000006.txt"}, "000002.pending" + line + "000003.txt|1", 7},
+    };
+    for (const auto& row : rows) {
+        std::filesystem::remove_all(history);
+        for (const char* name : row.entries) {
+            test::WriteText(history / name, "entry\n");
+        }
+        if (!row.index.empty()) {
+            test::WriteText(history / "index.txt", "orvix2-history-index 1\n" + row.index);
+        }
+        const SavedFile saved[] = {{"A.BIN", file, MarkOf(Bytes{2})}};
+        ASSERT_EQ(recorder.Begin(saved), HistoryStart::Started);
+        EXPECT_EQ(recorder.Sequence(), row.number) << row.index;
+    }
+}
+
 // Another program's lock on the same folder, as a second process would hold it.
 int OtherProgramLocks(const std::filesystem::path& folder, int how) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);

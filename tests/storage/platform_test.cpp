@@ -3,6 +3,7 @@
 // code page, the card lock and the table of failure kinds.
 
 #include "storage/platform.h"
+#include "storage/settings_file.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -297,6 +298,19 @@ TEST_F(PlatformTest, TheProgramsAndTheUsersFoldersAreFound) {
     for (const fs::path& card : CardFolders()) {
         EXPECT_TRUE(HoldsCardImage(card)) << card;
     }
+
+    // A writable program folder keeps the settings without Orvix2.ini except on Windows, where
+    // an installation's folder is writable and its uninstaller would take the backups.
+    const fs::path program = folder_ / "program";
+    const fs::path user = folder_ / "user";
+    fs::create_directories(program);
+#ifdef _WIN32
+    EXPECT_EQ(ChooseSettingsFolder(program, user), user);
+#else
+    EXPECT_EQ(ChooseSettingsFolder(program, user), program);
+#endif
+    Put(program / "Orvix2.ini", "");
+    EXPECT_EQ(ChooseSettingsFolder(program, user), program);
 }
 
 #ifdef _WIN32
