@@ -54,8 +54,6 @@ struct EditorDocument {
     // The program bytes that the Bluetooth form of a remote tail made since the load replaced,
     // as they were before, so that a switch to the remote connection form can put them back.
     std::vector<std::pair<std::uint32_t, std::uint8_t>> bluetoothProgramBytes;
-    // Whether the file on disk has been copied into the backups since it was loaded.
-    bool backupTaken = false;
     // What the image file held when it was loaded or last saved; a save first checks that the
     // file still holds it. Empty (nullopt) where nothing was read: no check.
     std::optional<std::vector<std::uint8_t>> imageOnDisk;

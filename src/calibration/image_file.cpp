@@ -216,7 +216,6 @@ bool LoadImageFile(EditorDocument& document, ui::DialogModel& dialog, ui::Prompt
     }
     document.imageOnDisk = bytes;
     document.image = std::move(bytes);
-    document.backupTaken = false;
 
     if (document.rememberImagePath && !document.iniPath.empty()) {
         WriteProfileString(document.iniPath, kSectionFile, kKeyPath, document.imagePath);

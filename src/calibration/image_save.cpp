@@ -99,7 +99,6 @@ Turn WriteUnderLock(EditorDocument& document, const std::filesystem::path& path,
         turn.kind = Turn::Kind::NotStarted;
         return turn;
     }
-    document.backupTaken = true;
     // What the file holds is known: a put-back would write it, the file is not read for it.
     const bool written =
         now != nullptr && *now
@@ -173,7 +172,7 @@ bool WriteImageToCard(EditorDocument& document, ui::Prompter& prompter) {
             document.valuesChanged = false;
             return true;
         }
-        const std::string name = Utf8FromPath(path);
+        const std::string name = Utf8FromPath(path.filename()); // its name on the card
         if (!document.askBeforeOverwritingChanges) {
             prompter.Failure(
                 IDP_FILE_CHANGED_ELSEWHERE,
@@ -188,7 +187,6 @@ bool WriteImageToCard(EditorDocument& document, ui::Prompter& prompter) {
         // program's content is kept among the backups.
         agreed = turn.now;
         expected = &agreed;
-        document.backupTaken = false;
     }
 }
 

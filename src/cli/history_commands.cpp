@@ -153,15 +153,16 @@ int Diff(const HistoryArguments& arguments, const CommandContext& context) {
 
 int History(const HistoryArguments& arguments, const CommandContext& context) {
     std::string problem;
-    const auto point = ParsePoint(arguments.a, Backups(context), problem);
-    if (!point || point->kind != HistoryPoint::Kind::Now) {
+    bool noCard = false;
+    const auto point = ParsePoint(arguments.a, Backups(context), problem, &noCard);
+    if (!point || point->kind != HistoryPoint::Kind::Now || point->atTime) {
         context.err << "orvix2-cli: "
                     << (point
                             ? std::string(Translate(
                                   "historyにはカードのフォルダかそのSTARTUP.BINを指定してください"))
                             : problem)
                     << '\n';
-        return kExitUsage;
+        return noCard ? kExitFailure : kExitUsage; // a card that cannot be read, as elsewhere
     }
     const CardHistoryView view(point->card, Backups(context));
     const std::vector<HistoryRow> rows = view.Rows();
@@ -225,10 +226,26 @@ std::string Lines(const std::vector<FieldDifference>& fields) {
     return text;
 }
 
+// The tool answers every question No unless --yes was given: says how to confirm.
+int NothingRestored(const CommandContext& context) {
+    context.err << "orvix2-cli: "
+                << Translate("何も戻しませんでした。質問には「いいえ」と答えました"
+                             "(--yes を付けると「はい」と答えます)")
+                << '\n';
+    return kExitFailure;
+}
+
 int Restore(const HistoryArguments& arguments, const CommandContext& context) {
     const std::filesystem::path backups = Backups(context);
     std::string problem;
     const auto point = ParsePoint(arguments.a, backups, problem);
+    if (point && point->atTime && point->kind == HistoryPoint::Kind::Now) {
+        // No save was recorded after that time: the card is as it was then.
+        context.out << Filled(Translate("戻すものはありません(%1より後の保存はありません)"),
+                              arguments.a.substr(arguments.a.rfind('@') + 1))
+                    << '\n';
+        return kExitSuccess;
+    }
     if (!point || point->kind == HistoryPoint::Kind::Now) {
         context.err << "orvix2-cli: "
                     << (point ? std::string(Translate("restoreには時点を指定してください: "
@@ -269,8 +286,7 @@ int Restore(const HistoryArguments& arguments, const CommandContext& context) {
         ask.defaultAnswer = ui::Answer::No;
         ask.detail = detail;
         if (context.prompter.ShowMessage(ask) != ui::Answer::Yes) {
-            context.err << "orvix2-cli: " << Translate("何も戻しませんでした") << '\n';
-            return kExitFailure;
+            return NothingRestored(context);
         }
     }
     ui::MessageRequest ask{IDP_RESTORE_HISTORY_POINT, where};
@@ -283,8 +299,7 @@ int Restore(const HistoryArguments& arguments, const CommandContext& context) {
         (preview.skipped.empty() ? "" : SkippedNote(preview.skipped) + "\n") +
         Lines(preview.differences.fields);
     if (context.prompter.ShowMessage(ask) != ui::Answer::Yes) {
-        context.err << "orvix2-cli: " << Translate("何も戻しませんでした") << '\n';
-        return kExitFailure;
+        return NothingRestored(context);
     }
     const RestoreResult result =
         RestorePoint(*point, backups, arguments.force, arguments.only, arguments.force);

@@ -2,7 +2,9 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/calibration_commands.h"
@@ -67,7 +69,8 @@ struct Commands {
 };
 
 void AddImageAndTable(CLI::App& verb, CommandLine& line) {
-    verb.add_option("IMAGE", line.imagePath, Help("STARTUP.BIN(バイナリ形式かテキスト形式)"))
+    verb.add_option("IMAGE", line.imagePath,
+                    Help("STARTUP.BIN(バイナリ形式かテキスト形式)、またはカードのフォルダ"))
         ->required();
     verb.add_option("--table", line.table, Help("サーボ値の表"))
         ->check(CLI::IsMember(std::vector<std::string>(kTableNames.begin(), kTableNames.end())))
@@ -75,7 +78,8 @@ void AddImageAndTable(CLI::App& verb, CommandLine& line) {
 }
 
 void AddImage(CLI::App& verb, CommandLine& line) {
-    verb.add_option("IMAGE", line.imagePath, Help("カードのSTARTUP.BIN"))->required();
+    verb.add_option("IMAGE", line.imagePath, Help("カードのSTARTUP.BIN、またはカードのフォルダ"))
+        ->required();
 }
 
 void AddCodeFolder(CLI::App& verb, CommandLine& line) {
@@ -211,6 +215,15 @@ std::string LanguageOption(int argc, const char* const* argv) {
     return value;
 }
 
+// A card folder stands for its STARTUP.BIN, found in any letter case, as for the history commands.
+void TakeCardFolder(std::string& imagePath) {
+    std::error_code error;
+    const std::filesystem::path given = PathFromUtf8(imagePath);
+    if (!imagePath.empty() && std::filesystem::is_directory(given, error)) {
+        imagePath = Utf8FromPath(CardFilePath(given, "STARTUP.BIN"));
+    }
+}
+
 // The folder of the card whose STARTUP.BIN the command names.
 std::filesystem::path CardFolderOf(const std::string& imagePath) {
     const std::filesystem::path folder = PathFromUtf8(imagePath).parent_path();
@@ -294,6 +307,17 @@ bool OnlyReads(const Commands& commands, const UserCommands& users) {
            commands.settingsShow->parsed() || users.list->parsed() || users.names->parsed();
 }
 
+// The word of the command line that named no command where one was required: CLI11 only says
+// that one is missing.
+std::string UnknownCommand(const CLI::App& app) {
+    for (const std::string& word : app.remaining(true)) {
+        if (!word.empty() && word.front() != '-') {
+            return word;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
@@ -319,6 +343,13 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
+        if (const std::string word = UnknownCommand(app);
+            !word.empty() && dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+            err << "orvix2-cli: "
+                << Filled(Translate("不明なコマンド「%1」です(--help で使い方を示します)"), word)
+                << '\n';
+            return kExitUsage;
+        }
         const int status = app.exit(error, out, err); // prints the help, the version or the fault
         // diff keeps the exit status of diff(1): 2 is its trouble, the command line's too
         return status == 0 ? kExitSuccess : kExitUsage;
@@ -345,7 +376,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     // the lock, and so never waits for an editor that is asking its user something (the editor
     // holds the lock only while it reads and writes). A folder that cannot be opened is left to
     // the command's own read, which says why.
-    const std::string& image = line.imagePath.empty() ? users.arguments.imagePath : line.imagePath;
+    std::string& image = line.imagePath.empty() ? users.arguments.imagePath : line.imagePath;
+    TakeCardFolder(image);
     const CardLock lock(CardFolderOf(image), kCardLockWait,
                         OnlyReads(commands, users) ? CardLock::Mode::Shared
                                                    : CardLock::Mode::Exclusive);

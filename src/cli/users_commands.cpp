@@ -284,7 +284,8 @@ void DefineUserCommands(CLI::App& app, UserCommands& commands) {
         "users", Help("ユーザ登録: STARTUP.BINの横にある10のユーザファイルと名前の表"));
     users->require_subcommand(1, 1);
     const auto addImage = [&](CLI::App* verb) {
-        verb->add_option("IMAGE", a.imagePath, Help("カードのSTARTUP.BIN"))->required();
+        verb->add_option("IMAGE", a.imagePath, Help("カードのSTARTUP.BIN、またはカードのフォルダ"))
+            ->required();
     };
 
     commands.list = users->add_subcommand("list", Help("10人分のユーザを表示します"));

@@ -146,6 +146,7 @@ std::vector<HistoryRow> CardHistoryView::Rows() const {
         row.readable = entry.readable;
         row.problem = entry.problem;
         row.finished = ended[index];
+        row.restoreOf = entry.restoreOf;
         for (const HistoryFile& file : entry.files) {
             row.files.push_back(file.name);
         }

@@ -34,6 +34,7 @@ struct HistoryRow {
     std::string problem;                       // why it cannot be read, when not readable
     // False for a save that began but was not seen to end: listed, but no @-N counts it.
     bool finished = true;
+    std::string restoreOf{}; // a restore's point: "first" or a save's number; empty otherwise
 };
 
 // One difference by meaning between two states of a card.

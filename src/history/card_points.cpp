@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "history/save_description.h"
+#include "resources/string_table.h"
 #include "resources/translation.h"
 #include "storage/card_lock.h"
 #include "storage/file_io.h"
@@ -14,18 +15,35 @@ namespace orvix {
 
 namespace {
 
-bool IsTime(const std::string& text) {
+// A point's time as the entries record it ("2026-12-08T05:07:25"), given with a 'T' or a space
+// between date and time. shaped tells whether the text has that form; a text of the form that
+// names no real date and time (the 31st of February, the 13th month, 99 minutes) gives none.
+std::optional<std::string> RecordedTime(std::string text, bool& shaped) {
     static constexpr const char* kShape = "dddd-dd-ddTdd:dd:dd";
+    shaped = false;
     if (text.size() != 19) {
-        return false;
+        return std::nullopt;
+    }
+    if (text[10] == ' ') {
+        text[10] = 'T';
     }
     for (std::size_t i = 0; i < text.size(); ++i) {
         const bool digit = text[i] >= '0' && text[i] <= '9';
         if (kShape[i] == 'd' ? !digit : text[i] != kShape[i]) {
-            return false;
+            return std::nullopt;
         }
     }
-    return true;
+    shaped = true;
+    const auto number = [&](std::size_t at, std::size_t width) {
+        return static_cast<unsigned>(std::stoul(text.substr(at, width)));
+    };
+    const std::chrono::year_month_day date{std::chrono::year(static_cast<int>(number(0, 4))),
+                                           std::chrono::month(number(5, 2)),
+                                           std::chrono::day(number(8, 2))};
+    if (!date.ok() || number(11, 2) > 23 || number(14, 2) > 59 || number(17, 2) > 59) {
+        return std::nullopt;
+    }
+    return text;
 }
 
 } // namespace
@@ -64,7 +82,7 @@ std::string SkippedNote(std::span<const int> skipped) {
 
 std::optional<HistoryPoint> ParsePoint(const std::string& text,
                                        const std::filesystem::path& backupFolder,
-                                       std::string& problem) {
+                                       std::string& problem, bool* noCard) {
     HistoryPoint point;
     // A point follows the last '@' of the text; an '@' within a folder name is no point.
     std::string::size_type at = text.rfind('@');
@@ -83,6 +101,9 @@ std::optional<HistoryPoint> ParsePoint(const std::string& text,
                                                        : point.given.parent_path();
     } else {
         problem = Worded("%1: そのようなカードのフォルダやファイルはありません", {path});
+        if (noCard != nullptr) {
+            *noCard = true;
+        }
         return std::nullopt;
     }
     if (at == std::string::npos) {
@@ -121,17 +142,23 @@ std::optional<HistoryPoint> ParsePoint(const std::string& text,
         point.sequence = saves[saves.size() - n];
         return point;
     }
-    if (IsTime(where)) {
+    bool shaped = false;
+    if (const std::optional<std::string> time = RecordedTime(where, shaped)) {
         // The earliest save (by number) recorded after that time; none: the card as it is now.
         point.kind = HistoryPoint::Kind::Now;
+        point.atTime = true;
         for (const HistoryEntry& entry : entries) {
-            if (entry.time > where) {
+            if (entry.time > *time) {
                 point.kind = HistoryPoint::Kind::Before;
                 point.sequence = entry.sequence;
                 break;
             }
         }
         return point;
+    }
+    if (shaped) {
+        problem = Filled(Translate("@%1: そのような日時はありません"), where);
+        return std::nullopt;
     }
     problem = "@" + where + ": a point is @first, @-N or @YYYY-MM-DDTHH:MM:SS";
     return std::nullopt;
@@ -406,6 +433,8 @@ RestoreResult RestorePoint(const HistoryPoint& point, const std::filesystem::pat
         replacements.push_back(FileReplacement{path, std::move(bytes), ReadIfThere(path), true});
     }
     HistoryRecorder history(point.card, backupFolder, std::chrono::system_clock::now());
+    history.RecordRestoreOf(
+        point.kind == HistoryPoint::Kind::First ? "first" : std::to_string(point.sequence));
     result.entryFolder = history.EntryFolder();
     FileError error;
     const HistoryStart start = history.Begin(saved, &error);

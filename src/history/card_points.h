@@ -21,7 +21,8 @@ struct HistoryPoint {
     std::filesystem::path given; // the path as given (a folder or a STARTUP.BIN)
     bool givenFile = false;      // the path names a file
     Kind kind = Kind::Now;
-    int sequence = 0; // Before: the point is just before this entry
+    int sequence = 0;    // Before: the point is just before this entry
+    bool atTime = false; // given as a time: Now when no save was recorded after it
 };
 
 // Whether each entry's save ended: its entry says so (HistoryEntry::finished), or a later save of
@@ -32,12 +33,13 @@ std::vector<bool> SavesEnded(std::span<const HistoryEntry> entries);
 // "skipped unreadable entries: 4, 7" for the entries a point's state passed over; empty for none.
 std::string SkippedNote(std::span<const int> skipped);
 
-// Reads a point; none, with problem set, when it names none ("no entry -3: the card has 2").
-// @-N counts the saves that ended (SavesEnded; an unreadable entry among them): an unfinished
-// entry is none.
+// Reads a point; none, with problem set, when it names none ("no entry -3: the card has 2";
+// noCard, when given, set when the card itself is not there). @-N counts the saves that ended
+// (SavesEnded; an unreadable entry among them): an unfinished entry is none. A time is given as
+// 2026-12-08T05:07:25 or 2026-12-08 05:07:25, and must be a real date and time.
 std::optional<HistoryPoint> ParsePoint(const std::string& text,
                                        const std::filesystem::path& backupFolder,
-                                       std::string& problem);
+                                       std::string& problem, bool* noCard = nullptr);
 
 // The card's files at the point (files map empty for Now).
 CardAtPoint StateAt(const HistoryPoint& point, std::span<const HistoryEntry> entries,

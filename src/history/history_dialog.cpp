@@ -26,15 +26,6 @@ std::string Joined(const std::vector<std::string>& names, std::string_view separ
     }
     return text;
 }
-
-std::string Filled(std::string_view format, const std::string& argument) {
-    std::string text(format);
-    if (const auto at = text.find("%1"); at != std::string::npos) {
-        text.replace(at, 2, argument);
-    }
-    return text;
-}
-
 // One row of the differences list: area, field, then, now.
 std::string DifferenceRow(const FieldDifference& difference) {
     return std::string(NameOf(kArea, difference.area)) + '\t' +
@@ -53,6 +44,19 @@ std::string ChangeLines(const std::vector<FieldDifference>& differences) {
         text += ShownDifference(d, "  ", d.now, d.then);
     }
     return text;
+}
+
+// How the list names an entry: a restore by the point it went back to, any other save by what it
+// changed.
+std::string EntrySummary(const HistoryRow& row) {
+    if (!row.readable) {
+        return std::string(Translate(kUnreadable)) + ": " + row.problem;
+    }
+    if (row.restoreOf.empty() || !row.finished) {
+        return ShownSummary(row);
+    }
+    return row.restoreOf == "first" ? std::string(Translate(kRestoredToFirst))
+                                    : Filled(Translate(kRestoredTo), row.restoreOf);
 }
 
 std::string PointName(int sequence) {
@@ -88,11 +92,10 @@ void CHistoryDialog::ShowEntries(int selectSequence) {
         if (row.sequence == selectSequence) {
             selection = static_cast<int>(items.size());
         }
-        const std::string summary = row.readable
-                                        ? ShownSummary(row)
-                                        : std::string(Translate(kUnreadable)) + ": " + row.problem;
-        items.push_back(std::to_string(row.sequence) + '\t' + row.time + '\t' + Joined(row.files) +
-                        '\t' + summary);
+        std::string time = row.time; // "2026-12-08 05:07:25": the dialog reads as a person writes
+        std::replace(time.begin(), time.end(), 'T', ' ');
+        items.push_back(std::to_string(row.sequence) + '\t' + time + '\t' + Joined(row.files) +
+                        '\t' + EntrySummary(row));
     }
     if (rows_.empty()) { // a card copied from a recorded one: name where its history is
         const std::vector<std::string> matching = view_.MatchingCards();

@@ -359,7 +359,8 @@ ApplyResult ApplyProgramOptions(EditorDocument& document, ProgramOptions& option
         return ApplyResult::WalkStepsRefused;
     }
     // The Bluetooth form stores startCode - 1 in 16 bits: only 1 to 65,536 reads back as given.
-    if (options.remoteSupport && options.bluetooth &&
+    // Its field is open whenever the Bluetooth form is chosen, with remote support or not.
+    if (options.bluetooth &&
         (options.startCode < kStartCodeMin || options.startCode > kStartCodeMax)) {
         prompter.Message(
             IDP_OUT_OF_RANGE, ui::Buttons::Ok, ui::Icon::Auto,

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "calibration/image_file.h"
+#include "options/option_sites.h"
 #include "options/patch_file.h"
 #include "resources/program_dialog.h"
 #include "resources/string_table.h"
@@ -31,6 +32,7 @@ struct CheckBoxField {
 struct NumberField {
     int id;
     std::int32_t ProgramOptions::*field;
+    std::int32_t low, high; // the range message 108 names for a text beyond 32 bits
 };
 
 constexpr RadioPairField kRadioPairs[] = {
@@ -57,9 +59,10 @@ constexpr CheckBoxField kCheckBoxes[] = {
 };
 
 constexpr NumberField kNumbers[] = {
-    {IDC_WALK_STEPS, &ProgramOptions::walkSteps},
-    {IDC_START_CODE, &ProgramOptions::startCode},
-    {IDC_SYNC_START_DELAY, &ProgramOptions::syncStartDelay},
+    {IDC_WALK_STEPS, &ProgramOptions::walkSteps, kWalkStepsMin, kWalkStepsMax},
+    {IDC_START_CODE, &ProgramOptions::startCode, kStartCodeMin, kStartCodeMax},
+    // Any 32-bit value has its documented reading: above 255 stored as 255, else its low byte.
+    {IDC_SYNC_START_DELAY, &ProgramOptions::syncStartDelay, INT32_MIN, INT32_MAX},
 };
 
 void ShowRadioPair(ui::DialogModel& dialog, const RadioPairField& pair, bool on) {
@@ -211,6 +214,18 @@ void CToruqueDialog::ShowChanges(const ProgramOptions& before, const ProgramOpti
 
 bool CToruqueDialog::ApplyAndSave() {
     ui::DialogModel& dialog = Model();
+    // A number beyond 32 bits has no reading; it is refused rather than taken as 0.
+    for (const NumberField& number : kNumbers) {
+        const std::optional<long long> value =
+            ui::ParseDialogWholeNumber(dialog.GetText(number.id));
+        if (value && (*value < INT32_MIN || *value > INT32_MAX)) {
+            dialog.SetFocus(number.id);
+            services_.prompter.Message(IDP_OUT_OF_RANGE, ui::Buttons::Ok, ui::Icon::Auto,
+                                       std::to_string(number.low) + "～" +
+                                           std::to_string(number.high));
+            return false;
+        }
+    }
     ProgramOptions options = Gather();
     switch (ApplyProgramOptions(document_, options, services_.prompter)) {
     case ApplyResult::Applied:

@@ -11,9 +11,12 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QToolButton>
 
 #include "qt/list_columns.h"
 #include "qt/spin_arrows.h"
+#include "resources/translation.h"
 
 namespace orvix::qt {
 
@@ -241,8 +244,10 @@ bool DialogBinder::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DialogBinder::BindSystemMenu() {
+    auto* menu = new QMenu(&view_);
     for (const ui::SystemMenuEntry& entry : model_.SystemMenu()) {
         auto* action = new QAction(ToQString(entry.text), &view_);
+        menu->addAction(action);
         action->setProperty(kSystemCommand, entry.command);
         if (!entry.shortcut.empty()) {
             action->setShortcut(QKeySequence(ToQString(entry.shortcut)));
@@ -253,6 +258,38 @@ void DialogBinder::BindSystemMenu() {
                 [this, command] { model_.SystemCommand(command); });
         view_.addAction(action); // so that its shortcut works while the dialog is active
     }
+    if (!menu->isEmpty()) {
+        ShowMenuButton(*menu);
+    }
+}
+
+void DialogBinder::ShowMenuButton(QMenu& menu) {
+    // The desktop shows no window menu of a dialog: a small button above the default button, in
+    // no control's place, opens the entries, as F10 and a right click on the dialog do.
+    auto* button = new QToolButton(&view_);
+    button->setObjectName(QStringLiteral("system-menu"));
+    button->setText(ToQString(std::string(Translate("メニュー"))));
+    button->setToolTip(QStringLiteral("F10"));
+    button->setMenu(&menu);
+    button->setPopupMode(QToolButton::InstantPopup);
+    auto* key = new QAction(&view_);
+    key->setShortcut(QKeySequence(Qt::Key_F10));
+    key->setShortcutContext(Qt::WindowShortcut);
+    connect(key, &QAction::triggered, button, &QToolButton::showMenu);
+    view_.addAction(key);
+    // Room for the menu's arrow beside the text, which the size hint leaves out.
+    const QSize size =
+        button->sizeHint() + QSize(button->style()->pixelMetric(QStyle::PM_MenuButtonIndicator), 0);
+    const int gap = view_.Units().Map(ui::Rect{0, 0, 0, 4}).height();
+    for (std::size_t i = 0; i < view_.Template().controls.size(); ++i) {
+        if (view_.Template().controls[i].kind == ControlKind::DefPushButton) {
+            const QRect beside = view_.WidgetAt(i)->geometry();
+            button->setGeometry(
+                QRect(QPoint(beside.right() + 1 - size.width(), beside.top() - gap - size.height()),
+                      size));
+        }
+    }
+    button->show();
 }
 
 void DialogBinder::ShowSystemMenu(const QPoint& globalPos) {

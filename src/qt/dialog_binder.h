@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 class QListWidget;
+class QMenu;
 
 #include "qt/template_dialog.h"
 #include "ui/dialog_model.h"
@@ -38,6 +39,7 @@ private:
     void Sync(std::size_t index);
     void SyncList(QListWidget& list, int id);
     void ShowSystemMenu(const QPoint& globalPos);
+    void ShowMenuButton(QMenu& menu);
 
     TemplateDialog& view_;
     ui::DialogModel& model_;

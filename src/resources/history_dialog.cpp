@@ -35,7 +35,11 @@ DialogTemplate MakeHistoryDialog() {
     std::vector<ControlTemplate>& c = dialog.controls;
     c.push_back(Control(ControlKind::Label, 0, "カードへの保存(新しい順)", kLeft, 7, 220, 10));
     AddHeaders<3>(c, kEntryStops, {"番号", "日時", "ファイル", "変更の内容"}, 20);
-    c.push_back(Control(ControlKind::ListBox, IDC_ENTRIES, "", kLeft, 31, kWidth, 98));
+    c.push_back(Control(ControlKind::ListBox, IDC_ENTRIES, "", kLeft, 31, kWidth, 88));
+    c.push_back(
+        Control(ControlKind::Label, 0,
+                "「この時点に戻す」は選択した保存とそれより後のすべての保存を取り消します。", kLeft,
+                122, kWidth, 10));
     c.push_back(Control(ControlKind::Label, IDC_DIFFERENCES_TITLE,
                         "選択した保存の前と今のカードとの違い", kLeft, 137, kWidth, 10));
     AddHeaders<3>(c, kDifferenceStops, {"分類", "項目", "その時点", "今のカード"}, 150);

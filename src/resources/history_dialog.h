@@ -35,6 +35,9 @@ inline constexpr std::string_view kDifferencesOf = "%1と今のカードとの�
 // The lines of a partial restore's details, each followed by ": " and the files.
 inline constexpr std::string_view kRestoredFiles = "戻したファイル";
 inline constexpr std::string_view kLeftFiles = "そのままのファイル";
+// A restore's entry in the list: back to before a save (%1 its number), or to before the first.
+inline constexpr std::string_view kRestoredTo = "%1番の保存の前に戻す";
+inline constexpr std::string_view kRestoredToFirst = "最初の保存の前に戻す";
 } // namespace history_dlg
 
 // The name the dialog shows for an area of the differences ("calibration": "サーボ値"); an

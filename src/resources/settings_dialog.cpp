@@ -37,7 +37,8 @@ void AddLeftColumn(std::vector<ControlTemplate>& c, int x, int width) {
     c.push_back(Control(ControlKind::CheckBox, IDC_IGNORE_USER_WARNING, "ユーザ未登録警告無視",
                         x + 8, 80, 110, 11));
     c.push_back(Control(ControlKind::Label, 0, "起動日時", x + 8, 96, 36, 10));
-    c.push_back(Control(ControlKind::ReadOnlyEdit, IDC_WAKE_UP, "", x + 46, 94, 86, kEditHeight));
+    c.push_back(Control(ControlKind::ReadOnlyEdit, IDC_WAKE_UP, "", x + 46, 94, 86, kEditHeight,
+                        kDisabled)); // shown only: it looks it and takes no focus
 
     c.push_back(Control(ControlKind::GroupBox, 0, "ランダム", x, 117, width, 32));
     c.push_back(Control(ControlKind::RadioButton, IDC_RANDOM_VARIABLE, "可変値(標準)", x + 8, 131,

@@ -81,17 +81,17 @@ constexpr std::array kStrings{
     StringEntry{IDP_CARD_BUSY, "カード[%1]は他のプログラムが使用中です。\nしばらくしてからもう一"
                                "度実行してください。"},
     StringEntry{IDP_RESTORE_HISTORY_POINT,
-                "カードを%1の時点に戻しますか？\n変更される内容は詳細に示します。\n戻す前の状態も"
+                "カードを[%1]の時点に戻しますか？\n変更される内容は詳細に示します。\n戻す前の状態も"
                 "変更履歴に残ります。"},
     StringEntry{IDP_HISTORY_CHANGED_OUTSIDE,
-                "ファイル[%1]は最後の保存の後にOrvix2以外で変更されています。\n戻すとその変更が"
-                "失われるため、戻しませんでした。"},
+                "ファイル[%1]は最後の保存の後に他のプログラムやペチで変更されています。\n戻すと"
+                "その変更が失われるため、戻しませんでした。"},
     StringEntry{IDP_RESTORE_CHANGED_OUTSIDE,
-                "ファイル[%1]は最後の保存の後にOrvix2以外で変更されています。\n戻すとその変更が"
-                "失われます。これらのファイルも戻しますか？"},
-    StringEntry{IDP_RESTORE_IMPOSSIBLE, "カードを%1の時点に戻せません。"},
-    StringEntry{IDP_RESTORE_DONE, "カードを%1の時点に戻しました。"},
-    StringEntry{IDS_HISTORY, "変更履歴..."},
+                "ファイル[%1]は最後の保存の後に他のプログラムやペチで変更されています。\n戻すと"
+                "その変更が失われます。これらのファイルも戻しますか？"},
+    StringEntry{IDP_RESTORE_IMPOSSIBLE, "カードを[%1]の時点に戻せません。"},
+    StringEntry{IDP_RESTORE_DONE, "カードを[%1]の時点に戻しました。"},
+    StringEntry{IDS_HISTORY, "変更履歴(&H)..."},
     StringEntry{IDP_HISTORY_NO_IMAGE, "プログラムが読み込まれていません。\n変更履歴はカードの"
                                       "STARTUP.BINを読み込んでから開いてください。"},
     StringEntry{IDP_HISTORY_RESTORE,
@@ -99,16 +99,17 @@ constexpr std::array kStrings{
                 "に示します。戻す前の状態も変更履歴に残ります。\nメイン画面で書き出していない値"
                 "は破棄されます。"},
     StringEntry{IDP_HISTORY_ALREADY_AT_POINT,
-                "カードはすでに%1の時点と同じです。\n何も書き込みませんでした。"},
+                "カードはすでに[%1]の時点と同じです。\n何も書き込みませんでした。"},
     StringEntry{IDS_HISTORY_POINT, "%1番の保存の前"},
     StringEntry{IDP_LANGUAGE_AT_RESTART, "表示言語の変更はOrvix2の次回の起動から有効になります。"},
-    StringEntry{IDP_LANGUAGE_NOT_SAVED, "設定ファイル[%1]に書き込めませんでした。"},
+    StringEntry{IDP_LANGUAGE_NOT_SAVED, "設定ファイル[%1]の書込に失敗しました。"},
     StringEntry{IDP_HISTORY_NOT_STARTED, "変更履歴[%1]を記録できないため、書込みを中止しました。"},
     StringEntry{IDP_HISTORY_NOT_FINISHED,
                 "書込みは完了しましたが、変更履歴[%1]の記録に失敗しました。"},
-    StringEntry{IDP_RESTORE_PARTLY_DONE,
-                "カードの一部のファイルだけを%1の時点に戻しました。\nOrvix2以外で変更されたファイル"
-                "はそのままです。戻したファイルとそのままのファイルは詳細に示します。"},
+    StringEntry{
+        IDP_RESTORE_PARTLY_DONE,
+        "カードの一部のファイルだけを[%1]の時点に戻しました。\n他のプログラムやペチで変更"
+        "されたファイルはそのままです。戻したファイルとそのままのファイルは詳細に示します。"},
 };
 
 } // namespace
@@ -123,13 +124,17 @@ std::string_view LoadString(int id) {
     return Translate(found->text);
 }
 
-std::string MessageText(const ui::MessageRequest& request) {
-    std::string text(LoadString(request.messageId));
-    const std::string::size_type at = text.find("%1");
+std::string Filled(std::string_view text, std::string_view argument) {
+    std::string filled(text);
+    const std::string::size_type at = filled.find("%1");
     if (at != std::string::npos) {
-        text.replace(at, 2, request.argument);
+        filled.replace(at, 2, argument);
     }
-    return text;
+    return filled;
+}
+
+std::string MessageText(const ui::MessageRequest& request) {
+    return Filled(LoadString(request.messageId), request.argument);
 }
 
 } // namespace orvix

@@ -72,6 +72,9 @@ inline constexpr int IDP_RESTORE_PARTLY_DONE = 194; // restored in part; the det
 // The text of a string-table entry; empty for an unknown ID.
 std::string_view LoadString(int id);
 
+// The text with its %1 replaced by argument.
+std::string Filled(std::string_view text, std::string_view argument);
+
 // The text shown for a message box: the string-table text with %1 filled in.
 std::string MessageText(const ui::MessageRequest& request);
 

@@ -28,11 +28,12 @@ DialogTemplate MakeUserDialog() {
         c.push_back(Control(ControlKind::Label, 0, kRowLabels[static_cast<std::size_t>(i)], kLeft,
                             y + 2, 36, 10));
         c.push_back(Control(ControlKind::Label, 0, "名前番号", kLeft + 38, y + 2, 38, 10));
+        // Shown only: disabled, so that they look it and take no focus in either front end.
         c.push_back(Control(ControlKind::ReadOnlyEdit, IDC_FIRST_NAME_NUMBER + i, "", kLeft + 78, y,
-                            30, 13));
+                            30, 13, kDisabled));
         c.push_back(Control(ControlKind::Label, 0, "名前", kLeft + 118, y + 2, 20, 10));
-        c.push_back(
-            Control(ControlKind::ReadOnlyEdit, IDC_FIRST_NAME + i, "", kLeft + 140, y, 52, 13));
+        c.push_back(Control(ControlKind::ReadOnlyEdit, IDC_FIRST_NAME + i, "", kLeft + 140, y, 52,
+                            13, kDisabled));
         c.push_back(Control(ControlKind::PushButton, IDC_FIRST_EDIT + i, "編集", kLeft + 204, y - 1,
                             50, 15, kDisabled));
     }
@@ -57,7 +58,8 @@ DialogTemplate MakeDateDialog() {
     DialogTemplate dialog{IDD_DATE_DIALOG, "ユーザ登録データ変更ダイアログ", 316, 182, {}};
     std::vector<ControlTemplate>& c = dialog.controls;
     c.push_back(Control(ControlKind::Label, 0, "名前番号", 12, 12, 38, 10));
-    c.push_back(Control(ControlKind::ReadOnlyEdit, IDC_NAME_NUMBER, "", 52, 10, 36, 13));
+    // Follows the name chosen: disabled, so that the focus starts on the name list.
+    c.push_back(Control(ControlKind::ReadOnlyEdit, IDC_NAME_NUMBER, "", 52, 10, 36, 13, kDisabled));
     c.push_back(Control(ControlKind::Label, 0, "名前", 100, 12, 20, 10));
     // Its height includes the open list.
     c.push_back(Control(ControlKind::DropDownList, IDC_NAME, "", 122, 10, 120, 120));

@@ -345,6 +345,18 @@ bool CBinaryDialog::ServoFilesWritten(bool arms, bool walking) const {
                    : changed;
 }
 
+bool CBinaryDialog::MakesMissingWalkingFiles(bool arms) const {
+    // Beside a changed group, a group not changed keeps its walking files, but gets those the
+    // card lacks, so that the walking set is whole.
+    return Model().IsChecked(IDC_SERVO_WALKING) && (!arms || armServoFiles_) &&
+           !ServoFilesWritten(arms, true) && ServoFilesWritten(!arms, true);
+}
+
+bool CBinaryDialog::AbsentAtOpening(const std::string& name) const {
+    const auto found = asRead_.find(name);
+    return found != asRead_.end() && !found->second;
+}
+
 int CBinaryDialog::FirstRefusedField() const {
     struct Field {
         int id;
@@ -352,7 +364,8 @@ int CBinaryDialog::FirstRefusedField() const {
         std::int64_t low, high;
     };
     const auto servo = [&](bool arms) {
-        return ServoFilesWritten(arms, false) || ServoFilesWritten(arms, true);
+        return ServoFilesWritten(arms, false) || ServoFilesWritten(arms, true) ||
+               MakesMissingWalkingFiles(arms);
     };
     const bool random = Marked(BitOf(kSlotRandom)) && Model().IsChecked(IDC_RANDOM_FIXED);
     std::vector<Field> fields{
@@ -423,10 +436,12 @@ std::vector<CardFileWrite> CBinaryDialog::ChangedFiles() const {
                           LowByte(number(margin + 2)), 0};
         for (const bool walking : {false, true}) {
             for (int servo = arms ? kServoArmFirst : kServoLegFirst;
-                 ServoFilesWritten(arms, walking) &&
-                 servo <= (arms ? kServoArmLast : kServoLegLast);
-                 ++servo) {
-                files.push_back({ServoFileName(servo, walking), value});
+                 servo <= (arms ? kServoArmLast : kServoLegLast); ++servo) {
+                const std::string name = ServoFileName(servo, walking);
+                if (ServoFilesWritten(arms, walking) ||
+                    (walking && MakesMissingWalkingFiles(arms) && AbsentAtOpening(name))) {
+                    files.push_back({name, value});
+                }
             }
         }
     }

@@ -44,6 +44,10 @@ private:
     std::vector<CardFileWrite> ChangedFiles() const;
     // Whether OK writes the servo files of the legs or the arms, their own or their walking ones.
     bool ServoFilesWritten(bool arms, bool walking) const;
+    // Whether OK makes the walking files a group lacks though the group's are not written: the
+    // walking box checked beside the other group's change.
+    bool MakesMissingWalkingFiles(bool arms) const;
+    bool AbsentAtOpening(const std::string& name) const; // a file OK may write was not there
     std::optional<long long> Number(int id) const; // the whole number in an edit, if it is one
     static std::vector<std::string> WrittenFileNames();
 

@@ -183,8 +183,16 @@ Turn WriteUnderLock(const EditorDocument& document, std::span<const CardFileWrit
         switch (history->Begin(saved, &error)) {
         case HistoryStart::Started:
             break;
-        case HistoryStart::BackupFailed:
-            return refuse(files.front().name, error);
+        case HistoryStart::BackupFailed: {
+            // What failed is named: the backup copy (or its folder), or the card file it copies.
+            std::string name = Utf8FromPath(error.path);
+            for (std::size_t i = 0; i < replacements.size(); ++i) {
+                if (replacements[i].path == error.path) {
+                    name = files[i].name;
+                }
+            }
+            return refuse(name, error);
+        }
         case HistoryStart::EntryFailed:
             turn.kind = Turn::Kind::NotStarted;
             turn.detail = error.Describe();

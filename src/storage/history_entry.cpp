@@ -143,6 +143,9 @@ std::string FormatHistoryEntry(const HistoryEntry& entry) {
     if (!entry.identity.empty()) {
         text += "identity " + entry.identity + "\n";
     }
+    if (!entry.restoreOf.empty()) {
+        text += "restore " + entry.restoreOf + "\n";
+    }
     for (const HistoryFile& file : entry.files) {
         text += "file " + file.name + "|" + file.folder + "|" +
                 (file.copy.empty() ? "-" : file.copy) + "|" + MarkText(file.before) + "|" +
@@ -205,6 +208,13 @@ HistoryEntry ParseHistoryEntry(std::string_view text, int fallbackSequence) {
             return broken("no card identity");
         }
         entry.identity = std::string(*identity);
+        ++i;
+    }
+    if (const auto restore = value(i, "restore")) {
+        if (*restore != "first" && !HistoryNumber(*restore)) {
+            return broken("line " + std::to_string(i + 1) + " names no point");
+        }
+        entry.restoreOf = std::string(*restore);
         ++i;
     }
     std::set<std::string> names;

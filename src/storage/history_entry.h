@@ -15,6 +15,7 @@
 //   time 2026-12-07T10:30:00
 //   card /media/card
 //   identity 1234-ABCD:/pechi        (optional)
+//   restore 3                        (a restore: to before save 3, or "first"; optional)
 //   file
 //   STARTUP.BIN|STARTUP.BIN-1a2b3c4d|STARTUP-000003-20261207-103000.BIN|4301707|<hash>|4301707|<hash>
 //
@@ -88,6 +89,9 @@ struct HistoryEntry {
     // The card's identity (the volume's serial and the folder's path inside it, card_identity.h)
     // when the save recorded one; empty in entries made before identities were recorded.
     std::string identity{};
+    // A restore's point: "first", or the number of the save it went back to before; empty for
+    // any other save.
+    std::string restoreOf{};
     std::vector<HistoryFile> files;
     std::vector<RecordedChange> changes{}; // what the save changed by meaning, when recorded
     bool readable = true;

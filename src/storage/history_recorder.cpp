@@ -61,6 +61,7 @@ HistoryStart HistoryRecorder::Begin(std::span<const SavedFile> files, FileError*
     pending_.clear();
     sequence_ = 0;
     entry_.identity = CardIdentity(card_);
+    entry_.restoreOf = restoreOf_;
     for (const SavedFile& saved : files_) {
         HistoryFile file{saved.name, Utf8FromPath(BackupFolderOf(saved.path, backups_).filename())};
         if (!PrepareBackupFolder(saved.path, backups_, error)) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "storage/file_io.h"
@@ -66,6 +67,8 @@ class HistoryRecorder {
 public:
     HistoryRecorder(std::filesystem::path cardFolder, std::filesystem::path backupFolder,
                     std::chrono::system_clock::time_point now);
+    // A restore's entry says which point it went back to ("first" or a save's number).
+    void RecordRestoreOf(std::string point) { restoreOf_ = std::move(point); }
     HistoryStart Begin(std::span<const SavedFile> files, FileError* error = nullptr);
     // False (error set) when the entry could not be made final: it stays pending, so that the
     // history shows a save that was not seen to end.
@@ -84,6 +87,7 @@ private:
     std::chrono::system_clock::time_point now_;
     std::vector<SavedFile> files_;
     HistoryEntry entry_; // every file of files_, in order
+    std::string restoreOf_;
     std::filesystem::path pending_;
     int sequence_ = 0;
 };

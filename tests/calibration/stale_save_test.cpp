@@ -57,7 +57,7 @@ TEST_F(StaleSaveTest, AFileChangedElsewhereIsWrittenOverOnlyWhenTheUserSaysSo) {
         }
         EXPECT_EQ(SaveImageFile(dialog, prompter, document), yes);
         prompter.Verify();
-        EXPECT_EQ(prompter.Messages()[yes ? 1 : 0].argument, card.string());
+        EXPECT_EQ(prompter.Messages()[yes ? 1 : 0].argument, "STARTUP.BIN"); // its card name
         EXPECT_EQ(test::ReadBytes(card), yes ? ours : other);
         EXPECT_EQ(document.valuesChanged, !yes);
         EXPECT_EQ(dialog.GetText(test::DocumentedField(0)), "30");
@@ -111,6 +111,17 @@ TEST_F(StaleSaveTest, TheCardIsFreeWhileThePersonIsAskedAndAChangeMeanwhileIsAsk
     prompter.Verify();
     EXPECT_EQ(test::ReadBytes(card), ours);
     EXPECT_EQ(free, 4); // also while "written" was shown
+}
+
+// A card whose folder cannot be opened for the lock (the card was taken out after the load) is a
+// write that failed (105), not a busy card (174); nothing is made in its place.
+TEST_F(StaleSaveTest, AFolderThatCannotBeOpenedIsAFailedWriteNotABusyCard) {
+    std::filesystem::rename(folder / "card", folder / "out");
+    prompter.Expect(IDP_WRITE_PROGRAM_FAILED);
+    EXPECT_FALSE(SaveImageFile(dialog, prompter, document));
+    prompter.Verify();
+    EXPECT_FALSE(std::filesystem::exists(folder / "card"));
+    EXPECT_EQ(test::ReadBytes(folder / "out" / "STARTUP.BIN"), image);
 }
 
 } // namespace

@@ -31,6 +31,9 @@ TEST(RunCliTest, HelpAndVersionSucceedAndUsageErrorsExitWithTwoBeforeTouchingAFi
         EXPECT_EQ(result.status, 2) << line;
         EXPECT_NE(result.err, "");
     }
+    // An unknown command is named.
+    EXPECT_TRUE(Contains(RunCommandLine(temp, {"erase"}).err, "erase"));
+    EXPECT_TRUE(Contains(RunCommandLine(temp, {"calibration", "erase"}).err, "erase"));
     EXPECT_EQ(ReadBytes(temp / "STARTUP.BIN"), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_FALSE(std::filesystem::exists(temp / "card"));
 }

@@ -140,6 +140,24 @@ TEST_F(SaveHistoryTest, ASaveWhoseEntryFailsIsRefusedOrSaidNeverSilent) {
                 }
             }
         }
+        // A backup copy that cannot be written blocks the save as well; a setting's or a user's
+        // message names the copy, not the card file.
+        Reset(start);
+        std::string copy;
+        SetFileFaultInjector([&](FileStep now, const std::filesystem::path& file) {
+            const bool hit = now == FileStep::Write && copy.empty() &&
+                             file.parent_path() != history_ && Contains(file.string(), "/backups/");
+            copy = hit ? file.string() : copy;
+            return hit;
+        });
+        const CliResult blocked = Command(command);
+        SetFileFaultInjector(nullptr);
+        EXPECT_EQ(std::tuple(blocked.status, State().first), std::tuple(1, start.first))
+            << command[0] << blocked.err;
+        if (command[0] == "settings" || command[0] == "users") {
+            EXPECT_TRUE(Contains(blocked.err, MessageText({IDP_BINARY_WRITE_FAILED, copy})))
+                << copy << blocked.err;
+        }
         Reset(start);
     }
 }

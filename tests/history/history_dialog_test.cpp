@@ -42,11 +42,12 @@ protected:
         Dialog().Click(IDC_RESTORE_POINT);
     }
     ui::DialogModel& Dialog() { return dialog_->Model(); }
-    // A list's rows with the recorded times as TIME.
+    // A list's rows with the recorded times, shown with a space for the T, as TIME.
     Texts Items(int id) {
         Texts items;
         for (int i = 0; i < Dialog().ItemCount(id); ++i) {
-            items.push_back(WithoutTimes(Dialog().ItemText(id, i)));
+            items.push_back(std::regex_replace(
+                Dialog().ItemText(id, i), std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"), "TIME"));
         }
         return items;
     }
@@ -79,10 +80,11 @@ TEST_F(HistoryDialogTest, ListsTheSavesShowsAChosenPointAndRestoresItByteForByte
 
     Restore(1, {{IDP_HISTORY_RESTORE, Answer::Yes}, {IDP_RESTORE_DONE, Answer::Ok}});
     EXPECT_TRUE(SnapshotFolder(card_) == states_[1]);
-    // The restore is an entry of its own; the chosen one stays chosen and equals the card now.
+    // The restore is an entry of its own, listed as the restore it was; the chosen one stays
+    // chosen and equals the card now.
     EXPECT_EQ(std::tuple(Items(IDC_ENTRIES).front(), Dialog().Selection(IDC_ENTRIES),
                          Items(IDC_DIFFERENCES), reloads_),
-              std::tuple("4\tTIME\tSTARTUP.BIN, VOLUME.BIN\t歩行歩数 12→4, ペチ音量 7→5", 2,
+              std::tuple("4\tTIME\tSTARTUP.BIN, VOLUME.BIN\t2番の保存の前に戻す", 2,
                          Texts{"\t(違いはありません)"}, 1));
     Restore(2, {{IDP_HISTORY_ALREADY_AT_POINT, Answer::Ok}});
     EXPECT_TRUE(SnapshotFolder(card_) == states_[1]);
@@ -184,7 +186,7 @@ TEST_F(HistoryDialogTest, ARestoreWhoseEntryFailsIsRefusedOrSaidAndItsEntryShows
     EXPECT_TRUE(SnapshotFolder(card_) == states_[1]);
     EXPECT_EQ(
         std::tuple(prompter_.Messages().back().argument, Items(IDC_ENTRIES).front(), reloads_),
-        std::tuple(history.string(), "4\tTIME\tSTARTUP.BIN, VOLUME.BIN\t(記録なし)", 1));
+        std::tuple(history.string(), "4\tTIME\tSTARTUP.BIN, VOLUME.BIN\t2番の保存の前に戻す", 1));
     WriteBytes(card_ / "VOLUME.BIN", {0x03, 0x00});
     dialog_.emplace(controller_);
     EXPECT_EQ(Items(IDC_ENTRIES).front(),
@@ -221,7 +223,7 @@ TEST_F(HistoryDialogTest, TheMainDialogsSystemMenuOpensItAndARestoreReloadsTheIm
     prompter_.Expect(IDP_READ_PROGRAM_FAILED);
     runner_.Expect(IDD_ORVIX_DIALOG, [&](ui::DialogModel& main) {
         ASSERT_EQ(main.SystemMenu().size(), 3u);
-        EXPECT_EQ(main.SystemMenu()[1].text, "変更履歴...");
+        EXPECT_EQ(main.SystemMenu()[1].text, "変更履歴(&H)...");
         EXPECT_EQ(std::tuple(main.GetText(id2), main.IsEnabled(main_dlg::IDC_WRITE)),
                   std::tuple("", false));
         runner_.Expect(IDD_HISTORY_DIALOG, [&](ui::DialogModel& history) {

@@ -61,8 +61,9 @@ TEST_F(HistoryTest, SavesAreEntriesAndEveryPointComesBackByteForByte) {
     // Asked and answered No: nothing written.
     const CliResult asked = Run({"restore", At("@-2")});
     EXPECT_EQ(asked.status, 1);
-    EXPECT_TRUE(Contains(asked.err, "カードを@-2の時点に戻しますか？")) << asked.err;
+    EXPECT_TRUE(Contains(asked.err, "カードを[@-2]の時点に戻しますか？")) << asked.err;
     EXPECT_TRUE(Contains(asked.err, "プログラム\t歩行歩数: 12 → 4")) << asked.err;
+    EXPECT_TRUE(Contains(asked.err, "--yes")) << asked.err; // how to confirm
     EXPECT_TRUE(SnapshotFolder(card_) == states_[3]);
 
     ExpectRestored({"restore", At("@-2"), "--yes"}, states_[1]);
@@ -83,6 +84,21 @@ TEST_F(HistoryTest, SavesAreEntriesAndEveryPointComesBackByteForByte) {
                                             std::string("time ") + times[i]));
     }
     ExpectRestored({"restore", At("@2026-01-01T11:30:00"), "--yes"}, states_[2]);
+    ExpectRestored({"restore", At("@2026-01-01 10:30:00"), "--yes"}, states_[1]); // a space
+    // After the last save: the card as it is now, for restore as for diff.
+    const CliResult later = Run({"restore", At("@2099-01-01 00:00:00"), "--yes"});
+    EXPECT_EQ(std::tuple(later.status, later.out),
+              std::tuple(0, "戻すものはありません(2099-01-01 00:00:00より後の保存はありません)\n"));
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[1]);
+    EXPECT_EQ(Run({"diff", At("@2099-01-01T00:00:00"), At()}).status, 0);
+    // A time that names no real moment is refused alike, naming it.
+    for (const char* time : {"@2026-02-31T10:00:00", "@2026-13-45T99:99:99"}) {
+        const CliResult diff = Run({"diff", At(time), At()});
+        const CliResult restore = Run({"restore", At(time), "--yes"});
+        EXPECT_EQ(std::tuple(diff.status, restore.status), std::tuple(2, 2)) << time;
+        EXPECT_TRUE(Contains(diff.err, time) && Contains(restore.err, time)) << restore.err;
+    }
+    EXPECT_TRUE(SnapshotFolder(card_) == states_[1]);
     EXPECT_EQ(Run({"restore", At("@yesterday")}).status, 2);
     EXPECT_EQ(Run({"restore", At("@-9")}).status, 2);
 }
@@ -127,6 +143,7 @@ TEST_F(HistoryTest, DiffOfHandMadeCardsByMeaning) {
               std::tuple(1, "その他のバイト\tどの項目にも当たらないプログラムの1バイト: "
                             "0x100000-0x100000\n"));
     EXPECT_EQ(Run({"diff", At(), (temp_ / "missing").string()}).status, 2);
+    EXPECT_EQ(Run({"history", (temp_ / "missing").string()}).status, 1); // unreadable, not usage
     const CliResult standard = Run({"diff", At(), "--standard"});
     EXPECT_EQ(standard.status, 1);
     for (const char* line : {"サーボ値\t右足 ID2(股横回転) 下限\t-1000 → -32767\n",

@@ -173,6 +173,8 @@ TEST_F(ToruqueDialogTest, ARefusedApplyUnchecksWhatWasRefusedOrCloses) {
         {kSizeA, {1066, 1067}, IDP_CHANGE_ARM_ANGLE, Answer::No, "1066 -e 1067 -d", 0},
         {kSizeA, {1062}, IDP_ENABLE_REMOTE, Answer::No, "1062 -e 1063 -d 1079 -d", 0},
         {kSizeA, {1062}, IDP_OUT_OF_RANGE, Answer::Ok, "1062 xe 1063 xe", 1079}, // 0
+        {kSizeA, {}, IDP_OUT_OF_RANGE, Answer::Ok, "1062 -e", 1079},     // 0 without remote support
+        {kSizeA, {1062}, IDP_OUT_OF_RANGE, Answer::Ok, "1062 xe", 1080}, // beyond 32 bits
         {test::kSizeServo, {1062}, IDP_PROGRAMS_ADDED, Answer::Cancel, "1062 xe", 0},
         {test::kSizeServo, {1062}, IDP_PROGRAMS_ADDED, Answer::No, "", 0}, // closes as Cancel
     };
@@ -183,7 +185,8 @@ TEST_F(ToruqueDialogTest, ARefusedApplyUnchecksWhatWasRefusedOrCloses) {
             dialog.Click(id);
         }
         dialog.Type(1078, c.message == IDP_WALK_STEPS_RANGE ? "0" : "4");
-        dialog.Type(1079, c.message == IDP_OUT_OF_RANGE ? "0" : "1154");
+        dialog.Type(1079, c.focus == 1079 ? "0" : "1154");
+        dialog.Type(1080, c.focus == 1080 ? "99999999999" : "0");
         prompter.Expect(c.message, c.answer);
         dialog.Click(5);
         ExpectStates(dialog, c.states);

@@ -117,6 +117,26 @@ TEST_F(MainDialogBindingTest, SystemMenuEntriesAppearInTheBackgroundMenuAndTheir
     EXPECT_EQ(shown, QStringList{"バージョン情報 Orvix(&A)..."});
     EXPECT_EQ(controller.events[ui::Event::SysCommand],
               (Ids{IDM_ABOUTBOX, IDM_ABOUTBOX})); // the key, then the menu
+
+    // Seen on the dialog: a button in no control's place opens the same menu, and so does F10.
+    auto* button = dialog.view.findChild<QToolButton*>(QStringLiteral("system-menu"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isVisible() && dialog.view.rect().contains(button->geometry()));
+    for (std::size_t i = 0; i < controller.Template().controls.size(); ++i) {
+        EXPECT_FALSE(button->geometry().intersects(dialog.view.WidgetAt(i)->geometry())) << i;
+    }
+    EXPECT_EQ(button->menu()->actions().value(0)->text(), "バージョン情報 Orvix(&A)...");
+    dialog.view.activateWindow(); // back from the menu above
+    QCoreApplication::processEvents();
+    WhenRunning([] {
+        QMenu* menu = FindTopLevel<QMenu>();
+        ASSERT_NE(menu, nullptr);
+        menu->actions().value(0)->trigger();
+        menu->close();
+    });
+    QTest::keyClick(W(1004), Qt::Key_F10);
+    EXPECT_EQ(controller.events[ui::Event::SysCommand],
+              (Ids{IDM_ABOUTBOX, IDM_ABOUTBOX, IDM_ABOUTBOX}));
 }
 
 TEST(DropDownListBindingTest, ItemsAndSelectionFollowTheModelAndAChoiceReachesTheHandler) {

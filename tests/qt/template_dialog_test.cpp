@@ -113,7 +113,7 @@ void FillHistoryLists(ui::DialogModel& model) {
     const auto t = [](std::string_view text) { return std::string(Translate(text)); };
     model.AddItems(IDC_ENTRIES,
                    {t("番号") + "\t" + t("日時") + "\t" + t("ファイル") + "\t" + t("変更の内容"),
-                    "14\t2026-12-07T10:42:13\tSTARTUP.BIN, VOLUME.BIN\t" +
+                    "14\t2026-12-07 10:42:13\tSTARTUP.BIN, VOLUME.BIN\t" +
                         ShownField("calibration", "ID16 origin") + " -50→-55, " +
                         ShownField("settings", "volume") + " 7→5",
                     "9\t\t\t" + t("読めない記録") + ": not a history entry"});
@@ -174,6 +174,9 @@ TEST(TemplateDialogTest, EveryControlIsAWidgetOfItsKindInItsPlaceAndNothingOverl
                     EXPECT_TRUE(isIcon ? !label->pixmap().isNull() : label->wordWrap());
                 }
                 EXPECT_TRUE(dialog.view.rect().contains(rect));
+                if (control.kind == ControlKind::ReadOnlyEdit) { // looks read-only, takes no focus
+                    EXPECT_FALSE(widget->isEnabled());
+                }
                 for (std::size_t j = 0; j < controls.size(); ++j) {
                     const QRect other = dialog.view.WidgetAt(j)->geometry();
                     if (j == i || control.kind == ControlKind::GroupBox ||

@@ -63,13 +63,15 @@ TEST_P(CommandScenario, ChangesTheCardAsDocumented) {
     CardState before;
     ApplyDescription(kData / "cards" / row.card, before);
     WriteCard(before, temp / "card", temp / "settings");
-    // Words of the command; "@NAME" is a card file (@ alone STARTUP.BIN), "%NAME" a code file,
-    // '' an empty word.
+    // Words of the command; "@NAME" is a card file (@ alone STARTUP.BIN, @/ the card folder),
+    // "%NAME" a code file, '' an empty word.
     std::vector<std::string> words;
     std::istringstream in(row.command);
     for (std::string word; in >> word;) {
         if (word.starts_with('@')) {
-            word = (temp / "card" / (word == "@" ? "STARTUP.BIN" : word.substr(1))).string();
+            word = word == "@/"
+                       ? (temp / "card").string()
+                       : (temp / "card" / (word == "@" ? "STARTUP.BIN" : word.substr(1))).string();
         } else if (word.starts_with('%')) {
             word = (temp / "settings" / word.substr(1)).string();
         }

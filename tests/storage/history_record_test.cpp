@@ -44,6 +44,19 @@ TEST(ContentMarkTest, TwoFlipsInTwoWordsChangeTheMarkAndOldMarksStillCompare) {
     EXPECT_EQ(MarkLike(MarkOf(a), a), MarkOf(a));
     EXPECT_EQ(FormatHistoryEntry(old),
               FormatHistoryEntry(ParseHistoryEntry(FormatHistoryEntry(old), 0))); // written as read
+
+    // A restore's entry names its point, and is written as read; anything else there is no point.
+    for (const std::string point : {"first", "12", "x", ""}) {
+        const std::string text = "orvix2-history 1\nsequence 3\ntime 2026-12-07T10:30:00\ncard /c\n"
+                                 "restore " +
+                                 point + "\nfile VOLUME.BIN|V-1|-|-|-|1|" + MarkOf(a).hash + "\n";
+        const HistoryEntry entry = ParseHistoryEntry(text, 0);
+        EXPECT_EQ(std::tuple(entry.readable, entry.restoreOf),
+                  std::tuple(point == "first" || point == "12",
+                             point == "first" || point == "12" ? point : ""))
+            << point;
+        EXPECT_EQ(FormatHistoryEntry(entry) == text, entry.readable) << point;
+    }
 }
 
 class RecorderTest : public ::testing::Test {

@@ -150,7 +150,7 @@ TEST_F(Win32DialogScenario, TheSystemMenuHoldsTheEntriesAndTheyOpenTheirDialogs)
                       EXPECT_EQ(entries, (std::vector<std::pair<UINT, std::string>>{
                                              {0, ""},
                                              {IDM_ABOUTBOX, std::string(LoadString(101)) + "\tF1"},
-                                             {IDM_HISTORY, "変更履歴..."},
+                                             {IDM_HISTORY, "変更履歴(&H)..."},
                                              {IDM_LANGUAGE, "English"}}));
                       PostMessageW(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
                   })
