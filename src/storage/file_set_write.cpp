@@ -131,7 +131,7 @@ bool PutBack(Target& t, platform::Failure& failure) {
 
 bool Refuse(FileSetReport& report, const FileReplacement& file, const platform::Failure& failure) {
     report.outcome = FileSetOutcome::Unchanged;
-    report.error = FileError{file.path, failure.reason};
+    report.error = FileError::Of(file.path, failure);
     return false;
 }
 
@@ -154,7 +154,8 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
             std::vector<std::uint8_t> bytes;
             FileError error;
             if (!ReadWholeFile(t.target, bytes, &error)) {
-                report.error = FileError{t.file->path, error.reason};
+                report.error = error;
+                report.error.path = t.file->path;
                 return false;
             }
             t.old = std::move(bytes);
@@ -191,7 +192,7 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
                 platform::Failure putBack;
                 done.state = PutBack(done, putBack) ? Target::State::PutBack : Target::State::New;
                 if (done.state == Target::State::New) {
-                    done.failure = putBack.reason;
+                    done.failure = FileError::Of(done.file->path, putBack).Reason();
                     mixed = true;
                 }
             }
@@ -281,7 +282,7 @@ bool WriteNewTextFileAtomically(const std::filesystem::path& path, const std::st
     }
     const auto fail = [&](const platform::Failure& failure) {
         if (error != nullptr) {
-            *error = FileError{path, failure.reason};
+            *error = FileError::Of(path, failure);
         }
         if (exists != nullptr) {
             *exists = failure.kind == platform::FailureKind::Exists;
@@ -296,7 +297,7 @@ bool WriteNewTextFileAtomically(const std::filesystem::path& path, const std::st
         return fail(failure);
     }
     if (t.existed) {
-        return fail(platform::Failure{platform::FailureKind::Exists, 0, "File exists"});
+        return fail(platform::Failure{platform::FailureKind::Exists, 0});
     }
     const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
     if (!WriteTemporary(t, {data, text.size()}, true, failure)) {

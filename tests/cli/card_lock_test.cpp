@@ -56,7 +56,7 @@ TEST_F(CardLockCommandTest, ABusyCardIsRefused) {
     ::close(other);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, MessageText({IDP_CARD_BUSY, (temp_ / "card").string()}) + "\n" +
-                              (temp_ / "card").string() + ": held by another program\n");
+                              (temp_ / "card").string() + ": 他のプログラムが使用中です\n");
     EXPECT_TRUE(Card() == original);
 }
 
