@@ -197,6 +197,12 @@ private:
     std::string identity_;
 };
 
+// Whether a program folder that may be written serves as Orvix2's settings folder without an
+// Orvix2.ini in it (POSIX: a copy unpacked anywhere, the build tree). On Windows only an
+// Orvix2.ini beside the program makes a portable copy: an installed program's folder may be
+// writable, and an uninstaller that removes it must not take the backups with it.
+bool WritableProgramFolderServes();
+
 // The user's folder for Orvix2's settings: $XDG_CONFIG_HOME/Orvix2, by default ~/.config/Orvix2;
 // on Windows %LOCALAPPDATA%\Orvix2 (SHGetKnownFolderPath). Not made here; empty when unknown.
 std::filesystem::path UserSettingsFolder();

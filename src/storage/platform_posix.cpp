@@ -51,6 +51,10 @@ bool HasPosixFiles() {
     return true;
 }
 
+bool WritableProgramFolderServes() {
+    return true;
+}
+
 Failure FailureOfError(const std::error_code& error) {
     // Both categories hold errno values here.
     return FailureOfCode(error.value());

@@ -70,6 +70,10 @@ bool HasPosixFiles() {
     return false;
 }
 
+bool WritableProgramFolderServes() {
+    return false;
+}
+
 Failure FailureOfError(const std::error_code& error) {
     if (error.category() == std::system_category()) {
         return FailureOfCode(error.value()); // a GetLastError() code

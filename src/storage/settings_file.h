@@ -41,11 +41,11 @@ bool WriteProfileString(const std::string& iniPath, const char* section, const c
 std::string SetProfileLine(const std::string& text, const char* section, const char* key,
                            const std::string& value);
 
-// Where Orvix2.ini lives: the executable's folder when it already holds the file or can be
-// written to (a portable copy or the build tree) and is not below /usr; otherwise the user's
-// folder (platform::UserSettingsFolder: $XDG_CONFIG_HOME/Orvix2, by default ~/.config/Orvix2;
-// %LOCALAPPDATA%\Orvix2 on Windows), made when missing. The code files SERVO.BIN, REMOTE.BIN,
-// VOICE.BIN and REMOTEBLK.BIN lie in the same folder.
+// Where Orvix2.ini lives: the executable's folder when it already holds the file or (not on
+// Windows) can be written to (a portable copy or the build tree) and is not below /usr; otherwise
+// the user's folder (platform::UserSettingsFolder: $XDG_CONFIG_HOME/Orvix2, by default
+// ~/.config/Orvix2; %LOCALAPPDATA%\Orvix2 on Windows), made when missing. The code files SERVO.BIN,
+// REMOTE.BIN, VOICE.BIN and REMOTEBLK.BIN lie in the same folder.
 std::filesystem::path
 ChooseSettingsFolder(const std::filesystem::path& executableFolder = platform::ExecutableFolder(),
                      const std::filesystem::path& userFolder = platform::UserSettingsFolder());
