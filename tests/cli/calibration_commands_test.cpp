@@ -7,6 +7,7 @@
 #include "resources/string_table.h"
 #include "storage/platform.h"
 #include "storage/settings_file.h"
+#include "support/other_program.h"
 
 namespace orvix::test {
 namespace {
@@ -50,6 +51,23 @@ TEST_F(CalibrationCommandTest, FailuresSayWhy) {
         EXPECT_TRUE(refused.err.ends_with("\n" + path_ + ": " + reason + "\n")) << refused.err;
         EXPECT_EQ(Card(), original_);
     }
+}
+
+// A card file another program holds open without sharing (Windows) is named with the reason;
+// nothing is written.
+TEST_F(CalibrationCommandTest, AFileAnotherProgramHoldsOpenIsNamed) {
+    CliResult refused;
+    {
+        const FileHeldOpen held(image_);
+        if (!held.Holds()) {
+            GTEST_SKIP() << "only Windows lets a program hold a file open without sharing";
+        }
+        refused = On("calibration", "set", {"ID2=30"});
+    }
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.ends_with("\n" + path_ + ": 他のプログラムが使用中です\n"))
+        << refused.err;
+    EXPECT_EQ(Card(), original_);
 }
 
 // English on request or as the editor's choice kept in Orvix2.ini; the option wins, and the

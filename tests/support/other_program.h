@@ -45,6 +45,21 @@ private:
     std::thread thread_; // last: started once the promises are there
 };
 
+// A file another program holds open without sharing it, as Windows lets a program do (an
+// editor, a virus scanner): neither read nor written by anyone else until it goes. POSIX has no
+// such thing: Holds() is then false.
+class FileHeldOpen {
+public:
+    explicit FileHeldOpen(const std::filesystem::path& path);
+    FileHeldOpen(const FileHeldOpen&) = delete;
+    FileHeldOpen& operator=(const FileHeldOpen&) = delete;
+    ~FileHeldOpen();
+    bool Holds() const { return handle_ != nullptr; }
+
+private:
+    void* handle_ = nullptr;
+};
+
 // A portable copy of a program of Orvix2 in folder: an Orvix2.ini beside it makes its folder take
 // the settings file and the backups. Its path quoted, for a command line.
 inline std::string PortableCopy(const std::filesystem::path& program,
