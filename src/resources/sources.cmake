@@ -1,6 +1,7 @@
 target_sources(orvix2_core PRIVATE
     resources/string_table.cpp
     resources/translation.cpp
+    resources/failure_reason.cpp
     resources/main_dialog.cpp
     resources/about_dialog.cpp
     resources/program_dialog.cpp

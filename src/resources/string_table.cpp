@@ -110,6 +110,16 @@ constexpr std::array kStrings{
         IDP_RESTORE_PARTLY_DONE,
         "カードの一部のファイルだけを[%1]の時点に戻しました。\n他のプログラムやペチで変更"
         "されたファイルはそのままです。戻したファイルとそのままのファイルは詳細に示します。"},
+    StringEntry{IDS_FAILURE_NOT_FOUND, "ファイルが見つかりません"},
+    StringEntry{IDS_FAILURE_NO_PERMISSION,
+                "アクセスが拒否されました（権限がないか、読み取り専用です）"},
+    StringEntry{IDS_FAILURE_IN_USE, "他のプログラムが使用中です"},
+    StringEntry{IDS_FAILURE_NO_SPACE, "ディスクの空き容量が足りません"},
+    StringEntry{IDS_FAILURE_INPUT_OUTPUT, "入出力エラー"},
+    StringEntry{IDS_FAILURE_NOT_A_FILE, "通常のファイルではありません"},
+    StringEntry{IDS_FAILURE_TOO_LARGE, "ファイルが大きすぎます（64 MiBを超えています）"},
+    StringEntry{IDS_FAILURE_EXISTS, "同じ名前のファイルがすでにあります"},
+    StringEntry{IDS_FAILURE_OTHER, "その他のエラー（コード %1）"},
 };
 
 } // namespace

@@ -68,6 +68,17 @@ inline constexpr int IDP_HISTORY_NOT_STARTED = 192;  // history [%1] cannot be k
 inline constexpr int IDP_HISTORY_NOT_FINISHED = 193; // written, but history [%1] not completed
 // The history dialog's restore that left the files changed outside as they were.
 inline constexpr int IDP_RESTORE_PARTLY_DONE = 194; // restored in part; the details name the files
+// Why the system refused a file: one text a kind of failure (failure_reason.h), shown after the
+// file's name in a message's details.
+inline constexpr int IDS_FAILURE_NOT_FOUND = 200;
+inline constexpr int IDS_FAILURE_NO_PERMISSION = 201;
+inline constexpr int IDS_FAILURE_IN_USE = 202;
+inline constexpr int IDS_FAILURE_NO_SPACE = 203;
+inline constexpr int IDS_FAILURE_INPUT_OUTPUT = 204;
+inline constexpr int IDS_FAILURE_NOT_A_FILE = 205;
+inline constexpr int IDS_FAILURE_TOO_LARGE = 206;
+inline constexpr int IDS_FAILURE_EXISTS = 207;
+inline constexpr int IDS_FAILURE_OTHER = 208; // %1: the system's error code
 
 // The text of a string-table entry; empty for an unknown ID.
 std::string_view LoadString(int id);

@@ -5,6 +5,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "resources/failure_reason.h"
+#include "storage/file_io.h"
+
 namespace orvix {
 
 namespace {
@@ -121,6 +124,8 @@ CatalogueCandidates(const std::filesystem::path& executableFolder) {
 bool SetInterfaceLanguage(Language language, const std::vector<std::filesystem::path>& catalogues) {
     State& state = GlobalState();
     state.language = Language::Japanese;
+    // The system's failures are worded from the string table from now on, in either language.
+    SetFailureWording(&FailureReason);
     if (language == Language::Japanese) {
         return true;
     }

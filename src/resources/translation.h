@@ -38,6 +38,7 @@ CatalogueCandidates(const std::filesystem::path& executableFolder);
 
 // Sets the language for every later lookup; for English reads the first candidate that holds a
 // catalogue. False when English was asked and no catalogue could be read (texts stay Japanese).
+// From then on the storage words the system's failures in that language (FailureReason).
 bool SetInterfaceLanguage(Language language, const std::vector<std::filesystem::path>& catalogues);
 Language InterfaceLanguage();
 

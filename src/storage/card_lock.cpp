@@ -45,7 +45,7 @@ CardLock::CardLock(const std::filesystem::path& folder, std::chrono::millisecond
                                                    : platform::CardFolderLock::Mode::Shared);
         if (attempt.Identity().empty()) {
             state_ = State::Failed;
-            error_ = FileError{folder, attempt.GetFailure().reason};
+            error_ = FileError::Of(folder, attempt.GetFailure());
             break;
         }
         identity_ = attempt.Identity();
@@ -75,12 +75,12 @@ CardLock::CardLock(const std::filesystem::path& folder, std::chrono::millisecond
         }
         if (got == platform::CardFolderLock::State::Failed) {
             state_ = State::Failed;
-            error_ = FileError{folder, attempt.GetFailure().reason};
+            error_ = FileError::Of(folder, attempt.GetFailure());
             break;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             state_ = State::Busy;
-            error_ = FileError{folder, "held by another program"};
+            error_ = FileError::Of(folder, platform::Failure{platform::FailureKind::InUse, 0});
             break;
         }
         guard.unlock();

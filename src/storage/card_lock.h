@@ -49,7 +49,7 @@ public:
     State GetState() const { return state_; }
     // Held or Unsupported: the caller may go on.
     bool MayWrite() const { return state_ == State::Held || state_ == State::Unsupported; }
-    // Why the lock could not be had ("FOLDER: held by another program"), for a message's details.
+    // Why the lock could not be had (the folder; InUse when busy), for a message's details.
     const FileError& Error() const { return error_; }
 
 private:

@@ -177,7 +177,7 @@ bool PrepareBackupFolder(const std::filesystem::path& file,
     std::filesystem::create_directories(folder, code);
     if (code) {
         if (error != nullptr) {
-            *error = FileError{folder, code.message()};
+            *error = FileError::Of(folder, platform::FailureOfError(code));
         }
         return false;
     }

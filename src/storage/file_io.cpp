@@ -16,8 +16,37 @@ bool Fail(FileError* error, const std::filesystem::path& path, std::string reaso
 
 } // namespace
 
+namespace {
+
+std::string KindWording(platform::FailureKind kind, int code) {
+    std::string text(platform::KindName(kind));
+    if (kind == platform::FailureKind::Other) {
+        text += " (code " + std::to_string(code) + ")";
+    }
+    return text;
+}
+
+FailureWording& Wording() {
+    static FailureWording wording = &KindWording;
+    return wording;
+}
+
+} // namespace
+
+void SetFailureWording(FailureWording wording) {
+    Wording() = wording != nullptr ? wording : &KindWording;
+}
+
+FileError FileError::Of(const std::filesystem::path& path, const platform::Failure& failure) {
+    return FileError{path, {}, failure.kind, failure.code};
+}
+
+std::string FileError::Reason() const {
+    return reason.empty() ? Wording()(kind, code) : reason;
+}
+
 std::string FileError::Describe() const {
-    return Utf8FromPath(path) + ": " + reason;
+    return Utf8FromPath(path) + ": " + Reason();
 }
 
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
@@ -28,9 +57,10 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>&
         })) {
         return true;
     }
-    return Fail(error, path,
-                failure.kind == platform::FailureKind::TooLarge ? "larger than 64 MiB"
-                                                                : failure.reason);
+    if (error != nullptr) {
+        *error = FileError::Of(path, failure);
+    }
+    return false;
 }
 
 bool WriteTextFileAtomically(const std::filesystem::path& path, const std::string& text,

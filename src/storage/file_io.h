@@ -13,20 +13,36 @@
 #include <string_view>
 #include <vector>
 
+#include "storage/platform.h"
+
 namespace orvix {
 
 // No file the program reads is larger; anything larger is refused before it is read.
 inline constexpr std::uintmax_t kMaxReadSize = 64u * 1024 * 1024;
 
-// Why a file operation failed: the file and the system's reason ("Permission denied",
-// "not a regular file").
+// Why a file operation failed: the file, and either the program's own reason ("changed by
+// another program since it was read") or, with reason empty, the system's failure as its kind and
+// code, worded when shown in the interface's language (see SetFailureWording).
 struct FileError {
     std::filesystem::path path;
     std::string reason;
+    platform::FailureKind kind = platform::FailureKind::Other;
+    int code = 0; // errno or GetLastError(); 0 when the program found the failure itself
 
+    // The error for a failure of the system.
+    static FileError Of(const std::filesystem::path& path, const platform::Failure& failure);
+
+    // The reason as shown: the program's own, else the wording of the kind.
+    std::string Reason() const;
     // "PATH: reason", the line shown below a failure's message.
     std::string Describe() const;
 };
+
+// How a system failure is worded in messages. The storage holds no interface texts: the
+// interface sets the wording of its catalogue when it chooses its language; until then the
+// seam's English names (KindName, "other (code 5)") serve.
+using FailureWording = std::string (*)(platform::FailureKind kind, int code);
+void SetFailureWording(FailureWording wording);
 
 // Reads a whole regular file of at most kMaxReadSize bytes; false when it cannot be opened or
 // read, is no regular file (a folder, a device, a pipe) or is too large.

@@ -134,7 +134,7 @@ bool PutBack(Target& t, platform::Failure& failure) {
 
 bool Refuse(FileSetReport& report, const FileReplacement& file, const platform::Failure& failure) {
     report.outcome = FileSetOutcome::Unchanged;
-    report.error = FileError{file.path, failure.reason};
+    report.error = FileError::Of(file.path, failure);
     return false;
 }
 
@@ -151,7 +151,7 @@ bool Undo(std::vector<Target>& targets, std::size_t replaced, FileSetReport& rep
         platform::Failure putBack;
         done.state = PutBack(done, putBack) ? Target::State::PutBack : Target::State::New;
         if (done.state == Target::State::New) {
-            done.failure = putBack.reason;
+            done.failure = FileError::Of(done.file->path, putBack).Reason();
             mixed = true;
         }
     }
@@ -192,7 +192,8 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
         } else if (t.existed && (!t.Removal() || t.file->checkAsRead)) {
             FileError error;
             if (!ReadWholeFile(t.target, t.read, &error)) {
-                report.error = FileError{t.file->path, error.reason};
+                report.error = error;
+                report.error.path = t.file->path;
                 return false;
             }
             t.old = t.read;
@@ -309,7 +310,7 @@ bool WriteNewTextFileAtomically(const std::filesystem::path& path, const std::st
     }
     const auto fail = [&](const platform::Failure& failure) {
         if (error != nullptr) {
-            *error = FileError{path, failure.reason};
+            *error = FileError::Of(path, failure);
         }
         if (exists != nullptr) {
             *exists = failure.kind == platform::FailureKind::Exists;
@@ -324,7 +325,7 @@ bool WriteNewTextFileAtomically(const std::filesystem::path& path, const std::st
         return fail(failure);
     }
     if (t.existed) {
-        return fail(platform::Failure{platform::FailureKind::Exists, 0, "File exists"});
+        return fail(platform::Failure{platform::FailureKind::Exists, 0});
     }
     const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
     if (!WriteTemporary(t, {data, text.size()}, true, failure)) {

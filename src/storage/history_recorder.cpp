@@ -100,7 +100,7 @@ HistoryStart HistoryRecorder::Begin(std::span<const SavedFile> files, FileError*
     std::filesystem::create_directories(folder, code);
     if (code) {
         if (error != nullptr) {
-            *error = FileError{folder, code.message()};
+            *error = FileError::Of(folder, platform::FailureOfError(code));
         }
         return HistoryStart::EntryFailed;
     }

@@ -80,7 +80,7 @@ bool Faulted(const WriteFault& fault, WriteStep step, Failure* failure) {
         return false;
     }
     if (failure != nullptr) {
-        *failure = Failure{FailureKind::InputOutput, 0, "input/output error (injected)"};
+        *failure = Failure{FailureKind::InputOutput, 0};
     }
     return true;
 }

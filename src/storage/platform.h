@@ -15,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace orvix::platform {
@@ -32,16 +33,19 @@ enum class FailureKind {
     Other,        // anything else; code tells what
 };
 
+// No system text is kept: a failure is worded from its kind in the interface's language, not in
+// the C library's English or in Windows' own language.
 struct Failure {
     FailureKind kind = FailureKind::Other;
-    int code = 0;       // errno or GetLastError(); 0 for NotAFile and TooLarge found by the seam
-    std::string reason; // the system's own text, or the seam's for NotAFile and TooLarge
+    int code = 0; // errno or GetLastError(); 0 for what the seam finds itself (NotAFile, TooLarge)
 };
 
 // The kind of a system error code (errno on POSIX, GetLastError() on Windows).
 FailureKind KindOfCode(int code);
-// The failure for a system error code, with the system's text.
+// The failure for a system error code.
 Failure FailureOfCode(int code);
+// The failure for an error of the C++ library (std::filesystem): its system or generic code.
+Failure FailureOfError(const std::error_code& error);
 // The failure of the last call (errno or GetLastError()).
 Failure LastFailure();
 // The failure of a medium that failed (EIO, ERROR_IO_DEVICE): what a step made to fail by a
@@ -49,6 +53,11 @@ Failure LastFailure();
 Failure MediumFailure();
 // A short English name of the kind ("not found"), for logs and tests.
 std::string_view KindName(FailureKind kind);
+
+// Whether files are POSIX files: mode bits and owners, symbolic links any user makes, names of
+// any bytes. Windows has the read-only attribute and UTF-16 names instead; tests ask, to leave
+// out what the system cannot have.
+bool HasPosixFiles();
 
 // Reads a whole regular file of at most maxSize bytes.
 bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
@@ -188,13 +197,15 @@ private:
     std::string identity_;
 };
 
+// Whether a program folder that may be written serves as Orvix2's settings folder without an
+// Orvix2.ini in it (POSIX: a copy unpacked anywhere, the build tree). On Windows only an
+// Orvix2.ini beside the program makes a portable copy: an installed program's folder may be
+// writable, and an uninstaller that removes it must not take the backups with it.
+bool WritableProgramFolderServes();
+
 // The user's folder for Orvix2's settings: $XDG_CONFIG_HOME/Orvix2, by default ~/.config/Orvix2;
 // on Windows %LOCALAPPDATA%\Orvix2 (SHGetKnownFolderPath). Not made here; empty when unknown.
 std::filesystem::path UserSettingsFolder();
-// Whether a writable executable folder without Orvix2.ini keeps the settings (a build tree, a copy
-// in the home folder): on POSIX. Not on Windows, where a per-user installation's folder is
-// writable and its uninstaller would take the backups: there only Orvix2.ini makes it portable.
-bool WritableExecutableFolderKeepsSettings();
 
 // A moment in the local time zone (localtime_r, localtime_s).
 std::tm LocalTime(std::time_t seconds);

@@ -44,7 +44,20 @@ FailureKind KindOfCode(int code) {
 }
 
 Failure FailureOfCode(int code) {
-    return Failure{KindOfCode(code), code, std::generic_category().message(code)};
+    return Failure{KindOfCode(code), code};
+}
+
+bool HasPosixFiles() {
+    return true;
+}
+
+bool WritableProgramFolderServes() {
+    return true;
+}
+
+Failure FailureOfError(const std::error_code& error) {
+    // Both categories hold errno values here.
+    return FailureOfCode(error.value());
 }
 
 Failure MediumFailure() {
@@ -104,7 +117,7 @@ bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& byt
     if (::fstat(fd, &status) != 0) {
         refusal = LastFailure();
     } else if (!S_ISREG(status.st_mode)) {
-        refusal = Failure{FailureKind::NotAFile, 0, std::string(KindName(FailureKind::NotAFile))};
+        refusal = Failure{FailureKind::NotAFile, 0};
     } else {
         refused = false;
     }
@@ -124,8 +137,7 @@ bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& byt
         } else if (got == 0) {
             break;
         } else if (read.size() + static_cast<std::size_t>(got) > maxSize) {
-            refusal =
-                Failure{FailureKind::TooLarge, 0, std::string(KindName(FailureKind::TooLarge))};
+            refusal = Failure{FailureKind::TooLarge, 0};
             refused = true;
         } else {
             read.insert(read.end(), buffer, buffer + got);
@@ -145,8 +157,7 @@ bool CheckWritable(const std::filesystem::path& path, Failure* failure) {
         return errno == ENOENT || FailLast(failure);
     }
     if (!S_ISREG(status.st_mode)) {
-        return Fail(failure, Failure{FailureKind::NotAFile, 0,
-                                     std::string(KindName(FailureKind::NotAFile))});
+        return Fail(failure, Failure{FailureKind::NotAFile, 0});
     }
     // Root may write anything: a file without any write bit is refused all the same.
     if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {

@@ -37,10 +37,6 @@ std::filesystem::path UserSettingsFolder() {
     return home.empty() ? home : home / ".config" / "Orvix2";
 }
 
-bool WritableExecutableFolderKeepsSettings() {
-    return true;
-}
-
 std::filesystem::path ExecutableFolder() {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <knownfolders.h>
 #include <mutex>
 #include <random>
@@ -59,23 +60,43 @@ std::string Utf8(const std::wstring& text) {
     return std::string(utf8.begin(), utf8.end());
 }
 
-std::string SystemMessage(DWORD code) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length > 0 ? std::wstring(buffer, length) : std::wstring();
-    ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
-        text.pop_back();
-    }
-    return text.empty() ? "system error " + std::to_string(code) : Utf8(text);
-}
-
 } // namespace
 
 Failure FailureOfCode(int code) {
-    return Failure{KindOfCode(code), code, SystemMessage(static_cast<DWORD>(code))};
+    return Failure{KindOfCode(code), code};
+}
+
+bool HasPosixFiles() {
+    return false;
+}
+
+bool WritableProgramFolderServes() {
+    return false;
+}
+
+Failure FailureOfError(const std::error_code& error) {
+    if (error.category() == std::system_category()) {
+        return FailureOfCode(error.value()); // a GetLastError() code
+    }
+    switch (error.value()) { // errno, as the C++ library's generic errors hold it
+    case ENOENT:
+    case ENOTDIR:
+        return FailureOfCode(ERROR_PATH_NOT_FOUND);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return FailureOfCode(ERROR_ACCESS_DENIED);
+    case EBUSY:
+        return FailureOfCode(ERROR_SHARING_VIOLATION);
+    case ENOSPC:
+        return FailureOfCode(ERROR_DISK_FULL);
+    case EIO:
+        return FailureOfCode(ERROR_IO_DEVICE);
+    case EEXIST:
+        return FailureOfCode(ERROR_FILE_EXISTS);
+    default:
+        return Failure{FailureKind::Other, error.value()};
+    }
 }
 
 Failure MediumFailure() {
@@ -101,7 +122,7 @@ bool FailLast(Failure* failure) {
 }
 
 Failure SeamFailure(FailureKind kind) {
-    return Failure{kind, 0, std::string(KindName(kind))};
+    return Failure{kind, 0};
 }
 
 HANDLE AsHandle(std::intptr_t handle) {

@@ -36,10 +36,6 @@ std::filesystem::path UserSettingsFolder() {
     return settings;
 }
 
-bool WritableExecutableFolderKeepsSettings() {
-    return false;
-}
-
 std::filesystem::path ExecutableFolder() {
     std::wstring buffer(MAX_PATH, L'\0');
     while (true) {

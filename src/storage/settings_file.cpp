@@ -182,7 +182,7 @@ std::filesystem::path ChooseSettingsFolder(const std::filesystem::path& executab
     // An installed program's folder belongs to the package manager, even when root may write to it.
     const bool usable = !IsSystemFolder(executableFolder) &&
                         (std::filesystem::exists(executableFolder / kSettingsFileName, error) ||
-                         (platform::WritableExecutableFolderKeepsSettings() &&
+                         (platform::WritableProgramFolderServes() &&
                           platform::CheckFolderWritable(executableFolder)));
     std::filesystem::path folder = PickSettingsFolder(executableFolder, usable, userFolder);
     if (folder != executableFolder) {

@@ -16,7 +16,7 @@ struct MessageRequest {
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::Auto;
     Answer defaultAnswer = Answer::None; // None: the first button
-    std::string detail{}; // why, in the system's words ("PATH: Permission denied"); may be empty
+    std::string detail{}; // why, "PATH: reason" in the interface's language; may be empty
 };
 
 struct OpenFileRequest {
@@ -45,7 +45,7 @@ public:
     // Shorthands for the common cases.
     Answer Message(int messageId, Buttons buttons = Buttons::Ok, Icon icon = Icon::Auto,
                    std::string argument = {}, Answer defaultAnswer = Answer::None);
-    // A failure's message (OK only) with the system's reason below it, "PATH: Permission denied".
+    // A failure's message (OK only) with its reason below it, "PATH: ファイルが見つかりません".
     Answer Failure(int messageId, std::string detail, std::string argument = {},
                    Icon icon = Icon::Auto);
 };

@@ -6,6 +6,7 @@
 #include "image_fixtures.h"
 #include "resources/main_dialog.h"
 #include "resources/string_table.h"
+#include "resources/translation.h"
 #include "storage/file_backup.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
@@ -26,7 +27,9 @@ constexpr std::size_t kFullSize = 4301707;
 class ImageFileTest : public ::testing::Test {
 protected:
     ImageFileTest()
-        : document(Utf8FromPath(folder / kSettingsFileName)), dialog(MainDialogTemplate()) {}
+        : document(Utf8FromPath(folder / kSettingsFileName)), dialog(MainDialogTemplate()) {
+        SetInterfaceLanguage(Language::Japanese, {}); // the system's reasons in Japanese
+    }
 
     std::filesystem::path Card(const std::string& name = "STARTUP.BIN") const {
         return folder / "card" / name;
@@ -108,10 +111,14 @@ TEST_F(ImageFileTest, RefusedFilesAreReportedWithTheirReasonAndForgotten) {
     const Case cases[] = {
         {"STARTUP.BIN", test::MakeBinaryImage(1675), 0, IDP_READ_PROGRAM_FAILED,
          "1,675バイトです。サーボの表には1,676バイト以上が必要です"},
-        {"ABSENT.BIN", {}, 0, IDP_READ_PROGRAM_FAILED, "No such file or directory"},
-        {"FOLDER.BIN", {}, 0, IDP_READ_PROGRAM_FAILED, "not a regular file"},
-        {"PIPE.BIN", {}, 0, IDP_READ_PROGRAM_FAILED, "not a regular file"},
-        {"HUGE.BIN", {}, 0, IDP_READ_PROGRAM_FAILED, "larger than 64 MiB"},
+        {"ABSENT.BIN", {}, 0, IDP_READ_PROGRAM_FAILED, "ファイルが見つかりません"},
+        {"FOLDER.BIN", {}, 0, IDP_READ_PROGRAM_FAILED, "通常のファイルではありません"},
+        {"PIPE.BIN", {}, 0, IDP_READ_PROGRAM_FAILED, "通常のファイルではありません"},
+        {"HUGE.BIN",
+         {},
+         0,
+         IDP_READ_PROGRAM_FAILED,
+         "ファイルが大きすぎます（64 MiBを超えています）"},
         {"UPPER.TXT", upperCase, 0, IDP_WRONG_SETTING_VALUES, ""},
         // The last upper limit ends at byte 7734; the origin table ends earlier.
         {"SHORT.TXT", test::MakeTextImage(7733, 1), 2, IDP_WRONG_SETTING_VALUES, ""},
@@ -173,7 +180,7 @@ TEST_F(ImageFileTest, AFailureAtAnyStepOfTheSaveLeavesTheCardAlone) {
             document.valuesChanged = true; // as the main dialog marks an edit
             Save(IDP_WRITE_PROGRAM_FAILED);
             SetFileFaultInjector(nullptr);
-            EXPECT_TRUE(prompter.Messages().back().detail.ends_with(": Input/output error"));
+            EXPECT_TRUE(prompter.Messages().back().detail.ends_with(": 入出力エラー"));
             EXPECT_EQ(test::ReadBytes(Card()), original);
             EXPECT_EQ(dialog.GetText(1004), "30");
             EXPECT_TRUE(document.valuesChanged);
@@ -187,7 +194,8 @@ TEST_F(ImageFileTest, AFailureAtAnyStepOfTheSaveLeavesTheCardAlone) {
 
     std::filesystem::permissions(Card(), std::filesystem::perms(0444));
     Save(IDP_WRITE_PROGRAM_FAILED);
-    EXPECT_TRUE(prompter.Messages().back().detail.ends_with(": Permission denied"));
+    EXPECT_TRUE(prompter.Messages().back().detail.ends_with(
+        ": アクセスが拒否されました（権限がないか、読み取り専用です）"));
 }
 
 } // namespace

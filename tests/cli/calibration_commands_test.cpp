@@ -5,7 +5,9 @@
 
 #include "cli_runner.h"
 #include "resources/string_table.h"
+#include "storage/platform.h"
 #include "storage/settings_file.h"
+#include "support/other_program.h"
 
 namespace orvix::test {
 namespace {
@@ -32,8 +34,40 @@ TEST_F(CalibrationCommandTest, FailuresSayWhy) {
     const CliResult result = Run({"calibration", "show", missing});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, std::string(LoadString(IDP_READ_PROGRAM_FAILED)) + "\n" + missing +
-                              ": No such file or directory\n");
+                              ": ファイルが見つかりません\n");
     EXPECT_EQ(result.out, "");
+    // A read-only card file (no write bit; the read-only attribute on Windows) is refused with
+    // the reason in the interface's language, not the system's.
+    std::filesystem::permissions(image_,
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    for (const auto& [language, reason] :
+         {std::pair{"ja", "アクセスが拒否されました（権限がないか、読み取り専用です）"},
+          std::pair{"en", "access denied (no permission, or read-only)"}}) {
+        const CliResult refused = Run({"--lang", language, "calibration", "set", path_, "ID2=30"});
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_TRUE(refused.err.ends_with("\n" + path_ + ": " + reason + "\n")) << refused.err;
+        EXPECT_EQ(Card(), original_);
+    }
+}
+
+// A card file another program holds open without sharing (Windows) is named with the reason;
+// nothing is written.
+TEST_F(CalibrationCommandTest, AFileAnotherProgramHoldsOpenIsNamed) {
+    CliResult refused;
+    {
+        const FileHeldOpen held(image_);
+        if (!held.Holds()) {
+            GTEST_SKIP() << "only Windows lets a program hold a file open without sharing";
+        }
+        refused = On("calibration", "set", {"ID2=30"});
+    }
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.ends_with("\n" + path_ + ": 他のプログラムが使用中です\n"))
+        << refused.err;
+    EXPECT_EQ(Card(), original_);
 }
 
 // English on request or as the editor's choice kept in Orvix2.ini; the option wins, and the
@@ -62,6 +96,9 @@ TEST_F(CalibrationCommandTest, EnglishOnRequestOrAsTheEditorsChoice) {
 
 // A folder name from an old card may be Shift_JIS: the JSON stays valid, with U+FFFD.
 TEST_F(CalibrationCommandTest, ShowJsonOfAPathThatIsNotUtf8) {
+    if (!platform::HasPosixFiles()) {
+        GTEST_SKIP() << "Windows names are UTF-16: no name of bytes that are not UTF-8";
+    }
     const std::filesystem::path folder = temp_ / std::string("\x83J\x81[\x83h"); // "カード"
     std::filesystem::create_directories(folder);
     std::filesystem::copy_file(image_, folder / "STARTUP.BIN");

@@ -1,14 +1,12 @@
 // Two orvix2-cli processes started together on one card: the card's lock makes the second wait
 // for the first, so that neither change is lost while both report success.
 
-#include <cstdlib>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include <thread>
 
 #include "cli_runner.h"
 #include "resources/string_table.h"
+#include "support/other_program.h"
 
 namespace orvix::test {
 namespace {
@@ -17,30 +15,33 @@ using CardLockCommandTest = CardTest;
 
 TEST_F(CardLockCommandTest, TwoWritersAtOnceNeverLoseAChangeUnsaid) {
     MakeCard();
-    // A copy of the tool of the test's own: its folder takes the settings file and the backups.
-    std::filesystem::create_directories(temp_ / "bin");
-    std::filesystem::copy_file(ORVIX2_CLI_PATH, temp_ / "bin" / "orvix2-cli");
+    const std::string tool = PortableCopy(ORVIX2_CLI_PATH, temp_ / "bin");
     const auto original = Card();
     const std::string busy = MessageText({IDP_CARD_BUSY, (temp_ / "card").string()});
+    const std::string commands[] = {"options set \"" + path_ + "\" walkSteps=12",
+                                    "calibration set \"" + path_ + "\" ID5=170"};
     for (int round = 0; round < 4; ++round) {
         WriteBytes(image_, original);
-        const std::string tool = (temp_ / "bin" / "orvix2-cli").string();
-        const std::string out = (temp_ / "out").string();
-        const std::string script = "(" + tool + " options set " + path_ + " walkSteps=12 2>" + out +
-                                   "1 >/dev/null; echo $? >" + out + "1.status) & (" + tool +
-                                   " calibration set " + path_ + " ID5=170 2>" + out +
-                                   "2 >/dev/null; echo $? >" + out + "2.status) & wait";
-        ASSERT_EQ(std::system(script.c_str()), 0);
+        int status[2] = {-1, -1};
+        std::thread writers[2];
+        for (int writer = 0; writer < 2; ++writer) {
+            const std::string out = (temp_ / ("out" + std::to_string(writer))).string();
+            const std::string line =
+                tool + " " + commands[writer] + " >\"" + out + "\" 2>\"" + out + ".err\"";
+            writers[writer] =
+                std::thread([&status, writer, line] { status[writer] = RunProgram(line); });
+        }
+        for (std::thread& writer : writers) {
+            writer.join();
+        }
         const bool changed[] = {Json("options", "show")["walkSteps"] == 12,
                                 Json("calibration", "show")["servos"]["ID5"] == 170};
         for (int writer = 0; writer < 2; ++writer) {
-            const std::string name = out + std::to_string(writer + 1);
-            const std::string status = ReadText(name + ".status");
-            const std::string err = ReadText(name);
+            const std::string err = ReadText(temp_ / ("out" + std::to_string(writer) + ".err"));
             // Done and there, or refused as busy and not there: never "done" and lost.
-            EXPECT_TRUE((status == "0\n" && changed[writer]) ||
-                        (status == "1\n" && !changed[writer] && Contains(err, busy)))
-                << "round " << round << " writer " << writer << ": exit " << status << err;
+            EXPECT_TRUE((status[writer] == 0 && changed[writer]) ||
+                        (status[writer] == 1 && !changed[writer] && Contains(err, busy)))
+                << "round " << round << " writer " << writer << ": exit " << status[writer] << err;
         }
     }
 }
@@ -50,27 +51,28 @@ TEST_F(CardLockCommandTest, TwoWritersAtOnceNeverLoseAChangeUnsaid) {
 TEST_F(CardLockCommandTest, ABusyCardIsRefused) {
     MakeCard();
     const auto original = Card();
-    const int other = ::open((temp_ / "card").c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_EQ(::flock(other, LOCK_EX), 0);
-    const CliResult result = On("options", "set", {"walkSteps=12"});
-    ::close(other);
+    CliResult result;
+    {
+        const OtherProgram other(temp_ / "card");
+        ASSERT_TRUE(other.Holds());
+        result = On("options", "set", {"walkSteps=12"});
+    }
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, MessageText({IDP_CARD_BUSY, (temp_ / "card").string()}) + "\n" +
-                              (temp_ / "card").string() + ": held by another program\n");
+                              (temp_ / "card").string() + ": 他のプログラムが使用中です\n");
     EXPECT_TRUE(Card() == original);
 }
 
-// A command that only reads shares the card with another reader; a writer waits for it.
+// A command that only reads shares the card with another reader (Windows readers take no lock).
 TEST_F(CardLockCommandTest, ReadersShareTheCard) {
     MakeCard();
-    const int other = ::open((temp_ / "card").c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_EQ(::flock(other, LOCK_SH), 0);
+    const OtherProgram other(temp_ / "card", OtherProgram::Mode::Shared);
+    ASSERT_TRUE(other.Holds());
     for (const char* verb : {"calibration", "options", "settings"}) {
         const CliResult result = On(verb, "show");
         EXPECT_EQ(result.status, 0) << verb << result.err;
     }
     EXPECT_EQ(On("users", "list").status, 0);
-    ::close(other);
 }
 
 } // namespace

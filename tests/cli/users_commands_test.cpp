@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
+#include <thread>
 #include <tuple>
-#include <unistd.h>
 
 #include "cli_runner.h"
+#include "support/other_program.h"
 
 namespace orvix::test {
 namespace {
@@ -55,20 +55,18 @@ TEST_F(UsersCommandTest, OutputAndRefusalsNameWhatTheyShowAndRefuse) {
 
 // Two new users made at once are two users, or one and a refusal: never the same one twice.
 TEST_F(UsersCommandTest, TwoNewUsersAtOnceAreNeverTheSameUser) {
-    pid_t children[2];
-    for (pid_t& child : children) {
-        child = fork();
-        if (child == 0) {
-            _exit(On("users", "new", {"--yes"}).status);
-        }
+    const std::string tool = PortableCopy(ORVIX2_CLI_PATH, temp_ / "bin");
+    int status[2] = {-1, -1};
+    std::thread children[2];
+    for (int child = 0; child < 2; ++child) {
+        const std::string out = (temp_ / ("out" + std::to_string(child))).string();
+        const std::string line = tool + " users new \"" + path_ + "\" --yes >\"" + out + "\" 2>&1";
+        children[child] = std::thread([&status, child, line] { status[child] = RunProgram(line); });
     }
-    int made = 0;
-    for (const pid_t child : children) {
-        int status = -1;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status));
-        made += WEXITSTATUS(status) == 0 ? 1 : 0;
+    for (std::thread& child : children) {
+        child.join();
     }
+    const int made = (status[0] == 0 ? 1 : 0) + (status[1] == 0 ? 1 : 0);
     int registered = 0;
     for (const nlohmann::json& slot : Json("users", "list")) {
         registered += slot["inUse"].get<bool>() ? 1 : 0;

@@ -7,12 +7,14 @@
 #include <gtest/gtest.h>
 #include <iterator>
 
+#include "resources/failure_reason.h"
 #include "resources/history_dialog.h"
 #include "resources/main_dialog.h"
 #include "resources/program_dialog.h"
 #include "resources/settings_dialog.h"
 #include "resources/string_table.h"
 #include "resources/user_dialogs.h"
+#include "storage/file_io.h"
 
 namespace orvix {
 namespace {
@@ -53,6 +55,44 @@ TEST_F(TranslationTest, EveryMessageAndEveryTemplateTextIsInEnglishWithItsPlaceh
     EXPECT_EQ(LoadString(IDP_OUT_OF_RANGE), "The number is out of range (%1).");
     SetInterfaceLanguage(Language::Japanese, {});
     EXPECT_EQ(DateDialogTemplate().Find(date_dlg::IDC_FIRST_LESSON_DAY + 1)->text, "月");
+}
+
+// A failure of the system is told by its kind in the interface's language, never in the system's
+// words; FileError's details follow the language chosen.
+TEST_F(TranslationTest, EachKindOfFailureHasItsReasonInBothLanguages) {
+    using platform::FailureKind;
+    const struct {
+        FailureKind kind;
+        int code;
+        const char* japanese;
+        const char* english;
+    } rows[] = {
+        {FailureKind::NotFound, 2, "ファイルが見つかりません", "file not found"},
+        {FailureKind::NoPermission, 5, "アクセスが拒否されました（権限がないか、読み取り専用です）",
+         "access denied (no permission, or read-only)"},
+        {FailureKind::InUse, 32, "他のプログラムが使用中です", "in use by another program"},
+        {FailureKind::NoSpace, 112, "ディスクの空き容量が足りません",
+         "not enough space on the disk"},
+        {FailureKind::InputOutput, 5, "入出力エラー", "input/output error"},
+        {FailureKind::NotAFile, 0, "通常のファイルではありません", "not a regular file"},
+        {FailureKind::TooLarge, 0, "ファイルが大きすぎます（64 MiBを超えています）",
+         "file too large (over 64 MiB)"},
+        {FailureKind::Exists, 80, "同じ名前のファイルがすでにあります",
+         "a file of that name exists already"},
+        {FailureKind::Other, 1117, "その他のエラー（コード 1117）", "other error (code 1117)"},
+    };
+    const FileError ownReason{"E:/STARTUP.BIN", "no program loaded"};
+    for (const bool english : {false, true}) {
+        ASSERT_TRUE(SetInterfaceLanguage(english ? Language::English : Language::Japanese,
+                                         {ORVIX2_TEST_CATALOGUE}));
+        for (const auto& row : rows) {
+            const std::string reason = english ? row.english : row.japanese;
+            EXPECT_EQ(FailureReason(row.kind, row.code), reason);
+            EXPECT_EQ(FileError::Of("E:/STARTUP.BIN", {row.kind, row.code}).Describe(),
+                      "E:/STARTUP.BIN: " + reason);
+        }
+        EXPECT_EQ(ownReason.Describe(), "E:/STARTUP.BIN: no program loaded");
+    }
 }
 
 TEST_F(TranslationTest, TheOptionWinsOverTheKeyAndTheKeyOverJapanese) {

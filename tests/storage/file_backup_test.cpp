@@ -125,7 +125,7 @@ TEST_F(FileBackupTest, TheSourceIsWrittenAgainAndItsFailureFailsTheBackup) {
     FileError error;
     EXPECT_FALSE(BackUpFile(card, folder / "backups", {}, &error));
     SetFileFaultInjector(nullptr);
-    EXPECT_EQ(error.Describe(), source.string() + ": Input/output error");
+    EXPECT_EQ(error.Describe(), source.string() + ": input/output error");
 }
 
 } // namespace

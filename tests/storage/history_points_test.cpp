@@ -7,6 +7,7 @@
 #include "storage/card_identity.h"
 #include "storage/file_backup.h"
 #include "storage/history_store.h"
+#include "storage/platform.h"
 
 namespace orvix {
 namespace {
@@ -127,6 +128,10 @@ TEST_F(HistoryPointsTest, EveryPointGivesWhatWasRecordedOrNamesWhatCannotServe) 
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.damage);
+        if (!platform::HasPosixFiles() &&
+            std::string_view(row.damage).find("symbolic") != std::string_view::npos) {
+            continue; // a Windows user may not make symbolic links
+        }
         const SavedCard saved;
         const std::filesystem::path& card = saved.card;
         const std::filesystem::path& backups = saved.backups;

@@ -1,14 +1,13 @@
 // The marks an entry records, the order in which a save's entry is made (pending before the
 // card's files, final after them, never over another entry), and the card lock over time.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include "storage/card_history.h"
 #include "storage/card_lock.h"
+#include "storage/platform.h"
 #include "support/card_diff.h"
+#include "support/other_program.h"
 #include "support/temp_folder.h"
 
 namespace orvix {
@@ -158,44 +157,50 @@ TEST_F(RecorderTest, TheNumberFollowsTheLargestWhateverTheIndexSays) {
     }
 }
 
-// Another program's lock on the same folder, as a second process would hold it.
-int OtherProgramLocks(const std::filesystem::path& folder, int how) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0 && ::flock(fd, how | LOCK_NB) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-TEST(CardLockTest, WritersWaitAndGiveUpReadersShareAndTheEndReleases) {
+TEST(CardLockTest, WritersWaitAndGiveUpAndTheEndReleases) {
     test::TempFolder folder;
     {
         const CardLock lock(folder.Path(), 10ms);
         ASSERT_EQ(lock.GetState(), CardLock::State::Held);
-        EXPECT_EQ(OtherProgramLocks(folder.Path(), LOCK_SH), -1);
-        // Within the process a reader's lock goes with the writer's; a writer inside a reader
-        // is refused elsewhere.
+        EXPECT_FALSE(test::OtherProgram(folder.Path()).Holds());
+        // Within the process a reader's lock goes with the writer's.
         EXPECT_EQ(CardLock(folder.Path(), 10ms, CardLock::Mode::Shared).GetState(),
                   CardLock::State::Held);
     }
-    int other = OtherProgramLocks(folder.Path(), LOCK_EX); // released at the end
-    ASSERT_GE(other, 0);
-    EXPECT_EQ(CardLock(folder.Path(), 10ms).GetState(), CardLock::State::Busy);
-    EXPECT_EQ(CardLock(folder.Path(), 10ms, CardLock::Mode::Shared).GetState(),
-              CardLock::State::Busy);
-    ::close(other);
-    EXPECT_EQ(CardLock(folder.Path(), 10ms).GetState(), CardLock::State::Held);
-
-    other = OtherProgramLocks(folder.Path(), LOCK_SH); // another reader
-    ASSERT_GE(other, 0);
     {
-        const CardLock reader(folder.Path(), 10ms, CardLock::Mode::Shared);
-        EXPECT_EQ(reader.GetState(), CardLock::State::Held);
+        const test::OtherProgram other(folder.Path());
+        ASSERT_TRUE(other.Holds());
+        EXPECT_EQ(CardLock(folder.Path(), 10ms).GetState(), CardLock::State::Busy);
+        EXPECT_EQ(CardLock(folder.Path(), 10ms).Error().kind, platform::FailureKind::InUse);
+    }
+    EXPECT_EQ(CardLock(folder.Path(), 10ms).GetState(), CardLock::State::Held);
+}
+
+// Readers share the card and a writer waits for them: a shared flock (Windows readers take no
+// lock, a named mutex having no shared form).
+TEST(CardLockTest, ReadersShareAndWaitForAWriter) {
+    if (!platform::HasPosixFiles()) {
+        GTEST_SKIP() << "Windows readers take no lock";
+    }
+    test::TempFolder folder;
+    {
+        const CardLock lock(folder.Path(), 10ms);
+        EXPECT_FALSE(test::OtherProgram(folder.Path(), test::OtherProgram::Mode::Shared).Holds());
+    }
+    {
+        const test::OtherProgram other(folder.Path());
+        EXPECT_EQ(CardLock(folder.Path(), 10ms, CardLock::Mode::Shared).GetState(),
+                  CardLock::State::Busy);
+    }
+    const test::OtherProgram reader(folder.Path(), test::OtherProgram::Mode::Shared);
+    ASSERT_TRUE(reader.Holds());
+    {
+        const CardLock mine(folder.Path(), 10ms, CardLock::Mode::Shared);
+        EXPECT_EQ(mine.GetState(), CardLock::State::Held);
+        // A writer inside a reader is refused: making a held flock exclusive may drop it.
         EXPECT_EQ(CardLock(folder.Path(), 10ms).GetState(), CardLock::State::Failed);
     }
     EXPECT_EQ(CardLock(folder.Path(), 10ms).GetState(), CardLock::State::Busy);
-    ::close(other);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "calibration/editor_document.h"
 #include "storage/file_io.h"
+#include "storage/platform.h"
 #include "support/temp_folder.h"
 
 namespace orvix {
@@ -73,6 +74,19 @@ TEST(SettingsFolderTest, TheExecutableFolderWhenUsableElseTheUsersConfig) {
     EXPECT_EQ(PickSettingsFolder(exe, true, "/xdg/Orvix2"), exe);
     EXPECT_EQ(PickSettingsFolder(exe, false, "/xdg/Orvix2"), "/xdg/Orvix2");
     EXPECT_EQ(PickSettingsFolder(exe, false, ""), exe);
+}
+
+// A program folder that may be written serves on Linux; on Windows only an Orvix2.ini beside the
+// program does (a portable copy), else the user's folder (%LOCALAPPDATA%\Orvix2), made.
+TEST(SettingsFolderTest, AnOrvix2IniBesideTheProgramMakesItPortable) {
+    test::TempFolder temp;
+    std::filesystem::create_directories(temp / "bin");
+    const std::filesystem::path user = temp / "local" / "Orvix2";
+    EXPECT_EQ(ChooseSettingsFolder(temp / "bin", user),
+              platform::HasPosixFiles() ? temp / "bin" : user);
+    EXPECT_EQ(std::filesystem::is_directory(user), !platform::HasPosixFiles());
+    test::WriteText(temp / "bin" / kSettingsFileName, "");
+    EXPECT_EQ(ChooseSettingsFolder(temp / "bin", user), temp / "bin");
 }
 
 } // namespace
