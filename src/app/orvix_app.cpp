@@ -5,9 +5,11 @@
 #include "history/history_dialog.h"
 #include "history/save_description.h"
 #include "options/toruque_dialog.h"
+#include "resources/translation.h"
 #include "settings/binary_dialog.h"
 #include "storage/file_backup.h"
 #include "storage/file_io.h"
+#include "storage/platform.h"
 #include "storage/settings_file.h"
 #include "users/user_dialog.h"
 
@@ -49,6 +51,14 @@ bool COrvixApp::InitInstance() {
                      initialImagePath_, std::move(hooks));
     services_.runner.RunModal(dialog);
     return false;
+}
+
+bool StartInterfaceLanguage(const std::string& option,
+                            const std::filesystem::path& settingsFolder) {
+    const std::string iniPath = Utf8FromPath(settingsFolder / kSettingsFileName);
+    const Language language =
+        ChooseLanguage(option, GetProfileString(iniPath, kSectionFile, kKeyLanguage, "", 8));
+    return SetInterfaceLanguage(language, CatalogueCandidates(platform::ExecutableFolder()));
 }
 
 } // namespace orvix

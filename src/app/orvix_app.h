@@ -24,4 +24,9 @@ private:
     std::string initialImagePath_;
 };
 
+// Sets the interface's language of an editor at its start: the --lang option when given, else the
+// choice kept in settingsFolder's Orvix2.ini (a change there takes effect at the next start).
+// False when English was asked and its catalogue was not found: the texts stay Japanese.
+bool StartInterfaceLanguage(const std::string& option, const std::filesystem::path& settingsFolder);
+
 } // namespace orvix

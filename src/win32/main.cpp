@@ -108,12 +108,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     orvix::ui::UiServices services{prompter, runner};
     const std::filesystem::path folder = orvix::ChooseSettingsFolder();
 
-    // The option wins over the choice kept in Orvix2.ini, which takes effect at the next start.
-    const std::string iniPath = orvix::Utf8FromPath(folder / orvix::kSettingsFileName);
-    const orvix::Language language = orvix::ChooseLanguage(
-        lang, orvix::GetProfileString(iniPath, orvix::kSectionFile, orvix::kKeyLanguage, "", 8));
-    if (!orvix::SetInterfaceLanguage(
-            language, orvix::CatalogueCandidates(orvix::platform::ExecutableFolder()))) {
+    if (!orvix::StartInterfaceLanguage(lang, folder)) {
         Tell("orvix2: the English catalogue (orvix2.mo) was not found; texts stay Japanese\n",
              true);
     }
