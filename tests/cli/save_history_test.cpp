@@ -146,7 +146,8 @@ TEST_F(SaveHistoryTest, ASaveWhoseEntryFailsIsRefusedOrSaidNeverSilent) {
         std::string copy;
         SetFileFaultInjector([&](FileStep now, const std::filesystem::path& file) {
             const bool hit = now == FileStep::Write && copy.empty() &&
-                             file.parent_path() != history_ && Contains(file.string(), "/backups/");
+                             file.parent_path() != history_ &&
+                             Contains(file.generic_string(), "/backups/");
             copy = hit ? file.string() : copy;
             return hit;
         });
