@@ -1,5 +1,7 @@
 #include "history/card_meaning.h"
 
+#include <utility>
+
 #include "resources/names.h"
 #include "resources/translation.h"
 
@@ -29,7 +31,12 @@ std::string Joined(const std::vector<std::string>& names) {
 
 // " (what: the files)" in the interface language; nothing for no files.
 std::string Named(std::string_view what, const std::vector<std::string>& names) {
-    return names.empty() ? std::string() : " " + Filled(Translate(what), Joined(names));
+    std::string text;
+    if (!names.empty()) {
+        text += ' ';
+        text += Filled(Translate(what), Joined(names));
+    }
+    return text;
 }
 
 } // namespace
@@ -56,12 +63,19 @@ std::string SummaryOf(const std::vector<RecordedChange>& changes, std::size_t li
         }
         line += line.empty() ? "" : ", ";
         if (change.area == "bytes") {
-            line += change.after + (change.key == "STARTUP.BIN" ? " other program bytes"
-                                                                : " other bytes of " + change.key);
+            line += change.after;
+            if (change.key == "STARTUP.BIN") {
+                line += " other program bytes";
+            } else {
+                line += " other bytes of ";
+                line += change.key;
+            }
         } else {
-            line += FieldLabel(change.area, change.key) + " " +
-                    (change.before.empty() ? "-" : change.before) + "→" +
-                    (change.after.empty() ? "-" : change.after);
+            line += FieldLabel(change.area, change.key);
+            line += ' ';
+            line += change.before.empty() ? "-" : change.before;
+            line += "→";
+            line += change.after.empty() ? "-" : change.after;
         }
         ++shown;
     }
@@ -82,9 +96,11 @@ std::string ShownChanges(const std::vector<RecordedChange>& changes, std::size_t
                         ? Filled(Translate("その他のプログラムの%1バイト"), change.after)
                         : Filled(Translate("%2のその他の%1バイト"), change.after, change.key);
         } else {
-            line += ShownField(change.area, change.key) + " " +
-                    ShownValue(change.area, change.key, change.before) + "→" +
-                    ShownValue(change.area, change.key, change.after);
+            line += ShownField(change.area, change.key);
+            line += ' ';
+            line += ShownValue(change.area, change.key, change.before);
+            line += "→";
+            line += ShownValue(change.area, change.key, change.after);
         }
         ++shown;
     }
@@ -99,10 +115,16 @@ std::string ShownSummary(const HistoryRow& row) {
         row.recorded ? ShownChanges(row.changes) : std::string(Translate("(記録なし)"));
     if (!row.finished) { // what a pending entry recorded is the save's intent
         std::string pending(Translate("(未完了: 保存の終わりが確認されていません)"));
-        text = row.changes.empty() ? pending : pending + " " + text;
+        if (!row.changes.empty()) {
+            pending += ' ';
+            pending += text;
+        }
+        text = std::move(pending);
     }
-    return text + Named("(コピー削除済: %1)", row.pruned) + Named("(コピー破損: %1)", row.damaged) +
-           Named("(その後、他のプログラムやペチで変更: %1)", row.changedOutside);
+    text += Named("(コピー削除済: %1)", row.pruned);
+    text += Named("(コピー破損: %1)", row.damaged);
+    text += Named("(その後、他のプログラムやペチで変更: %1)", row.changedOutside);
+    return text;
 }
 
 std::string ShownDifference(const FieldDifference& difference, std::string_view separator,
