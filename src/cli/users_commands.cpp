@@ -15,6 +15,7 @@
 #include "cli/headless_dialog.h"
 #include "cli/shown_lines.h"
 #include "resources/names.h"
+#include "resources/string_table.h"
 #include "resources/translation.h"
 #include "resources/user_dialogs.h"
 #include "users/user_dialog.h"
@@ -162,7 +163,32 @@ int ListUsers(const CommandContext& context, const UsersArguments& arguments) {
     return kExitSuccess;
 }
 
-int NewUser(const CommandContext& context, const UsersArguments& arguments) {
+// Passes every question on, noting whether the new user's was answered other than Yes.
+class NewUserPrompter : public ui::Prompter {
+public:
+    explicit NewUserPrompter(ui::Prompter& inner) : inner_(inner) {}
+    ui::Answer ShowMessage(const ui::MessageRequest& request) override {
+        const ui::Answer answer = inner_.ShowMessage(request);
+        declined_ =
+            declined_ || (request.messageId == IDP_CREATE_USER && answer != ui::Answer::Yes);
+        return answer;
+    }
+    std::optional<std::string> ChooseOpenFile(const ui::OpenFileRequest& request) override {
+        return inner_.ChooseOpenFile(request);
+    }
+    std::optional<ui::Rgb> ChooseColour(ui::Rgb initial) override {
+        return inner_.ChooseColour(initial);
+    }
+    bool Declined() const { return declined_; }
+
+private:
+    ui::Prompter& inner_;
+    bool declined_ = false;
+};
+
+int NewUser(const CommandContext& given, const UsersArguments& arguments) {
+    NewUserPrompter prompter(given.prompter);
+    const CommandContext context{given.out, given.err, prompter, given.settingsFile};
     UserListSession session(context, arguments.imagePath);
     if (!session.Open()) {
         return kExitFailure;
@@ -182,6 +208,12 @@ int NewUser(const CommandContext& context, const UsersArguments& arguments) {
     };
     const int before = registered();
     list.Click(user_dlg::IDC_NEW_USER);
+    if (prompter.Declined()) {
+        context.err << "orvix2-cli: "
+                    << Worded("%1は行いませんでした: 問いに「いいえ」と答えました(--yesで「はい」)",
+                              {"users new"})
+                    << '\n';
+    }
     return registered() > before ? kExitSuccess : kExitFailure;
 }
 

@@ -81,6 +81,7 @@ TEST_F(OneLanguageTest, EveryLineOfTheToolIsInTheChosenLanguage) {
         {"calibration", "show", path_, "--table", "middle"},
         {"users", "set", path_, "3", "--lessons", "9"},
         {"users", "set", path_, "11"},
+        {"users", "set", path_, "1", "--lessons", "1", "--lessons", "2"},
         {"calibration", "show", path_},
         {"calibration", "set", path_, "ID2=9999"},
         {"options", "show", path_},

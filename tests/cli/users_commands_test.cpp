@@ -46,6 +46,9 @@ TEST_F(UsersCommandTest, OutputAndRefusalsNameWhatTheyShowAndRefuse) {
         EXPECT_EQ(result.status, status) << arguments.back();
         EXPECT_TRUE(Contains(result.err, named)) << result.err;
     }
+    const CliResult declined = On("users", "new"); // the question answered No
+    EXPECT_EQ(declined.status, 1);
+    EXPECT_TRUE(Contains(declined.err, "users newは行いませんでした")) << declined.err;
     const CliResult made = On("users", "new", {"--yes"});
     EXPECT_TRUE(Contains(made.err, "ユーザ番号[3]")) << made.err;
     std::filesystem::remove(temp_ / "card" / "user" / "user04.log");
