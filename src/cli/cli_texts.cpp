@@ -88,6 +88,9 @@ std::string FailureText(const CLI::Error& error) {
         text = Worded("次の引数は使えません: %1", {m.str(1)});
     } else if (std::regex_match(what, m, std::regex(R"((\S+): (.*) not in \{(.*)\})"))) {
         text = Worded("%1: %2は{%3}のどれでもありません", {m.str(1), m.str(2), m.str(3)});
+    } else if (std::regex_match(
+                   what, m, std::regex(R"((\S+): At Most (\d+) required but received (\d+))"))) {
+        text = Worded("%1は%2回までです(%3回指定されました)", {m.str(1), m.str(2), m.str(3)});
     } else if (std::regex_match(what, m, std::regex(R"((\S+): \d+ required \S+ missing)"))) {
         text = Worded("%1の値がありません", {m.str(1)});
     } else if (std::regex_match(what, m, std::regex(R"((\S+): (.*))"))) {

@@ -1,10 +1,13 @@
 #include "cli/users_commands.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "cli/cli_texts.h"
@@ -12,6 +15,7 @@
 #include "cli/headless_dialog.h"
 #include "cli/shown_lines.h"
 #include "resources/names.h"
+#include "resources/string_table.h"
 #include "resources/translation.h"
 #include "resources/user_dialogs.h"
 #include "users/user_dialog.h"
@@ -159,7 +163,32 @@ int ListUsers(const CommandContext& context, const UsersArguments& arguments) {
     return kExitSuccess;
 }
 
-int NewUser(const CommandContext& context, const UsersArguments& arguments) {
+// Passes every question on, noting whether the new user's was answered other than Yes.
+class NewUserPrompter : public ui::Prompter {
+public:
+    explicit NewUserPrompter(ui::Prompter& inner) : inner_(inner) {}
+    ui::Answer ShowMessage(const ui::MessageRequest& request) override {
+        const ui::Answer answer = inner_.ShowMessage(request);
+        declined_ =
+            declined_ || (request.messageId == IDP_CREATE_USER && answer != ui::Answer::Yes);
+        return answer;
+    }
+    std::optional<std::string> ChooseOpenFile(const ui::OpenFileRequest& request) override {
+        return inner_.ChooseOpenFile(request);
+    }
+    std::optional<ui::Rgb> ChooseColour(ui::Rgb initial) override {
+        return inner_.ChooseColour(initial);
+    }
+    bool Declined() const { return declined_; }
+
+private:
+    ui::Prompter& inner_;
+    bool declined_ = false;
+};
+
+int NewUser(const CommandContext& given, const UsersArguments& arguments) {
+    NewUserPrompter prompter(given.prompter);
+    const CommandContext context{given.out, given.err, prompter, given.settingsFile};
     UserListSession session(context, arguments.imagePath);
     if (!session.Open()) {
         return kExitFailure;
@@ -179,15 +208,51 @@ int NewUser(const CommandContext& context, const UsersArguments& arguments) {
     };
     const int before = registered();
     list.Click(user_dlg::IDC_NEW_USER);
+    if (prompter.Declined()) {
+        context.err << "orvix2-cli: "
+                    << Worded("%1は行いませんでした: 問いに「いいえ」と答えました(--yesで「はい」)",
+                              {"users new"})
+                    << '\n';
+    }
     return registered() > before ? kExitSuccess : kExitFailure;
+}
+
+// The whole number given for key (checked by the parser) when it lies in low to high (low > 0);
+// otherwise the refusal is said, naming KEY=VALUE.
+std::optional<int> InRange(const CommandContext& context, const std::string& key,
+                           const std::string& given, int low, int high) {
+    // More digits than any number in range has (leading zeros aside) are beyond it.
+    const std::string digits = given.substr(std::min(given.find_first_not_of('0'), given.size()));
+    const int value = given.starts_with('-') ? low - 1
+                      : digits.size() > 9    ? high + 1
+                                             : std::stoi("0" + digits);
+    if (value >= low && value <= high) {
+        return value;
+    }
+    context.err << "orvix2-cli: "
+                << Worded("%1は拒否されました(%2～%3の外です)。何も書き込みませんでした",
+                          {key + '=' + given, std::to_string(low), std::to_string(high)})
+                << '\n';
+    return std::nullopt;
 }
 
 int SetUser(const CommandContext& context, const UserCommands& commands) {
     const UsersArguments& arguments = commands.arguments;
+    // Every value is checked before the card is read.
+    const std::optional<int> number =
+        InRange(context, "NUMBER", arguments.number, 1, kUserSlotCount);
+    const std::optional<int> nameIndex =
+        commands.nameIndex->count() == 0
+            ? std::optional<int>(0)
+            : InRange(context, "--name-index", arguments.nameIndex, kFirstOfferedName,
+                      kFirstOfferedName + kOfferedNameCount - 1);
+    if (!number || !nameIndex) {
+        return kExitFailure;
+    }
     const auto fill = [&](ui::DialogModel& data) {
         using namespace date_dlg;
         if (commands.nameIndex->count() > 0) {
-            data.ChooseItem(IDC_NAME, arguments.nameIndex - kFirstOfferedName);
+            data.ChooseItem(IDC_NAME, *nameIndex - kFirstOfferedName);
         }
         const std::pair<CLI::Option*, std::pair<int, const std::string*>> dates[] = {
             {commands.birthday, {IDC_BIRTHDAY, &arguments.birthday}},
@@ -219,7 +284,7 @@ int SetUser(const CommandContext& context, const UserCommands& commands) {
             if (!data.Ended() && data.Focus() == box.first) {
                 context.err << "orvix2-cli: "
                             << Worded("%1は拒否されました。何も書き込みませんでした",
-                                      {option->get_name() + " '" + *box.second + "'"})
+                                      {option->get_name() + '=' + *box.second})
                             << '\n';
             }
         }
@@ -228,11 +293,10 @@ int SetUser(const CommandContext& context, const UserCommands& commands) {
     if (!session.Open()) {
         return kExitFailure;
     }
-    const int edit = user_dlg::IDC_FIRST_EDIT + arguments.number - 1;
+    const int edit = user_dlg::IDC_FIRST_EDIT + *number - 1;
     if (!session.Model().IsEnabled(edit)) {
         context.err << "orvix2-cli: "
-                    << Worded("ユーザ%1は登録されていません(空きです)",
-                              {std::to_string(arguments.number)})
+                    << Worded("ユーザ%1は登録されていません(空きです)", {std::to_string(*number)})
                     << '\n';
         return kExitFailure;
     }
@@ -301,23 +365,24 @@ void DefineUserCommands(CLI::App& app, UserCommands& commands) {
         users->add_subcommand("set", Help("ユーザ登録データ変更ダイアログのようにユーザを変えてOKし"
                                           "ます。指定しないものはそのままです"));
     addImage(commands.set);
-    // Numbers as plain decimal digits: no sign plus, blanks, base prefix or point.
+    // Numbers as plain decimal digits: no sign plus, blanks, base prefix or point (a usage error).
+    // One out of its range is a value refused, as the other commands refuse values.
     const CLI::Validator whole(
         [](std::string& value) {
             return IsWholeNumber(value) ? std::string()
                                         : Worded("'%1'は整数ではありません", {value});
         },
-        "INTEGER");
+        "");
     commands.set->add_option("NUMBER", a.number, Help("ユーザ番号(1～10)"))
+        ->type_name(Help("整数"))
         ->required()
-        ->check(whole)
-        ->check(CLI::Range(1, kUserSlotCount));
+        ->check(whole);
     commands.nameIndex =
         commands.set
             ->add_option("--name-index", a.nameIndex,
                          Help("名前の表での名前の位置(1～2324、users namesで一覧)"))
-            ->check(whole)
-            ->check(CLI::Range(kFirstOfferedName, kFirstOfferedName + kOfferedNameCount - 1));
+            ->type_name(Help("整数"))
+            ->check(whole);
     commands.birthday =
         commands.set->add_option("--birthday", a.birthday, Help("月/日、なしは \"\""));
     commands.anniversary = commands.set->add_option("--anniversary", a.anniversary,

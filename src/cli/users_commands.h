@@ -18,8 +18,8 @@ namespace orvix::cli {
 struct UsersArguments {
     std::string imagePath;
     bool json = false;
-    int number = 0;    // the user number, 1 to 10
-    int nameIndex = 0; // the name table entry, 1 to 2324
+    std::string number;    // the user number, 1 to 10, as given (plain decimal digits)
+    std::string nameIndex; // the name table entry, 1 to 2324, as given
     std::string birthday;
     std::string anniversary;
     std::string specialDay;

@@ -99,7 +99,8 @@ std::string SummaryOf(const std::vector<RecordedChange>& changes, std::size_t li
 // its words for the values ("右手 ID16(肩縦回転) 原点 -50→-55"). The recorded summary stays as it
 // is, since the tool's JSON gives it as data.
 std::string ShownChanges(const std::vector<RecordedChange>& changes, std::size_t limit = 6);
-// A row of the history list worded so: its changes with what became of its copies.
+// A row of the history list worded so: its changes (a restore: the point it went back to, as
+// "2番の保存の前に戻す") with what became of its copies.
 std::string ShownSummary(const HistoryRow& row);
 // One difference as a line of a question's details or of diff: "サーボ値  右足 ID2(股横回転) 原点:
 // 25 → 30" (separator between the area and the field, then from → to).
@@ -107,5 +108,7 @@ std::string ShownDifference(const FieldDifference& difference, std::string_view 
                             const std::string& from, const std::string& to);
 // A note of what was not compared, worded.
 std::string ShownNote(const std::string& note);
+// Why a history entry could not be read (the storage's fixed words), worded.
+std::string ShownProblem(const std::string& problem);
 
 } // namespace orvix

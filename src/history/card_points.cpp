@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "history/card_meaning.h"
 #include "history/save_description.h"
 #include "resources/string_table.h"
 #include "resources/translation.h"
@@ -160,7 +161,7 @@ std::optional<HistoryPoint> ParsePoint(const std::string& text,
         problem = Filled(Translate("@%1: そのような日時はありません"), where);
         return std::nullopt;
     }
-    problem = "@" + where + ": a point is @first, @-N or @YYYY-MM-DDTHH:MM:SS";
+    problem = Worded("@%1: 時点は@first、@-N、@YYYY-MM-DDTHH:MM:SSのどれかです", {where});
     return std::nullopt;
 }
 
@@ -272,8 +273,8 @@ Plan MakePlan(const HistoryPoint& point, const std::filesystem::path& backupFold
             return plan;
         }
         if (!entry->readable) {
-            preview.problem =
-                Worded("記録%1を読めません: %2", {std::to_string(point.sequence), entry->problem});
+            preview.problem = Worded("記録%1を読めません: %2", {std::to_string(point.sequence),
+                                                                ShownProblem(entry->problem)});
             return plan;
         }
     }
@@ -425,8 +426,8 @@ RestoreResult RestorePoint(const HistoryPoint& point, const std::filesystem::pat
         FileError error;
         const ContentMark& kept = plan.state.marks.at(name);
         if (!ReadWholeFile(*source, bytes, &error) || MarkLike(kept, bytes) != kept) {
-            result.detail =
-                name + ": its copy " + Utf8FromPath(*source) + " no longer holds what was kept";
+            result.detail = Worded("%1: コピー%2は記録した内容ではなくなっています",
+                                   {name, Utf8FromPath(*source)});
             return result;
         }
         saved.push_back(SavedFile{name, path, MarkOf(bytes)});

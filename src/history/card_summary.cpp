@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "resources/history_dialog.h"
 #include "resources/names.h"
 #include "resources/translation.h"
 
@@ -109,10 +110,16 @@ std::string ShownChanges(const std::vector<RecordedChange>& changes, std::size_t
 
 std::string ShownSummary(const HistoryRow& row) {
     if (!row.readable) {
-        return Filled(Translate("(読めない記録: %1)"), row.problem);
+        return Filled(Translate("(読めない記録: %1)"), ShownProblem(row.problem));
     }
     std::string text =
         row.recorded ? ShownChanges(row.changes) : std::string(Translate("(記録なし)"));
+    // A restore finished reads as the point it went back to, not as the changes that took.
+    if (row.finished && !row.restoreOf.empty()) {
+        text = row.restoreOf == "first"
+                   ? std::string(Translate(history_dlg::kRestoredToFirst))
+                   : Filled(Translate(history_dlg::kRestoredTo), row.restoreOf);
+    }
     if (!row.finished) { // what a pending entry recorded is the save's intent
         std::string pending(Translate("(未完了: 保存の終わりが確認されていません)"));
         if (!row.changes.empty()) {
@@ -162,6 +169,38 @@ std::string ShownNote(const std::string& note) {
                                                     note.size() - kProgram.size() - kBoth.size()));
     }
     return note;
+}
+
+std::string ShownProblem(const std::string& problem) {
+    // The storage's words for an entry it cannot read; "line N ..." names a line of the entry.
+    constexpr std::pair<std::string_view, std::string_view> kProblems[] = {
+        {"the entry is too large", "記録が大きすぎます"},
+        {"not a history entry", "変更履歴の記録ではありません"},
+        {"no sequence number", "記録の番号がありません"},
+        {"no time", "日時がありません"},
+        {"no card folder", "カードのフォルダがありません"},
+        {"no card identity", "カードの識別がありません"},
+        {"its number differs from its file's name", "番号がファイル名と違います"},
+        {"the entry cannot be read", "記録のファイルを読めません"},
+        {"a folder of backups it names has no SOURCE.txt",
+         "記録にあるバックアップのフォルダにSOURCE.txtがありません"},
+        {" names no point", "%1行目が時点を示していません"},
+        {" is no file of the entry", "%1行目は記録のファイルの行ではありません"},
+        {" is no change of the entry", "%1行目は記録の変更の行ではありません"},
+    };
+    constexpr std::string_view kLine = "line ";
+    for (const auto& [recorded, japanese] : kProblems) {
+        if (problem == recorded) {
+            return std::string(Translate(japanese));
+        }
+        if (recorded.starts_with(' ') && problem.starts_with(kLine) &&
+            problem.ends_with(recorded)) {
+            return Filled(Translate(japanese),
+                          std::string_view(problem).substr(
+                              kLine.size(), problem.size() - kLine.size() - recorded.size()));
+        }
+    }
+    return problem;
 }
 
 } // namespace orvix

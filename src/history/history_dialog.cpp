@@ -47,16 +47,12 @@ std::string ChangeLines(const std::vector<FieldDifference>& differences) {
 }
 
 // How the list names an entry: a restore by the point it went back to, any other save by what it
-// changed.
+// changed (as the tool's history does).
 std::string EntrySummary(const HistoryRow& row) {
     if (!row.readable) {
-        return std::string(Translate(kUnreadable)) + ": " + row.problem;
+        return std::string(Translate(kUnreadable)) + ": " + ShownProblem(row.problem);
     }
-    if (row.restoreOf.empty() || !row.finished) {
-        return ShownSummary(row);
-    }
-    return row.restoreOf == "first" ? std::string(Translate(kRestoredToFirst))
-                                    : Filled(Translate(kRestoredTo), row.restoreOf);
+    return ShownSummary(row);
 }
 
 std::string PointName(int sequence) {
@@ -131,7 +127,8 @@ void CHistoryDialog::ShowSelected() {
     dialog.SetText(IDC_DIFFERENCES_TITLE,
                    Filled(Translate(kDifferencesOf), PointName(row->sequence)));
     if (!row->readable) {
-        dialog.AddItem(IDC_DIFFERENCES, std::string(Translate(kUnreadable)) + "\t" + row->problem);
+        dialog.AddItem(IDC_DIFFERENCES,
+                       std::string(Translate(kUnreadable)) + "\t" + ShownProblem(row->problem));
         return;
     }
     const PointDifferences differences = view_.DifferencesBefore(row->sequence);

@@ -1,12 +1,12 @@
 #pragma once
 
 // The behaviour options of the robot's program as the program change dialog shows them: reading
-// them from the image, writing chosen ones back, and the eye colour operations, which change the
-// image at once.
+// them from the image and writing chosen ones back (the eye colours: eye_colours.h).
 
 #include <cstdint>
 
 #include "calibration/editor_document.h"
+#include "options/eye_colours.h"
 #include "options/option_sites.h"
 #include "ui/prompter.h"
 
@@ -56,6 +56,9 @@ struct ReadOptionsResult {
     bool accepted = false;
 };
 
+// A program of a known kind: at least as long as its layout's program alone.
+bool IsKnownProgram(const EditorDocument& document);
+
 // Reads the options of the loaded image and clears programChanged. A refused image is too small
 // for its layout; the caller shows message 117.
 ReadOptionsResult ReadProgramOptions(EditorDocument& document);
@@ -81,17 +84,5 @@ enum class ApplyResult {
 // come from CodeFolder(document).
 ApplyResult ApplyProgramOptions(EditorDocument& document, ProgramOptions& options,
                                 ui::Prompter& prompter);
-
-// Writes the built-in orange colours into every colour record.
-void SetStandardEyeColour(EditorDocument& document, bool energySaving, bool noBlink);
-
-// Offers the colour chooser with the current first colour and writes the chosen one; false when
-// the user cancels.
-bool ChooseEyeColour(EditorDocument& document, ui::Prompter& prompter, bool energySaving,
-                     bool noBlink);
-
-// Record 0 of the first and of the second colour, as R, G, B.
-EyeColour FirstEyeColour(const EditorDocument& document);
-EyeColour SecondEyeColour(const EditorDocument& document);
 
 } // namespace orvix

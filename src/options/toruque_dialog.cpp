@@ -7,6 +7,7 @@
 #include "options/patch_file.h"
 #include "resources/program_dialog.h"
 #include "resources/string_table.h"
+#include "resources/translation.h"
 #include "ui/prompter.h"
 
 namespace orvix {
@@ -220,9 +221,9 @@ bool CToruqueDialog::ApplyAndSave() {
             ui::ParseDialogWholeNumber(dialog.GetText(number.id));
         if (value && (*value < INT32_MIN || *value > INT32_MAX)) {
             dialog.SetFocus(number.id);
-            services_.prompter.Message(IDP_OUT_OF_RANGE, ui::Buttons::Ok, ui::Icon::Auto,
-                                       std::to_string(number.low) + "～" +
-                                           std::to_string(number.high));
+            services_.prompter.Message(
+                IDP_OUT_OF_RANGE, ui::Buttons::Ok, ui::Icon::Auto,
+                Worded("%1～%2", {std::to_string(number.low), std::to_string(number.high)}));
             return false;
         }
     }

@@ -5,6 +5,7 @@
 
 #include "resources/settings_dialog.h"
 #include "resources/string_table.h"
+#include "resources/translation.h"
 #include "settings/power_ups.h"
 #include "settings/setting_files.h"
 #include "settings/setting_store.h"
@@ -314,9 +315,17 @@ std::vector<std::string> CBinaryDialog::WrittenFileNames() {
 void CBinaryDialog::OnOk(int) {
     // Every value is checked before the first file is written, so a refusal leaves the card
     // as it was.
-    if (const int refused = FirstRefusedField(); refused != 0) {
-        Model().SetFocus(refused);
-        services_.prompter.Message(IDP_DATA_RANGE_WRONG, ui::Buttons::Ok, ui::Icon::Error);
+    if (const RefusedField refused = FirstRefusedField(); refused.id != 0) {
+        Model().SetFocus(refused.id);
+        // A number beyond 32 bits is refused as in every other number field: with its range.
+        const std::optional<long long> value = Number(refused.id);
+        if (value && (*value < kInt32Low || *value > kInt32High)) {
+            services_.prompter.Message(
+                IDP_OUT_OF_RANGE, ui::Buttons::Ok, ui::Icon::Auto,
+                Worded("%1～%2", {std::to_string(refused.low), std::to_string(refused.high)}));
+        } else {
+            services_.prompter.Message(IDP_DATA_RANGE_WRONG, ui::Buttons::Ok, ui::Icon::Error);
+        }
         return;
     }
     if (!WriteCardFiles(document_, services_.prompter, ChangedFiles(), asRead_)) {
@@ -357,7 +366,7 @@ bool CBinaryDialog::AbsentAtOpening(const std::string& name) const {
     return found != asRead_.end() && !found->second;
 }
 
-int CBinaryDialog::FirstRefusedField() const {
+CBinaryDialog::RefusedField CBinaryDialog::FirstRefusedField() const {
     struct Field {
         int id;
         bool written;
@@ -393,10 +402,10 @@ int CBinaryDialog::FirstRefusedField() const {
         if (field.written &&
             (!value || *value < field.low || *value > field.high ||
              (field.id == IDC_RANDOM_VALUE && LowByte(*value) == kRandomVariable))) {
-            return field.id;
+            return {field.id, field.low, field.high};
         }
     }
-    return 0;
+    return {};
 }
 
 // The files of the changed settings, in their fixed order, with their new values.

@@ -39,8 +39,13 @@ private:
     void ReadServoFiles();
 
     // The save sequence: the first field OK would write whose text is no whole number its file
-    // gives back as typed, or 0; then the files to write, in their fixed order.
-    int FirstRefusedField() const;
+    // gives back as typed (id 0: none), with its limits; then the files to write, in their fixed
+    // order.
+    struct RefusedField {
+        int id = 0;
+        std::int64_t low = 0, high = 0;
+    };
+    RefusedField FirstRefusedField() const;
     std::vector<CardFileWrite> ChangedFiles() const;
     // Whether OK writes the servo files of the legs or the arms, their own or their walking ones.
     bool ServoFilesWritten(bool arms, bool walking) const;

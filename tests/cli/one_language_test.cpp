@@ -1,7 +1,7 @@
 // One language per screen: every line the tool prints (help, messages, refusals, the text form
-// of every command) holds Japanese in Japanese mode, and in English mode neither Japanese nor
-// full-width signs. Data is left out: the demo card's kana names, and the lines listed below
-// that the documentation gives without either.
+// of every command) holds Japanese in Japanese mode, and no English words but names, and in
+// English mode neither Japanese nor full-width signs. Data is left out: the demo card's kana names,
+// and the lines listed below that the documentation gives without either.
 
 #include <gtest/gtest.h>
 #include <regex>
@@ -53,6 +53,12 @@ protected:
             }
             EXPECT_EQ(HasJapanese(each), language == "ja")
                 << language << " " << arguments[0] << ": " << each;
+            // Nor English words inside a Japanese line: the tool's commands and names aside, no
+            // three words in a row, nor one "in" or "of" another.
+            const std::string words = std::regex_replace(each, std::regex("orvix2-cli[ a-z]*"), "");
+            EXPECT_FALSE(language == "ja" &&
+                         std::regex_search(words, std::regex(R"([a-z]+ (in|of|[a-z]+ [a-z]+)\b)")))
+                << arguments[0] << ": " << each;
         }
     }
     std::string At(const std::string& point = "") { return (temp_ / "card").string() + point; }
@@ -64,6 +70,8 @@ TEST_F(OneLanguageTest, EveryLineOfTheToolIsInTheChosenLanguage) {
     ASSERT_EQ(On("settings", "set", {"volume=7"}).status, 0);
     ASSERT_EQ(On("users", "set", {"1", "--lessons", "1,2"}).status, 0);
     WriteText(temp_ / "bad.csv", "1,0x00\n"); // no entry: the patch fails, naming why
+    // An entry of the history that cannot be read, for the words of why.
+    WriteText(temp_ / "settings" / "backups" / "history" / "000900.txt", "no entry\n");
     const std::vector<std::vector<std::string>> commands{
         {"--help"},
         {"calibration", "set", "--help"},
@@ -72,12 +80,16 @@ TEST_F(OneLanguageTest, EveryLineOfTheToolIsInTheChosenLanguage) {
         {},
         {"calibration", "show", path_, "--table", "middle"},
         {"users", "set", path_, "3", "--lessons", "9"},
+        {"users", "set", path_, "11"},
+        {"users", "set", path_, "1", "--lessons", "1", "--lessons", "2"},
         {"calibration", "show", path_},
         {"calibration", "set", path_, "ID2=9999"},
         {"options", "show", path_},
         {"options", "set", path_, "walkSteps=99999"},
         {"settings", "show", path_},
         {"settings", "set", path_, "volume=999"},
+        {"settings", "set", path_, "timeoutStand=99999999999"}, // with the field's range
+        {"options", "set", path_, "walkSteps=99999999999"},
         {"patch", path_, (temp_ / "bad.csv").string()},
         {"users", "list", path_},
         {"history", At()},
@@ -85,6 +97,9 @@ TEST_F(OneLanguageTest, EveryLineOfTheToolIsInTheChosenLanguage) {
         {"diff", At(), "--standard"},
         {"restore", At("@-1")},
         {"restore", At("@first"), "--yes"},
+        {"history", At()}, // a restore among the entries
+        {"diff", At("@-x"), At()},
+        {"restore", At("@foo")},
         {"demo", (temp_ / "other").string()},
     };
     for (const std::string language : {"ja", "en"}) {

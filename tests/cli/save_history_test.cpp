@@ -199,11 +199,23 @@ TEST_F(SaveHistoryTest, ARestoreRemovesAndRewritesAllOrNothing) {
             EXPECT_EQ(NewEntries(start.second), std::vector<std::string>{}) << name;
         }
     }
-    // Unhindered, the card is again as it was before the save; the history gains one entry.
+    // Unhindered, the card is again as it was before the save; the history gains one entry,
+    // which the tool names, in either language, as the dialog does: by the save it went back
+    // before.
     Reset(start);
+    const std::string saveBefore = std::to_string(
+        nlohmann::json::parse(Command({"history", "CARD", "--json"}).out)[1]["sequence"]
+            .get<int>());
     ASSERT_EQ(Command({"restore", "@-2", "--yes"}).status, 0);
     EXPECT_EQ(SnapshotFolder(temp_ / "card"), first.first);
     EXPECT_EQ(NewEntries(start.second).size(), 1u);
+    const auto newest = [&](const std::string& language) {
+        const std::string out = Command({"--lang", language, "history", "CARD"}).out;
+        const std::string line = out.substr(0, out.find('\n'));
+        return line.substr(line.rfind('\t') + 1);
+    };
+    EXPECT_EQ(newest("ja"), saveBefore + "番の保存の前に戻す");
+    EXPECT_EQ(newest("en"), "Back to before save " + saveBefore);
 }
 
 // A save reads what it must and no more, whatever the card holds: the program's save reads

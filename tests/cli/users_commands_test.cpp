@@ -29,22 +29,26 @@ TEST_F(UsersCommandTest, OutputAndRefusalsNameWhatTheyShowAndRefuse) {
     EXPECT_TRUE(On("users", "names").out.starts_with("1\t1\tたろうくん\n2\t"));
     // Each with the text its message must name.
     const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
-        {{"11"}, 2, "NUMBER"},
+        {{"11"}, 1, "NUMBER=11"}, // a number out of range is a value refused
+        {{"99999999999"}, 1, "NUMBER=99999999999"},
         {{"0x3"}, 2, "NUMBER"},
         {{"+1", "--birthday", "1/1"}, 2, "NUMBER"},
-        {{"1", "--name-index", "2325"}, 2, "--name-index"},
+        {{"1", "--name-index", "2325"}, 1, "--name-index=2325"},
         {{"1", "--name-index", "1.0"}, 2, "--name-index"},
         {{"1", "--name-index", " 2"}, 2, "--name-index"},
         {{"1", "--lessons", "7"}, 2, "--lessons"},
         {{"1", "--garbage", "1,"}, 2, "--garbage"},
         {{"3", "--birthday", "1/1"}, 1, "ユーザ3"}, // a free slot
-        {{"1", "--birthday", "13/1"}, 1, "--birthday '13/1'"},
+        {{"1", "--birthday", "13/1"}, 1, "--birthday=13/1"},
     };
     for (const auto& [arguments, status, named] : cases) {
         const CliResult result = On("users", "set", arguments);
         EXPECT_EQ(result.status, status) << arguments.back();
         EXPECT_TRUE(Contains(result.err, named)) << result.err;
     }
+    const CliResult declined = On("users", "new"); // the question answered No
+    EXPECT_EQ(declined.status, 1);
+    EXPECT_TRUE(Contains(declined.err, "users newは行いませんでした")) << declined.err;
     const CliResult made = On("users", "new", {"--yes"});
     EXPECT_TRUE(Contains(made.err, "ユーザ番号[3]")) << made.err;
     std::filesystem::remove(temp_ / "card" / "user" / "user04.log");

@@ -153,8 +153,8 @@ TEST_F(HistoryDialogTest, AFileChangedOutsideIsRestoredOnlyAfterASecondYesAndNoE
     Dialog().ChooseItem(IDC_ENTRIES, 0);
     EXPECT_EQ(std::tuple(Items(IDC_ENTRIES)[0], Items(IDC_DIFFERENCES),
                          Dialog().IsEnabled(IDC_RESTORE_POINT)),
-              std::tuple("99\t\t\t読めない記録: not a history entry",
-                         Texts{"読めない記録\tnot a history entry"}, false));
+              std::tuple("99\t\t\t読めない記録: 変更履歴の記録ではありません",
+                         Texts{"読めない記録\t変更履歴の記録ではありません"}, false));
     // A point before it passed over it: the question says so before what changes.
     Restore(5, {{IDP_HISTORY_RESTORE, Answer::No}});
     EXPECT_EQ(prompter_.Messages().back().detail,

@@ -197,7 +197,7 @@ TEST_F(HistoryTest, PointsThatCannotBeRestoredAndFilesChangedOutside) {
     WriteText(backups_ / "history" / "000099.txt", "orvix2-history 1\nsequence 99\n");
     const std::string listed = Run({"history", At()}).out;
     EXPECT_EQ(listed.substr(0, listed.find('\n')),
-              "@-1\t\t(なし)\t(読めない記録: not a history entry)");
+              "@-1\t\t(なし)\t(読めない記録: 変更履歴の記録ではありません)");
     EXPECT_EQ(Run({"restore", At("@-1"), "--yes"}).status, 1);
     EXPECT_TRUE(SnapshotFolder(card_) == outside);
 }

@@ -194,20 +194,34 @@ TEST_F(BinaryDialogTest, EachPowerUpOffersItsRandomValue) {
 }
 
 // A refused value keeps the dialog open with the focus on it and writes nothing, even when the
-// initialised box, whose file is written first, was changed before it.
+// initialised box, whose file is written first, was changed before it. A number beyond 32 bits
+// is refused as in every number field of the editor: message 108 naming the field's range.
 TEST_F(BinaryDialogTest, ARefusedValueHasTheFocusAndNothingIsWritten) {
-    for (const std::string acts : {"1083=0",          "1083=257",        "1083=abc",    "1084=32",
-                                   "1084=",           "1099=9 1084=0",   "1089=255",    "1089=-1",
-                                   "1089=128",        "1089=-129",       "1089=abc",    "1099=-1",
-                                   "1099=65536",      "1099=3.0",        "1118=128",    "1119=abc",
-                                   "1135=-129",       "1090=2147483648", "1090=abc",    "1091=",
-                                   "1092=4294967296", "1092=3.0",        "1093=-32769", "1093=0x3",
-                                   "1094=３",         "1095=32768",      "1096=65535"}) {
+    std::vector<std::tuple<std::string, int, std::string>> rows;
+    for (const std::string acts :
+         {"1083=0",        "1083=257",  "1083=abc",   "1084=32",    "1084=",
+          "1099=9 1084=0", "1089=255",  "1089=-1",    "1089=128",   "1089=-129",
+          "1089=abc",      "1099=-1",   "1099=65536", "1099=3.0",   "1118=128",
+          "1119=abc",      "1135=-129", "1090=abc",   "1091=",      "1092=3.0",
+          "1093=-32769",   "1093=0x3",  "1094=３",    "1095=32768", "1096=65535"}) {
+        rows.emplace_back(acts, 155, "");
+    }
+    const std::string int32 = "-2147483648～2147483647";
+    rows.insert(rows.end(), {{"1090=2147483648", 108, int32},
+                             {"1092=-4294967296", 108, int32},
+                             {"1093=99999999999", 108, "-32768～32767"},
+                             {"1083=4294967297", 108, "1～12"},
+                             {"1084=-2147483649", 108, "1～31"},
+                             {"1099=2147483656", 108, "0～8"},
+                             {"1089=-2147483904", 108, "-128～127"},
+                             {"1135=9999999999", 108, "-128～127"}});
+    for (const auto& [acts, message, range] : rows) {
         SCOPED_TRACE(acts);
         ui::DialogModel& dialog = Open(Card());
-        Do("1081 " + acts + " 1:155o");
-        EXPECT_EQ(std::tuple(dialog.Focus(), dialog.Ended(), Now()),
-                  std::tuple(std::stoi(acts.substr(acts.rfind(' ') + 1)), false, before));
+        Do("1081 " + acts + " 1:" + std::to_string(message) + "o");
+        EXPECT_EQ(
+            std::tuple(dialog.Focus(), dialog.Ended(), prompter.Messages().back().argument, Now()),
+            std::tuple(std::stoi(acts.substr(acts.rfind(' ') + 1)), false, range, before));
     }
 }
 
