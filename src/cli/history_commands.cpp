@@ -151,6 +151,20 @@ int Diff(const HistoryArguments& arguments, const CommandContext& context) {
     return diff.Same() ? kDiffSame : kDiffDifferent;
 }
 
+// A restore reads as the point it went back to, named as this listing names it (@-N); the
+// dialog, which lists the saves by number, names the save instead.
+std::string ListedSummary(const std::vector<HistoryRow>& rows,
+                          const std::vector<std::string>& names, const HistoryRow& row) {
+    if (row.readable && row.finished && !row.restoreOf.empty() && row.restoreOf != "first") {
+        for (std::size_t j = 0; j < rows.size(); ++j) {
+            if (rows[j].finished && std::to_string(rows[j].sequence) == row.restoreOf) {
+                return Worded("%1の時点に戻す", {names[j]});
+            }
+        }
+    }
+    return ShownSummary(row);
+}
+
 int History(const HistoryArguments& arguments, const CommandContext& context) {
     std::string problem;
     bool noCard = false;
@@ -212,8 +226,8 @@ int History(const HistoryArguments& arguments, const CommandContext& context) {
             files += (files.empty() ? "" : ",") + name;
         }
         context.out << names[i] << '\t' << row.time << '\t'
-                    << (files.empty() ? std::string(NoValue()) : files) << '\t' << ShownSummary(row)
-                    << '\n';
+                    << (files.empty() ? std::string(NoValue()) : files) << '\t'
+                    << ListedSummary(rows, names, row) << '\n';
     }
     return kExitSuccess;
 }
