@@ -22,8 +22,9 @@
 
 int main(int argc, char* argv[]) {
     using Action = orvix::EditorCommandLine::Action;
-    // Help and the version are answered before Qt starts, so that they need no display; Qt's own
-    // options are still among the arguments here, so a usage error waits for the second look.
+    // Help, the version and a language that is not ja or en are answered before Qt starts, so
+    // that they need no display; Qt's own options are still among the arguments here, so any
+    // other usage error waits for the second look.
     const orvix::EditorCommandLine early =
         orvix::ParseEditorCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (early.action == Action::Version) {
@@ -35,6 +36,11 @@ int main(int argc, char* argv[]) {
         orvix::StartInterfaceLanguage(early.language, folder);
         std::fputs(orvix::EditorHelp(orvix::EditorFrontEnd::Qt).c_str(), stdout);
         return 0;
+    }
+    if (!early.language.empty() && !orvix::ParseLanguage(early.language)) {
+        orvix::StartInterfaceLanguage({}, folder);
+        std::fputs(orvix::EditorUsage().c_str(), stderr);
+        return 2;
     }
 
     QApplication application(argc, argv);
