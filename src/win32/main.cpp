@@ -28,11 +28,10 @@ namespace {
 // A window program has no console of its own. Its text goes to the standard handle it was given
 // (a file or pipe when redirected: UTF-8), else to the console it was started from (UTF-16, so that
 // Japanese shows whatever the console's code page), else into a message box.
-bool Usable(HANDLE handle) {
-    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
-}
-
 bool Write(HANDLE handle, const std::string& text) {
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
     DWORD mode = 0;
     DWORD written = 0;
     if (GetConsoleMode(handle, &mode)) {
@@ -45,17 +44,18 @@ bool Write(HANDLE handle, const std::string& text) {
 
 void Tell(const std::string& text, bool error) {
     const DWORD which = error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
-    HANDLE handle = GetStdHandle(which);
-    if (!Usable(handle) && AttachConsole(ATTACH_PARENT_PROCESS)) {
-        handle =
+    // A handle a window program is given from a console it is not attached to writes nothing.
+    if (Write(GetStdHandle(which), text)) {
+        return;
+    }
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        HANDLE console =
             CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (Usable(handle)) {
-            SetStdHandle(which, handle);
+        SetStdHandle(which, console);
+        if (Write(console, text)) {
+            return;
         }
-    }
-    if (Usable(handle) && Write(handle, text)) {
-        return;
     }
     MessageBoxW(nullptr, orvix::win32::Wide(text).c_str(), L"Orvix2",
                 error ? MB_ICONWARNING : MB_ICONINFORMATION);
