@@ -24,6 +24,9 @@ orvix_add_test(storage_tests storage/settings_file_test.cpp storage/file_io_test
     storage/file_backup_test.cpp storage/file_set_write_test.cpp storage/history_points_test.cpp
     storage/history_store_test.cpp storage/history_record_test.cpp)
 
+# The editors' command line and help, worded as on Linux.
+orvix_add_test(app_tests app/editor_command_line_test.cpp)
+
 if(ORVIX2_BUILD_CLI)
     orvix_add_test(cli_tests
         cli/calibration_commands_test.cpp

@@ -6,9 +6,10 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <string>
+#include <vector>
 
+#include "app/editor_command_line.h"
 #include "app/orvix_app.h"
 #include "qt/dialog_stack.h"
 #include "qt/qt_prompter.h"
@@ -19,68 +20,56 @@
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
 
-namespace {
-
-constexpr const char* kUsage = "Usage: orvix2 [--lang ja|en] [STARTUP.BIN | CARD-FOLDER]\n";
-constexpr const char* kHelp =
-    "Edits the SD card of the Pechi 2 robot: the servo calibration in STARTUP.BIN, the program's\n"
-    "options, the setting files and the users. Without STARTUP.BIN it opens the one loaded last.\n"
-    "Given a card folder, it opens that card's STARTUP.BIN; the card's change history (in the\n"
-    "system menu) is there even when that file does not load.\n"
-    "\n"
-    "  --lang ja|en   The interface language (default: the editor's last choice, else ja)\n"
-    "  -h, --help     Print this help and exit\n"
-    "  --version      Print the version and exit\n"
-    "\n"
-    "Qt's own options, such as -platform offscreen, are accepted too.\n";
-
-} // namespace
-
 int main(int argc, char* argv[]) {
-    // Answered before Qt starts, so that they need no display.
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("%s%s", kUsage, kHelp);
-        return 0;
-    }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    using Action = orvix::EditorCommandLine::Action;
+    // Help, the version and a language that is not ja or en are answered before Qt starts, so
+    // that they need no display; Qt's own options are still among the arguments here, so any
+    // other usage error waits for the second look.
+    const orvix::EditorCommandLine early =
+        orvix::ParseEditorCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (early.action == Action::Version) {
         std::printf("%s\n", orvix::kVersionText);
         return 0;
+    }
+    const std::filesystem::path folder = orvix::ChooseSettingsFolder();
+    if (early.action == Action::Help) {
+        orvix::StartInterfaceLanguage(early.language, folder);
+        std::fputs(orvix::EditorHelp(orvix::EditorFrontEnd::Qt).c_str(), stdout);
+        return 0;
+    }
+    if (!early.language.empty() && !orvix::ParseLanguage(early.language)) {
+        orvix::StartInterfaceLanguage({}, folder);
+        std::fputs(orvix::EditorUsage().c_str(), stderr);
+        return 2;
     }
 
     QApplication application(argc, argv);
 
-    // --lang ja|en, then one optional argument: a STARTUP.BIN, or the card folder that holds
-    // it, to load instead of the remembered one.
-    QStringList arguments = QCoreApplication::arguments();
-    std::string lang;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == QStringLiteral("--lang") && i + 1 < arguments.size()) {
-            lang = arguments[i + 1].toStdString();
-            arguments.remove(i, 2);
-            break;
-        }
-        if (arguments[i].startsWith(QStringLiteral("--lang="))) {
-            lang = arguments[i].mid(7).toStdString();
-            arguments.remove(i);
-            break;
-        }
+    // Without Qt's options: --lang ja|en, then one optional argument: a STARTUP.BIN, or the card
+    // folder that holds it, to load instead of the remembered one.
+    std::vector<std::string> arguments;
+    for (const QString& each : QCoreApplication::arguments().mid(1)) {
+        arguments.push_back(QFile::encodeName(each).toStdString());
     }
-    if (arguments.size() > 2 || (!lang.empty() && !orvix::ParseLanguage(lang))) {
-        std::fputs(kUsage, stderr);
+    const orvix::EditorCommandLine line = orvix::ParseEditorCommandLine(arguments);
+    const bool english = orvix::StartInterfaceLanguage(line.language, folder);
+    if (line.action == Action::Usage) {
+        std::fputs(orvix::EditorUsage().c_str(), stderr);
         return 2;
     }
     std::string imagePath;
-    if (arguments.size() == 2) {
-        imagePath = QFile::encodeName(QFileInfo(arguments[1]).absoluteFilePath()).toStdString();
+    if (!line.image.empty()) {
+        imagePath =
+            QFile::encodeName(QFileInfo(QFile::decodeName(line.image.c_str())).absoluteFilePath())
+                .toStdString();
     }
 
     orvix::qt::DialogStack stack;
     orvix::qt::QtPrompter prompter(stack);
     orvix::qt::QtDialogRunner runner(stack);
     orvix::ui::UiServices services{prompter, runner};
-    const std::filesystem::path folder = orvix::ChooseSettingsFolder();
 
-    if (!orvix::StartInterfaceLanguage(lang, folder)) {
+    if (!english) {
         std::fputs("orvix2: the English catalogue (orvix2.mo) was not found; texts stay Japanese\n",
                    stderr);
     }

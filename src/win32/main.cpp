@@ -8,10 +8,10 @@
 // windows.h names a function of its own so; the settings file's is meant here.
 #undef GetProfileString
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "app/editor_command_line.h"
 #include "app/orvix_app.h"
 #include "resources/main_dialog.h"
 #include "resources/translation.h"
@@ -25,25 +25,35 @@
 
 namespace {
 
-constexpr const char* kUsage = "Usage: orvix2 [--lang ja|en] [STARTUP.BIN | CARD-FOLDER]\n";
-constexpr const char* kHelp =
-    "Edits the SD card of the Pechi 2 robot: the servo calibration in STARTUP.BIN, the program's\n"
-    "options, the setting files and the users. Without STARTUP.BIN it opens the one loaded last.\n"
-    "Given a card folder, it opens that card's STARTUP.BIN; the card's change history (in the\n"
-    "system menu) is there even when that file does not load. A STARTUP.BIN dropped on\n"
-    "orvix2.exe opens.\n"
-    "\n"
-    "  --lang ja|en   The interface language (default: the editor's last choice, else ja)\n"
-    "  -h, --help     Show this help and exit\n"
-    "  --version      Show the version and exit\n";
+// A window program has no console of its own. Its text goes to the standard handle it was given
+// (a file or pipe when redirected: UTF-8), else to the console it was started from (UTF-16, so that
+// Japanese shows whatever the console's code page), else into a message box.
+bool Write(HANDLE handle, const std::string& text) {
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (GetConsoleMode(handle, &mode)) {
+        const std::wstring wide = orvix::win32::Wide(text);
+        return WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written,
+                             nullptr) != 0;
+    }
+    return WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != 0;
+}
 
-// A window program has no console of its own: the text goes to the one it was started from,
-// else into a message box.
 void Tell(const std::string& text, bool error) {
+    const DWORD which = error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
+    // A handle a window program is given from a console it is not attached to writes nothing.
+    if (Write(GetStdHandle(which), text)) {
+        return;
+    }
     if (AttachConsole(ATTACH_PARENT_PROCESS)) {
-        if (FILE* out = std::fopen(error ? "CONERR$" : "CONOUT$", "w")) {
-            std::fputs(text.c_str(), out);
-            std::fclose(out);
+        HANDLE console =
+            CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        SetStdHandle(which, console);
+        if (Write(console, text)) {
             return;
         }
     }
@@ -65,40 +75,29 @@ std::vector<std::string> Arguments() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    std::vector<std::string> arguments = Arguments();
-    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        Tell(std::string(kUsage) + kHelp, false);
-        return 0;
-    }
-    if (arguments.size() == 1 && arguments[0] == "--version") {
+    using Action = orvix::EditorCommandLine::Action;
+    // --lang ja|en, then one optional argument: a STARTUP.BIN, or the card folder that holds
+    // it, to load instead of the remembered one (a file dropped on the program arrives so).
+    const orvix::EditorCommandLine line = orvix::ParseEditorCommandLine(Arguments());
+    if (line.action == Action::Version) {
         Tell(std::string(orvix::kVersionText) + "\n", false);
         return 0;
     }
-    // --lang ja|en, then one optional argument: a STARTUP.BIN, or the card folder that holds
-    // it, to load instead of the remembered one (a file dropped on the program arrives so).
-    std::string lang;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == "--lang" && i + 1 < arguments.size()) {
-            lang = arguments[i + 1];
-            arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(i),
-                            arguments.begin() + static_cast<std::ptrdiff_t>(i + 2));
-            break;
-        }
-        if (arguments[i].starts_with("--lang=")) {
-            lang = arguments[i].substr(7);
-            arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(i));
-            break;
-        }
+    const std::filesystem::path folder = orvix::ChooseSettingsFolder();
+    const bool english = orvix::StartInterfaceLanguage(line.language, folder);
+    if (line.action == Action::Help) {
+        Tell(orvix::EditorHelp(orvix::EditorFrontEnd::Windows), false);
+        return 0;
     }
-    if (arguments.size() > 1 || (!lang.empty() && !orvix::ParseLanguage(lang))) {
-        Tell(kUsage, true);
+    if (line.action == Action::Usage) {
+        Tell(orvix::EditorUsage(), true);
         return 2;
     }
     std::string imagePath;
-    if (arguments.size() == 1) {
+    if (!line.image.empty()) {
         std::error_code error;
-        imagePath = orvix::Utf8FromPath(
-            std::filesystem::absolute(orvix::PathFromUtf8(arguments[0]), error));
+        imagePath =
+            orvix::Utf8FromPath(std::filesystem::absolute(orvix::PathFromUtf8(line.image), error));
     }
 
     orvix::win32::InitialiseCommonControls();
@@ -106,9 +105,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     orvix::win32::Win32Prompter prompter(stack);
     orvix::win32::Win32DialogRunner runner(stack);
     orvix::ui::UiServices services{prompter, runner};
-    const std::filesystem::path folder = orvix::ChooseSettingsFolder();
-
-    if (!orvix::StartInterfaceLanguage(lang, folder)) {
+    if (!english) {
         Tell("orvix2: the English catalogue (orvix2.mo) was not found; texts stay Japanese\n",
              true);
     }
