@@ -62,27 +62,42 @@ HistoryStart HistoryRecorder::Begin(std::span<const SavedFile> files, FileError*
     sequence_ = 0;
     entry_.identity = CardIdentity(card_);
     entry_.restoreOf = restoreOf_;
+    // The new copies' names go onto the disk after the entry's, whose flushes put theirs there
+    // as well (one journal commit), and before the first card file is replaced.
+    std::vector<UnflushedCopy> copies;
+    const auto flushCopies = [&](FileError* failed) {
+        bool flushed = true;
+        for (const UnflushedCopy& copy : copies) {
+            flushed = FlushBackupCopy(copy, flushed ? failed : nullptr) && flushed;
+        }
+        return flushed;
+    };
     for (const SavedFile& saved : files_) {
         HistoryFile file{saved.name, Utf8FromPath(BackupFolderOf(saved.path, backups_).filename())};
         if (!PrepareBackupFolder(saved.path, backups_, error)) {
+            flushCopies(nullptr);
             return HistoryStart::BackupFailed;
         }
+        UnflushedCopy& copy = copies.emplace_back();
         if (saved.now != nullptr) {
             // The caller's reading under the lock is the file as it is: copied and marked as is.
-            if (*saved.now &&
-                (!BackUpContent(saved.path, **saved.now, backups_, now_, error, &file.copy))) {
+            if (*saved.now && (!BackUpContent(saved.path, **saved.now, backups_, now_, error,
+                                              &file.copy, &copy))) {
+                flushCopies(nullptr);
                 return HistoryStart::BackupFailed;
             }
             if (*saved.now) {
                 file.before = MarkOf(**saved.now);
             }
         } else {
-            if (!BackUpFile(saved.path, backups_, now_, error, &file.copy)) {
+            if (!BackUpFile(saved.path, backups_, now_, error, &file.copy, &copy)) {
+                flushCopies(nullptr);
                 return HistoryStart::BackupFailed;
             }
             std::vector<std::uint8_t> bytes;
             if (!file.copy.empty()) {
                 if (!ReadWholeFile(saved.path, bytes, error)) {
+                    flushCopies(nullptr);
                     return HistoryStart::BackupFailed;
                 }
                 file.before = MarkOf(bytes);
@@ -93,7 +108,8 @@ HistoryStart HistoryRecorder::Begin(std::span<const SavedFile> files, FileError*
     }
     HistoryEntry pending = Changed(entry_);
     if (pending.files.empty()) {
-        return HistoryStart::Started; // nothing will change: nothing to record
+        // Nothing will change: nothing to record.
+        return flushCopies(error) ? HistoryStart::Started : HistoryStart::BackupFailed;
     }
     const std::filesystem::path folder = EntryFolder();
     std::error_code code;
@@ -102,6 +118,7 @@ HistoryStart HistoryRecorder::Begin(std::span<const SavedFile> files, FileError*
         if (error != nullptr) {
             *error = FileError::Of(folder, platform::FailureOfError(code));
         }
+        flushCopies(nullptr);
         return HistoryStart::EntryFailed;
     }
     // A number no entry has, final or pending; taking the pending name fails where another
@@ -119,17 +136,23 @@ HistoryStart HistoryRecorder::Begin(std::span<const SavedFile> files, FileError*
             if (exists) {
                 continue;
             }
+            flushCopies(nullptr);
             return HistoryStart::EntryFailed;
         }
         if (FinalExists(folder, sequence)) {
             std::filesystem::remove(path, code);
             continue;
         }
+        if (!flushCopies(error)) {
+            std::filesystem::remove(path, code); // no save without its copies
+            return HistoryStart::BackupFailed;
+        }
         pending_ = path;
         sequence_ = sequence;
         entry_.sequence = sequence;
         return HistoryStart::Started;
     }
+    flushCopies(nullptr);
     if (error != nullptr) {
         *error = FileError{folder, "no free number for the history entry"};
     }
