@@ -99,6 +99,8 @@ Turn WriteUnderLock(EditorDocument& document, const std::filesystem::path& path,
         turn.kind = Turn::Kind::NotStarted;
         return turn;
     }
+    // The final entry's file is written beside the new content, so that one flush serves both.
+    history.PrepareFinish();
     // What the file holds is known: a put-back would write it, the file is not read for it.
     const bool written =
         now != nullptr && *now

@@ -195,8 +195,8 @@ std::filesystem::path BackupSource(const std::filesystem::path& folder) {
 }
 
 bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& backupFolder,
-                std::chrono::system_clock::time_point now, FileError* error,
-                std::string* copyName) {
+                std::chrono::system_clock::time_point now, FileError* error, std::string* copyName,
+                UnflushedCopy* unflushed) {
     std::error_code code;
     if (copyName != nullptr) {
         copyName->clear();
@@ -208,15 +208,18 @@ bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& 
     if (!ReadWholeFile(file, bytes, error)) {
         return false;
     }
-    return BackUpContent(file, bytes, backupFolder, now, error, copyName);
+    return BackUpContent(file, bytes, backupFolder, now, error, copyName, unflushed);
 }
 
 bool BackUpContent(const std::filesystem::path& file, std::span<const std::uint8_t> bytes,
                    const std::filesystem::path& backupFolder,
                    std::chrono::system_clock::time_point now, FileError* error,
-                   std::string* copyName) {
+                   std::string* copyName, UnflushedCopy* unflushed) {
     if (copyName != nullptr) {
         copyName->clear();
+    }
+    if (unflushed != nullptr) {
+        *unflushed = UnflushedCopy{};
     }
     std::error_code code;
     const std::filesystem::path folder = BackupFolderOf(file, backupFolder);
@@ -244,12 +247,15 @@ bool BackUpContent(const std::filesystem::path& file, std::span<const std::uint8
         target = folder / (stem + "-" + (copies.first ? std::string(name) : kFirstMark) +
                            LocalTimeText(now, "%Y%m%d-%H%M%S") + extension);
     } while (copies.first && std::filesystem::exists(target, code));
-    if (!WriteFileAtomically(target, {std::span<const std::uint8_t>(bytes)}, error)) {
+    if (!(unflushed != nullptr
+              ? detail::WriteFileLeavingFolder(target, bytes, error)
+              : WriteFileAtomically(target, {std::span<const std::uint8_t>(bytes)}, error))) {
         return false;
     }
     if (copyName != nullptr) {
         *copyName = Utf8FromPath(target.filename());
     }
+    UnflushedCopy made{target, {}};
     if (copies.first) {
         std::string upper = Utf8FromPath(file.filename());
         std::transform(upper.begin(), upper.end(), upper.begin(),
@@ -257,8 +263,31 @@ bool BackUpContent(const std::filesystem::path& file, std::span<const std::uint8
         const std::size_t kept = upper == "STARTUP.BIN" ? kBackupsKept : kSmallBackupsKept;
         const std::size_t count = copies.rotating.size() + 1;
         for (std::size_t i = 0; i + kept < count; ++i) {
-            std::filesystem::remove(copies.rotating[i].second, code);
+            made.pruned.push_back(copies.rotating[i].second);
         }
+    }
+    if (unflushed != nullptr) {
+        *unflushed = std::move(made);
+        return true;
+    }
+    for (const std::filesystem::path& old : made.pruned) {
+        std::filesystem::remove(old, code);
+    }
+    return true;
+}
+
+bool FlushBackupCopy(const UnflushedCopy& unflushed, FileError* error) {
+    if (unflushed.copy.empty()) {
+        return true;
+    }
+    std::error_code code;
+    if (!detail::FlushFolderOf(unflushed.copy, error)) {
+        std::filesystem::remove(unflushed.copy, code);
+        return false;
+    }
+    // Only a copy whose successor is on the disk may go.
+    for (const std::filesystem::path& old : unflushed.pruned) {
+        std::filesystem::remove(old, code);
     }
     return true;
 }

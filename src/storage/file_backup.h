@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "storage/file_io.h"
 
@@ -34,16 +35,29 @@ std::filesystem::path BackupFolderOf(const std::filesystem::path& file,
 // The local time of now in strftime's format ("%Y%m%d-%H%M%S").
 std::string LocalTimeText(std::chrono::system_clock::time_point now, const char* format);
 
+// A new copy whose name is not on the disk yet, and the copies its folder is to lose then.
+struct UnflushedCopy {
+    std::filesystem::path copy; // empty: no new copy was made
+    std::vector<std::filesystem::path> pruned;
+};
+
+// unflushed, when given, takes the last step of a new copy: its data is on the disk, but its
+// folder is neither flushed nor pruned until FlushBackupCopy, which must come before the file is
+// replaced (a recorder flushes its entry's folder first, and one journal commit serves both).
 bool BackUpFile(const std::filesystem::path& file, const std::filesystem::path& backupFolder,
                 std::chrono::system_clock::time_point now, FileError* error = nullptr,
-                std::string* copyName = nullptr);
+                std::string* copyName = nullptr, UnflushedCopy* unflushed = nullptr);
 
 // The same for a file whose content the caller has just read (under the card's lock): bytes are
 // copied as the file's content, which is not read again.
 bool BackUpContent(const std::filesystem::path& file, std::span<const std::uint8_t> bytes,
                    const std::filesystem::path& backupFolder,
                    std::chrono::system_clock::time_point now, FileError* error = nullptr,
-                   std::string* copyName = nullptr);
+                   std::string* copyName = nullptr, UnflushedCopy* unflushed = nullptr);
+
+// Puts a new copy's name onto the disk and prunes its folder; when the flush fails, the copy is
+// removed again (it may not be on the disk) and false is returned with error set.
+bool FlushBackupCopy(const UnflushedCopy& unflushed, FileError* error = nullptr);
 
 // Makes the file's folder of backups and its SOURCE.txt (also for a file that does not exist
 // yet, so that a history entry saying it was absent can be traced to its card).

@@ -175,7 +175,8 @@ bool Undo(std::vector<Target>& targets, std::size_t replaced, FileSetReport& rep
 // it is not read again.
 bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
               std::optional<std::span<const std::uint8_t>> content = std::nullopt,
-              std::optional<std::span<const std::uint8_t>> now = std::nullopt) {
+              std::optional<std::span<const std::uint8_t>> now = std::nullopt,
+              bool flushFolders = true) {
     std::vector<Target> targets(files.size());
     platform::Failure failure;
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -235,6 +236,9 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
     // Until then a failure puts every file back, since a rename not on the disk is not made.
     std::vector<std::filesystem::path> flushed;
     for (const Target& t : targets) {
+        if (!flushFolders) {
+            break; // the caller flushes the folder (detail::WriteFileLeavingFolder)
+        }
         const std::filesystem::path folder = FolderOf(t.target);
         if (!t.Idle() && !detail::RunFileStep(
                              FileStep::FolderFlush, t.target, failure, [&](platform::Failure* f) {
@@ -263,6 +267,36 @@ bool WriteSet(std::span<const FileReplacement> files, FileSetReport& report,
 }
 
 } // namespace
+
+namespace detail {
+
+bool WriteFileLeavingFolder(const std::filesystem::path& path,
+                            std::span<const std::uint8_t> content, FileError* error) {
+    const FileReplacement file{path, {}};
+    FileSetReport report;
+    if (WriteSet({&file, 1}, report, content, std::nullopt, false)) {
+        return true;
+    }
+    if (error != nullptr) {
+        *error = report.error;
+    }
+    return false;
+}
+
+bool FlushFolderOf(const std::filesystem::path& file, FileError* error) {
+    platform::Failure failure;
+    if (RunFileStep(FileStep::FolderFlush, file, failure, [&](platform::Failure* f) {
+            return platform::FlushFolder(FolderOf(file), f);
+        })) {
+        return true;
+    }
+    if (error != nullptr) {
+        *error = FileError::Of(file, failure);
+    }
+    return false;
+}
+
+} // namespace detail
 
 std::string FileSetReport::Describe() const {
     std::string text = error.Describe();

@@ -15,6 +15,7 @@
 
 #include "storage/file_io.h"
 #include "storage/history_entry.h"
+#include "storage/platform.h"
 
 namespace orvix {
 
@@ -74,6 +75,12 @@ public:
     // history shows a save that was not seen to end.
     bool Finish(FileError* error = nullptr);
     bool FinishWritten(FileError* error = nullptr);
+    // Between Begin and a write expected to succeed: when every new content is in memory (each
+    // SavedFile's content), writes the final entry's file already, unflushed and unnamed, so that
+    // the write's own flush carries it to the disk; FinishWritten then only flushes and names it,
+    // and Finish drops it. A step that fails here is said by FinishWritten (the entry stays
+    // pending), never stops the write.
+    void PrepareFinish();
     // The number of the recorded (or pending) entry; 0 when there is none.
     int Sequence() const { return sequence_; }
     // The folder of the entries, which the messages about them name.
@@ -81,6 +88,9 @@ public:
 
 private:
     bool Complete(bool written, FileError* error);
+    bool CompletePrepared(FileError* error);
+    HistoryEntry FinalEntry(bool written) const;
+    bool RemovePending();
 
     std::filesystem::path card_;
     std::filesystem::path backups_;
@@ -90,6 +100,9 @@ private:
     std::string restoreOf_;
     std::filesystem::path pending_;
     int sequence_ = 0;
+    bool prepared_ = false; // PrepareFinish made (or failed to make) the final entry's file
+    platform::TemporaryFile final_;
+    FileError prepareError_; // set when PrepareFinish failed
 };
 
 } // namespace orvix

@@ -215,6 +215,40 @@ TEST_F(SaveHistoryTest, ARestoreRemovesAndRewritesAllOrNothing) {
     EXPECT_EQ(newest("en"), "Back to @-3");
 }
 
+// What a crash at any point relies on, in the order a program's save puts things onto the disk:
+// the new copy and the pending entry, data and names, before the card file is replaced; the
+// final entry named only once the new file's name is on the disk, and the pending one removed
+// only after that name.
+TEST_F(SaveHistoryTest, ASaveFlushesItsCopyAndEntryBeforeTheCardAndNamesTheEntryAfter) {
+    ASSERT_EQ(Command({"calibration", "set", "CARD", "ID5=170"}).status, 0); // SOURCE.txt made
+    std::vector<std::pair<FileStep, std::string>> steps; // each with "card", "copy" or the entry's
+    SetFileFaultInjector([&](FileStep step, const std::filesystem::path& file) {
+        const std::string name = file.filename().string();
+        steps.emplace_back(step, file.parent_path() == history_ ? file.extension().string()
+                                 : name == "STARTUP.BIN"        ? "card"
+                                 : name.starts_with("STARTUP-") ? "copy"
+                                                                : name);
+        return false;
+    });
+    ASSERT_EQ(Command({"calibration", "set", "CARD", "ID5=160"}).status, 0);
+    SetFileFaultInjector(nullptr);
+    const auto at = [&](FileStep step, const std::string& kind) {
+        const auto found = std::ranges::find(steps, std::pair{step, kind});
+        EXPECT_NE(found, steps.end()) << kind << " " << static_cast<int>(step);
+        return found - steps.begin();
+    };
+    const auto replaced = at(FileStep::Rename, "card");
+    for (const auto& [step, kind] :
+         {std::pair{FileStep::Flush, "copy"}, std::pair{FileStep::FolderFlush, "copy"},
+          std::pair{FileStep::Flush, ".pending"}, std::pair{FileStep::FolderFlush, ".pending"},
+          std::pair{FileStep::Flush, "card"}}) {
+        EXPECT_LT(at(step, kind), replaced) << kind << " " << static_cast<int>(step);
+    }
+    EXPECT_LT(at(FileStep::FolderFlush, "card"), at(FileStep::Rename, ".txt"));
+    EXPECT_LT(at(FileStep::Flush, ".txt"), at(FileStep::Rename, ".txt"));
+    EXPECT_LT(at(FileStep::FolderFlush, ".txt"), at(FileStep::Remove, ".pending"));
+}
+
 // A save reads what it must and no more, whatever the card holds: the program's save reads
 // STARTUP.BIN twice (the load, then the comparison under the lock), copies, marks and describes it
 // from the bytes in memory, and reads of the backups only the newest copy, to compare; a setting's
