@@ -27,11 +27,16 @@ protected:
         EXPECT_TRUE(LoadImageFile(document, dialog, prompter, false));
         dialog.SetText(test::DocumentedField(0), "30");
         document.valuesChanged = true; // as the main dialog marks an edit
+        other[100] ^= 0xFF;
+        ours[test::DocumentedBinaryOffset(0, 0)] = 30;
+        ours[test::DocumentedBinaryOffset(0, 0) + 1] = 0;
     }
 
     test::TempFolder folder;
     std::filesystem::path card = folder / "card" / "STARTUP.BIN";
     std::vector<std::uint8_t> image = test::MakeBinaryImage(5000);
+    std::vector<std::uint8_t> other = image; // another program's change
+    std::vector<std::uint8_t> ours = image;  // the image with the user's edit
     test::ActingPrompter prompter;
     EditorDocument document;
     ui::DialogModel dialog;
@@ -41,11 +46,6 @@ protected:
 // asking) writes nothing, no backup either, and keeps the user's values; Yes writes them and keeps
 // the other program's content among the backups.
 TEST_F(StaleSaveTest, AFileChangedElsewhereIsWrittenOverOnlyWhenTheUserSaysSo) {
-    auto other = image;
-    other[100] ^= 0xFF;
-    auto ours = image;
-    ours[test::DocumentedBinaryOffset(0, 0)] = 30;
-    ours[test::DocumentedBinaryOffset(0, 0) + 1] = 0;
     // No, then the command-line tool (which refuses without asking), then Yes.
     for (const Answer answer : {Answer::No, Answer::Ok, Answer::Yes}) {
         const bool yes = answer == Answer::Yes;
@@ -81,13 +81,8 @@ TEST_F(StaleSaveTest, AFileChangedElsewhereIsWrittenOverOnlyWhenTheUserSaysSo) {
 // meanwhile. A change it makes while the question is on screen is asked about again (No keeps
 // it), never written over unseen.
 TEST_F(StaleSaveTest, TheCardIsFreeWhileThePersonIsAskedAndAChangeMeanwhileIsAskedAgain) {
-    auto other = image;
-    other[100] ^= 0xFF;
     auto third = image;
     third[200] ^= 0xFF;
-    auto ours = image;
-    ours[test::DocumentedBinaryOffset(0, 0)] = 30;
-    ours[test::DocumentedBinaryOffset(0, 0) + 1] = 0;
     test::WriteBytes(card, other);
     int asked = 0;
     int free = 0;

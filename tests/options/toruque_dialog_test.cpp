@@ -51,14 +51,14 @@ protected:
     // The main dialog on a card with the image; its program change button opens the dialog.
     void OpenMain(const std::vector<std::uint8_t>& image, const char* name = "STARTUP.BIN") {
         card = folder / "card" / name;
-        test::WriteBytes(Card(), image);
+        test::WriteBytes(card, image);
         MainDialogHooks hooks;
         hooks.programChange = [this](EditorDocument& document, ui::DialogModel& model) {
             CToruqueDialog child(services, document, model);
             runner.RunModal(child);
         };
         mainDlg = std::make_unique<COrvixDlg>(services, Utf8FromPath(folder / "Orvix2.ini"),
-                                              Utf8FromPath(Card()), std::move(hooks));
+                                              Utf8FromPath(card), std::move(hooks));
         mainOpen = std::make_unique<test::OpenDialog>(*mainDlg);
     }
 
@@ -71,9 +71,8 @@ protected:
         return open->Model();
     }
 
-    std::filesystem::path Card() const { return card; }
     EditorDocument& Doc() { return mainDlg->Document(); }
-    std::uint8_t Saved(std::size_t at) const { return test::ReadBytes(Card()).at(at); }
+    std::uint8_t Saved(std::size_t at) const { return test::ReadBytes(card).at(at); }
 
     test::TempFolder folder;
     std::filesystem::path card;
@@ -148,7 +147,7 @@ TEST_F(ToruqueDialogTest, ClickedControls) {
 // open.
 TEST_F(ToruqueDialogTest, AFailedSaveKeepsTheCardAndTheDialog) {
     ui::DialogModel& dialog = Open(Program(kSizeA));
-    const std::vector<std::uint8_t> before = test::ReadBytes(Card());
+    const std::vector<std::uint8_t> before = test::ReadBytes(card);
     SetFileFaultInjector(
         [](FileStep now, const std::filesystem::path&) { return now == FileStep::Write; });
     prompter.Expect(IDP_WRITE_PROGRAM_FAILED);
@@ -156,7 +155,7 @@ TEST_F(ToruqueDialogTest, AFailedSaveKeepsTheCardAndTheDialog) {
     dialog.Click(5);
     SetFileFaultInjector(nullptr);
     EXPECT_FALSE(dialog.Ended());
-    EXPECT_TRUE(test::ReadBytes(Card()) == before);
+    EXPECT_TRUE(test::ReadBytes(card) == before);
 }
 
 TEST_F(ToruqueDialogTest, ARefusedApplyUnchecksWhatWasRefusedOrCloses) {
@@ -211,7 +210,7 @@ TEST_F(ToruqueDialogTest, AFailedRebuildDoesNotLockTheDialog) {
     prompter.Expect(IDP_WRITE_PROGRAM_DONE);
     dialog.Click(5);
     EXPECT_EQ(dialog.Result(), ui::kIdOk);
-    const std::vector<std::uint8_t> saved = test::ReadBytes(Card());
+    const std::vector<std::uint8_t> saved = test::ReadBytes(card);
     EXPECT_EQ(saved[kTorque], 0);
     EXPECT_TRUE(
         saved.size() == image.size() &&
@@ -236,7 +235,7 @@ TEST_F(ToruqueDialogTest, APatchedTextFormIsKeptBySave) {
     expected[207] = '6';
     const std::string id3 = "0x0064"; // 100, as typed
     std::copy(id3.begin(), id3.end(), expected.begin() + test::DocumentedTextPosition(1, 0));
-    EXPECT_EQ(test::ReadBytes(Card()), expected);
+    EXPECT_EQ(test::ReadBytes(card), expected);
 }
 
 // A patch is saved with the options as the controls show them, which take what it changed.

@@ -27,15 +27,9 @@ ScriptedPrompter& ScriptedPrompter::ExpectColour(std::optional<ui::Rgb> chosen) 
 }
 
 std::string ScriptedPrompter::Describe(const Step& step) {
-    switch (step.kind) {
-    case Kind::Message:
-        return "message " + std::to_string(step.messageId);
-    case Kind::OpenFile:
-        return "an open-file dialog";
-    case Kind::Colour:
-        return "a colour chooser";
-    }
-    return "?";
+    return step.kind == Kind::Message    ? "message " + std::to_string(step.messageId)
+           : step.kind == Kind::OpenFile ? "an open-file dialog"
+                                         : "a colour chooser";
 }
 
 namespace {
@@ -56,18 +50,11 @@ const char* Name(ui::Answer answer) {
 }
 
 bool Offers(ui::Buttons buttons, ui::Answer answer) {
-    switch (buttons) {
-    case ui::Buttons::Ok:
-        return answer == ui::Answer::Ok;
-    case ui::Buttons::OkCancel:
-        return answer == ui::Answer::Ok || answer == ui::Answer::Cancel;
-    case ui::Buttons::YesNo:
-        return answer == ui::Answer::Yes || answer == ui::Answer::No;
-    case ui::Buttons::YesNoCancel:
-        return answer == ui::Answer::Yes || answer == ui::Answer::No ||
-               answer == ui::Answer::Cancel;
-    }
-    return false;
+    using B = ui::Buttons;
+    const bool yesNo = buttons == B::YesNo || buttons == B::YesNoCancel;
+    const bool cancel = buttons == B::OkCancel || buttons == B::YesNoCancel;
+    return answer == (yesNo ? ui::Answer::Yes : ui::Answer::Ok) ||
+           (yesNo && answer == ui::Answer::No) || (cancel && answer == ui::Answer::Cancel);
 }
 
 // Fails the test when the message is not shown in a form the documentation gives it.

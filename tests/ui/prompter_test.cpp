@@ -53,6 +53,10 @@ TEST(ScriptedPrompterTest, FailsOnAMessageNotExpectedNotShownOrNotAsDocumented) 
          Answer::None, "warning icon, Enter OK, not as documented"},
         {IDP_CREATE_USER, Answer::Ok, IDP_CREATE_USER, Buttons::YesNo, Icon::Question, Answer::None,
          "offers Yes/No, but the script answers OK"},
+        {IDP_WRITE_PROGRAM_DONE, Answer::Cancel, IDP_WRITE_PROGRAM_DONE, Buttons::Ok, Icon::Auto,
+         Answer::None, "offers OK, but the script answers Cancel"},
+        {IDP_HEAD_SWITCH, Answer::No, IDP_HEAD_SWITCH, Buttons::OkCancel, Icon::Auto, Answer::None,
+         "offers OK/Cancel, but the script answers No"},
         {999, Answer::Ok, 999, Buttons::Ok, Icon::Auto, Answer::None, "999 () is not documented"}};
     for (const auto& [expected, answer, shown, buttons, icon, enter, failure] : cases) {
         EXPECT_NONFATAL_FAILURE(
