@@ -60,7 +60,7 @@ void FillLists(ui::DialogModel& model) {
     model.SetTabStops(IDC_ENTRIES, {kEntryStops.begin(), kEntryStops.end()});
     model.SetTabStops(IDC_DIFFERENCES, {kDifferenceStops.begin(), kDifferenceStops.end()});
     // The rows as the name table words them, the longest names of a servo and a user field.
-    model.AddItems(IDC_ENTRIES, {"14\t2026-12-07T10:42:13\tSTARTUP.BIN, VOLUME.BIN\t" +
+    model.AddItems(IDC_ENTRIES, {"14\t2026-12-07 10:42:13\tSTARTUP.BIN, VOLUME.BIN\t" +
                                      ShownField("calibration", "ID16 origin") + " -50→-55, " +
                                      ShownField("settings", "volume") + " 7→5",
                                  "9\t\t\t" + t("読めない記録") + ": not a history entry"});

@@ -64,7 +64,7 @@ void FillLists(ui::DialogModel& model) {
         return;
     }
     model.SetTabStops(IDC_ENTRIES, {kEntryStops.begin(), kEntryStops.end()});
-    model.AddItems(IDC_ENTRIES, {"14\t2026-12-07T10:42:13\tSTARTUP.BIN\tID2 25→30", "9\t\t\t?"});
+    model.AddItems(IDC_ENTRIES, {"14\t2026-12-07 10:42:13\tSTARTUP.BIN\tID2 25→30", "9\t\t\t?"});
     model.SelectItem(IDC_ENTRIES, 1);
 }
 
