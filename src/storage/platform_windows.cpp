@@ -111,13 +111,14 @@ std::filesystem::path SystemPath(const std::filesystem::path& path) {
         return path;
     }
     // A "\\?\" path goes to the file system as it is: absolute, with backslashes, without "."
-    // and "..".
-    std::error_code error;
-    std::wstring full = std::filesystem::absolute(path, error).lexically_normal().native();
-    if (error) {
+    // and "..", as GetFullPathNameW (which takes any length) makes it.
+    std::wstring full(given.size() + MAX_PATH, L'\0');
+    const DWORD length =
+        ::GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size()) {
         return path;
     }
-    std::replace(full.begin(), full.end(), L'/', L'\\');
+    full.resize(length);
     return full.starts_with(LR"(\\)") ? LR"(\\?\UNC\)" + full.substr(2) : LR"(\\?\)" + full;
 }
 
