@@ -1,6 +1,7 @@
 # The Windows test suite, run under Wine: the seam, the dialog layer, the resources, the storage,
-# the tool and the editor's Windows front end (tests/win32, label "gui": scripts/test windows runs
-# those with a display of their own). Left out: the test file of what only POSIX files have
+# the read button's first folder, the tool (its scenario rows through orvix2-cli.exe itself) and
+# the editor's Windows front end (tests/win32, label "gui": scripts/test windows runs those with
+# a display of their own). Left out: the test file of what only POSIX files have
 # (file_io_posix_test: links, modes, owners, pipes). A test carrying the label "wip" is left out
 # of scripts/test windows (ctest -L wip runs it).
 add_subdirectory(support)
@@ -19,6 +20,9 @@ add_subdirectory(resources)
 if(TARGET orvix2_win32)
     add_subdirectory(win32)
 endif()
+
+# Where the read button starts: the removable drive holding the card, else the documents.
+orvix_add_test(card_folder_tests calibration/card_folder_test.cpp)
 
 orvix_add_test(storage_tests storage/settings_file_test.cpp storage/file_io_test.cpp
     storage/file_backup_test.cpp storage/file_set_write_test.cpp storage/history_points_test.cpp
@@ -43,4 +47,5 @@ if(ORVIX2_BUILD_CLI)
     # Two processes of the tool at once on one card.
     target_compile_definitions(cli_tests PRIVATE ORVIX2_CLI_PATH="$<TARGET_FILE:orvix2-cli>")
     add_dependencies(cli_tests orvix2-cli)
+    add_subdirectory(scenarios)
 endif()

@@ -59,6 +59,12 @@ std::string_view KindName(FailureKind kind);
 // out what the system cannot have.
 bool HasPosixFiles();
 
+// The form of a path that the system's calls take at any length: on Windows a path too long for
+// MAX_PATH becomes a "\\?\" path (absolute, backslashes, "." and ".." resolved; "\\?\UNC\"
+// for a share), which the W functions take without the limit and without the registry switch
+// that a manifest's longPathAware needs; any other path, and every path on POSIX, stays as it is.
+std::filesystem::path SystemPath(const std::filesystem::path& path);
+
 // Reads a whole regular file of at most maxSize bytes.
 bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                std::uintmax_t maxSize, Failure* failure = nullptr);
@@ -213,6 +219,10 @@ std::tm LocalTime(std::time_t seconds);
 // The user's home folder: $HOME, else the account's (POSIX); the profile folder on Windows.
 // Empty when unknown.
 std::filesystem::path HomeFolder();
+
+// Where a file dialog starts when there is nothing better: the home folder on POSIX, the user's
+// Documents folder on Windows (SHGetKnownFolderPath). Empty when unknown.
+std::filesystem::path DocumentsFolder();
 
 // The folder of the running executable.
 std::filesystem::path ExecutableFolder();

@@ -51,6 +51,10 @@ bool HasPosixFiles() {
     return true;
 }
 
+std::filesystem::path SystemPath(const std::filesystem::path& path) {
+    return path; // PATH_MAX is the kernel's: nothing to do about it here
+}
+
 bool WritableProgramFolderServes() {
     return true;
 }

@@ -28,6 +28,10 @@ std::filesystem::path HomeFolder() {
     return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
 }
 
+std::filesystem::path DocumentsFolder() {
+    return HomeFolder(); // ~/Documents is a desktop's, named in its language
+}
+
 std::filesystem::path UserSettingsFolder() {
     if (const char* config = std::getenv("XDG_CONFIG_HOME");
         config != nullptr && config[0] == '/') {

@@ -1,19 +1,14 @@
 #include "storage/platform.h"
 
-// UTF-8 inside, UTF-16 at every call: only the W functions, paths through their native wstring.
+// Files and folders on Windows. UTF-8 inside, UTF-16 at every call: only the W functions, paths
+// through their native wstring, a long one as a "\\?\" path (SystemPath).
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <knownfolders.h>
-#include <mutex>
 #include <random>
-#include <set>
-#include <shlobj.h>
-#include <thread>
 #include <utility>
-#include <xxhash.h>
 
 namespace orvix::platform {
 
@@ -108,6 +103,25 @@ Failure LastFailure() {
     return FailureOfCode(static_cast<int>(code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE));
 }
 
+std::filesystem::path SystemPath(const std::filesystem::path& path) {
+    // CreateDirectoryW's limit (MAX_PATH less room for an 8.3 name) is the lowest of them.
+    constexpr std::size_t kShortest = MAX_PATH - 12;
+    const std::wstring& given = path.native();
+    if (given.size() < kShortest || given.starts_with(LR"(\\?\)")) {
+        return path;
+    }
+    // A "\\?\" path goes to the file system as it is: absolute, with backslashes, without "."
+    // and "..", as GetFullPathNameW (which takes any length) makes it.
+    std::wstring full(given.size() + MAX_PATH, L'\0');
+    const DWORD length =
+        ::GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size()) {
+        return path;
+    }
+    full.resize(length);
+    return full.starts_with(LR"(\\)") ? LR"(\\?\UNC\)" + full.substr(2) : LR"(\\?\)" + full;
+}
+
 namespace {
 
 bool Fail(Failure* failure, Failure value) {
@@ -147,13 +161,13 @@ std::uint64_t SizeOf(DWORD high, DWORD low) {
 bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                std::uintmax_t maxSize, Failure* failure) {
     // A folder cannot be opened as a file at all (access denied): tell it apart first.
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(SystemPath(path).c_str());
     if (attributes != kNoAttributes && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return Fail(failure, SeamFailure(FailureKind::NotAFile));
     }
     // Others may go on reading and writing it; a program that holds it without sharing makes
     // this fail as in use.
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
+    const HANDLE file = ::CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -189,7 +203,7 @@ bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& byt
 }
 
 bool CheckFolderWritable(const std::filesystem::path& folder, Failure* failure) {
-    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    const DWORD attributes = ::GetFileAttributesW(SystemPath(folder).c_str());
     if (attributes == kNoAttributes) {
         return FailLast(failure);
     }
@@ -198,7 +212,7 @@ bool CheckFolderWritable(const std::filesystem::path& folder, Failure* failure) 
 }
 
 bool CheckWritable(const std::filesystem::path& path, Failure* failure) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(SystemPath(path).c_str());
     if (attributes == kNoAttributes) {
         const DWORD code = ::GetLastError();
         return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ||
@@ -220,7 +234,7 @@ void TemporaryFile::Discard() {
         handle_ = -1;
     }
     if (!path_.empty()) {
-        ::DeleteFileW(path_.c_str());
+        ::DeleteFileW(SystemPath(path_).c_str());
         path_.clear();
     }
 }
@@ -230,7 +244,7 @@ bool TemporaryFile::Create(const std::filesystem::path& target, Failure* failure
     target_ = target;
     const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
     // The new file keeps the old one's hidden, system and archive marks.
-    const DWORD old = ::GetFileAttributesW(target.c_str());
+    const DWORD old = ::GetFileAttributesW(SystemPath(target).c_str());
     const DWORD kept =
         old == kNoAttributes
             ? FILE_ATTRIBUTE_NORMAL
@@ -240,8 +254,9 @@ bool TemporaryFile::Create(const std::filesystem::path& target, Failure* failure
         const std::wstring name =
             L"." + target.filename().wstring() + L"." + std::to_wstring(random()) + L".tmp";
         const std::filesystem::path path = folder / name;
-        const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                          kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept, nullptr);
+        const HANDLE file =
+            ::CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             handle_ = reinterpret_cast<std::intptr_t>(file);
             path_ = path;
@@ -307,13 +322,31 @@ std::filesystem::path TemporaryFile::Keep() {
 
 bool CreateNew(const std::filesystem::path& from, const std::filesystem::path& to,
                Failure* failure) {
-    return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0 ||
+    return ::MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
+                         MOVEFILE_WRITE_THROUGH) != 0 ||
            FailLast(failure);
 }
 
+namespace {
+
+// The name a file has on the disk, in its own letter case: a file replaced by a rename takes the
+// case of the name asked for, and a card's "STARTUP.BIN" opened as "startup.bin" keeps its own.
+std::filesystem::path NameOnDisk(const std::filesystem::path& path) {
+    WIN32_FIND_DATAW data{};
+    const HANDLE find = ::FindFirstFileExW(SystemPath(path).c_str(), FindExInfoBasic, &data,
+                                           FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) {
+        return path;
+    }
+    ::FindClose(find);
+    return path.parent_path() / data.cFileName;
+}
+
+} // namespace
+
 bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,
                 Failure* failure) {
-    if (::MoveFileExW(from.c_str(), to.c_str(),
+    if (::MoveFileExW(SystemPath(from).c_str(), SystemPath(NameOnDisk(to)).c_str(),
                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
         return true;
     }
@@ -321,7 +354,7 @@ bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& 
     if (reason.code == ERROR_ACCESS_DENIED) {
         // A target that another program holds open without sharing is refused as access denied:
         // an open for deleting it tells that apart from a real lack of permission.
-        const HANDLE probe = ::CreateFileW(to.c_str(), DELETE,
+        const HANDLE probe = ::CreateFileW(SystemPath(to).c_str(), DELETE,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (probe != INVALID_HANDLE_VALUE) {
@@ -334,7 +367,7 @@ bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& 
 }
 
 bool RemoveFile(const std::filesystem::path& path, Failure* failure) {
-    return ::DeleteFileW(path.c_str()) != 0 || FailLast(failure);
+    return ::DeleteFileW(SystemPath(path).c_str()) != 0 || FailLast(failure);
 }
 
 bool FlushFolder(const std::filesystem::path&, Failure*) {
@@ -346,7 +379,7 @@ bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& e
     // A drive without a medium fails here instead of asking the person to insert one.
     DWORD oldMode = 0;
     ::SetThreadErrorMode(SEM_FAILCRITICALERRORS, &oldMode);
-    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    const DWORD attributes = ::GetFileAttributesW(SystemPath(folder).c_str());
     bool listed = false;
     if (attributes == kNoAttributes) {
         FailLast(failure);
@@ -355,8 +388,8 @@ bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& e
     } else {
         std::vector<FolderEntry> found;
         WIN32_FIND_DATAW data{};
-        const HANDLE find = ::FindFirstFileExW((folder / L"*").c_str(), FindExInfoBasic, &data,
-                                               FindExSearchNameMatch, nullptr, 0);
+        const HANDLE find = ::FindFirstFileExW((SystemPath(folder) / L"*").c_str(), FindExInfoBasic,
+                                               &data, FindExSearchNameMatch, nullptr, 0);
         // A drive's root with nothing on it has not even "." and "..".
         listed = find != INVALID_HANDLE_VALUE || ::GetLastError() == ERROR_FILE_NOT_FOUND;
         if (!listed) {
@@ -388,24 +421,9 @@ bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& e
     return listed;
 }
 
-namespace {
-
-// The cards this process holds: the mutex alone would let its owning thread take it again.
-struct HeldCards {
-    std::mutex mutex;
-    std::set<std::string> identities;
-};
-
-HeldCards& Held() {
-    static HeldCards held;
-    return held;
-}
-
-} // namespace
-
 FileStamp StampOf(const std::filesystem::path& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    if (!::GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &data)) {
         return {};
     }
     const DWORD attributes = data.dwFileAttributes;
@@ -414,92 +432,6 @@ FileStamp StampOf(const std::filesystem::path& path) {
         !isLink && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
     return FileStamp{true, isLink, isFile, SizeOf(data.nFileSizeHigh, data.nFileSizeLow),
                      TimeOf(data.ftLastWriteTime)};
-}
-
-std::string FileIdentity(const std::filesystem::path& path) {
-    const HANDLE handle = ::CreateFileW(
-        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    BY_HANDLE_FILE_INFORMATION information{};
-    const bool known =
-        handle != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(handle, &information);
-    const DWORD code = ::GetLastError();
-    if (handle != INVALID_HANDLE_VALUE) {
-        ::CloseHandle(handle);
-    }
-    ::SetLastError(code); // the caller's LastFailure
-    if (!known) {
-        return {};
-    }
-    // The volume and the file index identify the file whatever drive letter it has now.
-    const std::uint64_t index =
-        (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
-    return FormatVolumeSerial(information.dwVolumeSerialNumber) + ":" + std::to_string(index);
-}
-
-CardFolderLock::CardFolderLock(const std::filesystem::path& folder, std::chrono::milliseconds wait,
-                               Mode mode) {
-    const std::filesystem::path open = folder.empty() ? std::filesystem::path(".") : folder;
-    identity_ = FileIdentity(open);
-    if (identity_.empty()) {
-        failure_ = LastFailure();
-        return;
-    }
-    failure_ = Failure{};
-    if (mode == Mode::Shared) {
-        state_ = State::Held; // a named mutex cannot be shared: a reader takes none
-        return;
-    }
-    wchar_t hash[17];
-    ::swprintf(hash, 17, L"%016llx",
-               static_cast<unsigned long long>(XXH3_64bits(identity_.data(), identity_.size())));
-    const std::wstring name = std::wstring(L"Local\\Orvix2-card-") + hash;
-    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
-    if (mutex == nullptr) {
-        failure_ = LastFailure();
-        return;
-    }
-    HeldCards& held = Held();
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    while (true) {
-        {
-            const std::lock_guard guard(held.mutex);
-            if (held.identities.count(identity_) == 0) {
-                const DWORD result = ::WaitForSingleObject(mutex, 0);
-                // An abandoned mutex is one whose holder ended without letting go: ours now.
-                if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) {
-                    held.identities.insert(identity_);
-                    handle_ = reinterpret_cast<std::intptr_t>(mutex);
-                    state_ = State::Held;
-                    return;
-                }
-                if (result == WAIT_FAILED) {
-                    failure_ = LastFailure();
-                    ::CloseHandle(mutex);
-                    return;
-                }
-            }
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            state_ = State::Busy;
-            failure_ = FailureOfCode(ERROR_LOCK_VIOLATION);
-            ::CloseHandle(mutex);
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-}
-
-void CardFolderLock::Release() {
-    if (handle_ == -1) {
-        return;
-    }
-    HeldCards& held = Held();
-    const std::lock_guard guard(held.mutex);
-    ::ReleaseMutex(AsHandle(handle_));
-    ::CloseHandle(AsHandle(handle_));
-    held.identities.erase(identity_);
-    handle_ = -1;
 }
 
 } // namespace orvix::platform

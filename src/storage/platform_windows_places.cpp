@@ -16,24 +16,31 @@ std::tm LocalTime(std::time_t seconds) {
     return local;
 }
 
-std::filesystem::path HomeFolder() {
+namespace {
+
+std::filesystem::path KnownFolder(const KNOWNFOLDERID& id) {
     wchar_t* folder = nullptr;
-    std::filesystem::path home;
-    if (::SHGetKnownFolderPath(FOLDERID_Profile, KF_FLAG_DEFAULT, nullptr, &folder) == S_OK) {
-        home = folder;
+    std::filesystem::path found;
+    if (::SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &folder) == S_OK) {
+        found = folder;
     }
     ::CoTaskMemFree(folder);
-    return home;
+    return found;
+}
+
+} // namespace
+
+std::filesystem::path HomeFolder() {
+    return KnownFolder(FOLDERID_Profile);
+}
+
+std::filesystem::path DocumentsFolder() {
+    return KnownFolder(FOLDERID_Documents);
 }
 
 std::filesystem::path UserSettingsFolder() {
-    wchar_t* folder = nullptr;
-    std::filesystem::path settings;
-    if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &folder) == S_OK) {
-        settings = std::filesystem::path(folder) / L"Orvix2";
-    }
-    ::CoTaskMemFree(folder);
-    return settings;
+    const std::filesystem::path local = KnownFolder(FOLDERID_LocalAppData);
+    return local.empty() ? local : local / L"Orvix2";
 }
 
 std::filesystem::path ExecutableFolder() {
@@ -71,7 +78,7 @@ std::vector<std::filesystem::path> MediaFolders() {
 std::optional<Volume> VolumeOf(const std::filesystem::path& folder) {
     wchar_t root[MAX_PATH + 1] = {};
     DWORD serial = 0;
-    if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES ||
+    if (::GetFileAttributesW(SystemPath(folder).c_str()) == INVALID_FILE_ATTRIBUTES ||
         !::GetVolumePathNameW(folder.c_str(), root, MAX_PATH + 1) ||
         !::GetVolumeInformationW(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
         return std::nullopt;

@@ -55,11 +55,30 @@ TEST_F(CardFolderTest, TheOneMountWithTheProgramAtItsTop) {
 }
 
 TEST_F(CardFolderTest, AMountSeenBelowTwoRootsCountsOnce) {
+    if (!platform::HasPosixFiles()) {
+        GTEST_SKIP() << "a folder link needs a privilege on Windows";
+    }
     const std::filesystem::path card = Mount("PECHI2", "STARTUP.BIN");
     const std::filesystem::path otherRoot = media / "run-media";
     std::filesystem::create_directories(otherRoot);
     std::filesystem::create_directory_symlink(card, otherRoot / "PECHI2");
     EXPECT_EQ(ChooseCardFolder(MediaBelow({media.Path(), otherRoot}), home), card);
+}
+
+// Through the seam: the card on the system's own media (on Windows the removable drives, each
+// at its root), else the documents (Linux: the home folder).
+TEST(CardFolderOfTheSystem, TheOneCardOnTheMediaElseTheDocuments) {
+    const std::vector<std::filesystem::path> cards = platform::CardFolders();
+    EXPECT_EQ(ChooseCardFolder(), cards.size() == 1 ? cards[0] : platform::DocumentsFolder());
+    EXPECT_TRUE(platform::DocumentsFolder().is_absolute());
+#ifdef _WIN32
+    EXPECT_EQ(platform::DocumentsFolder().filename(), "Documents");
+    for (const std::filesystem::path& drive : platform::MediaFolders()) {
+        EXPECT_EQ(drive, drive.root_path());
+    }
+#else
+    EXPECT_EQ(platform::DocumentsFolder(), platform::HomeFolder());
+#endif
 }
 
 } // namespace

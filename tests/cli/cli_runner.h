@@ -1,7 +1,7 @@
 #pragma once
 
 // Runs orvix2-cli command lines in-process with captured streams and a settings folder of the
-// test's own.
+// test's own, or through the program itself.
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/run_cli.h"
+#include "support/other_program.h"
 #include "support/temp_folder.h"
 
 namespace orvix::test {
@@ -35,6 +36,29 @@ inline CliResult RunCommandLine(const TempFolder& temp, std::vector<std::string>
                                 cli::CliEnvironment{temp / "settings", {ORVIX2_TEST_CATALOGUE}});
     result.out = out.str();
     result.err = err.str();
+    return result;
+}
+
+// The same through the program itself: a portable copy of it in the test's settings folder (a
+// hard link where the file system has them), so that it takes that folder as its own.
+inline CliResult RunProgramLine(const TempFolder& temp, const std::filesystem::path& program,
+                                const std::vector<std::string>& arguments) {
+    const std::filesystem::path copy = temp / "settings" / program.filename();
+    if (!std::filesystem::exists(copy)) {
+        std::filesystem::create_directories(copy.parent_path());
+        std::error_code error;
+        std::filesystem::create_hard_link(program, copy, error);
+        if (error) {
+            std::filesystem::copy_file(program, copy);
+        }
+        if (!std::filesystem::exists(temp / "settings" / "Orvix2.ini")) {
+            WriteText(temp / "settings" / "Orvix2.ini", "");
+        }
+    }
+    CliResult result;
+    result.status = RunProgramWithFiles(copy, arguments, temp / "out.txt", temp / "err.txt");
+    result.out = ReadText(temp / "out.txt");
+    result.err = ReadText(temp / "err.txt");
     return result;
 }
 

@@ -82,11 +82,15 @@ protected:
     fs::path folder_;
 };
 
-// Every call of the seam takes and gives these names as they are.
+// Every call of the seam takes and gives these names as they are, also in a card folder whose
+// files' paths are longer than MAX_PATH (260), as a card copied deep into a disk has (the folder
+// itself just short of it, for the checks made without the seam).
 TEST_F(PlatformTest, NamesOutsideAnyCodePageGoThroughEveryCall) {
-    for (const std::u8string_view card : {u8"ペチ", u8"Zoë/カード", u8"plain"}) {
-        SCOPED_TRACE(std::string(card.begin(), card.end()));
-        const fs::path cardFolder = folder_ / U8(card);
+    const std::string deep((250 - folder_.native().size()) / 2, 'd');
+    for (const fs::path& card :
+         {U8(u8"ペチ"), U8(u8"Zoë/カード"), fs::path("plain"), fs::path(deep) / deep}) {
+        SCOPED_TRACE(card.string());
+        const fs::path cardFolder = folder_ / card;
         fs::create_directories(cardFolder);
         const fs::path image = cardFolder / "STARTUP.BIN";
         Failure failure;
@@ -122,6 +126,21 @@ TEST_F(PlatformTest, NamesOutsideAnyCodePageGoThroughEveryCall) {
             << KindName(failure.kind);
         EXPECT_TRUE(Names(cardFolder).empty());
     }
+}
+
+// A path past MAX_PATH reaches Windows' calls as a "\\?\" path, which has no such limit.
+TEST(PlatformPaths, ALongPathIsGivenInTheFormWithoutALimit) {
+    const std::string deep(300, 'd');
+    EXPECT_EQ(SystemPath("C:/card/STARTUP.BIN").native(), fs::path("C:/card/STARTUP.BIN").native());
+#ifdef _WIN32
+    const std::wstring wide(deep.begin(), deep.end());
+    EXPECT_EQ(SystemPath("C:/card/" + deep + "/./x/../STARTUP.BIN").native(),
+              LR"(\\?\C:\card\)" + wide + LR"(\STARTUP.BIN)");
+    EXPECT_EQ(SystemPath("//server/share/" + deep).native(), LR"(\\?\UNC\server\share\)" + wide);
+    EXPECT_EQ(SystemPath(LR"(\\?\C:\)" + wide).native(), LR"(\\?\C:\)" + wide);
+#else
+    EXPECT_EQ(SystemPath("/card/" + deep).native(), "/card/" + deep);
+#endif
 }
 
 // Whatever step fails, the old file stays whole and no temporary file is left beside it; a failed

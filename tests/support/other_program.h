@@ -10,6 +10,7 @@
 #include <future>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "storage/platform.h"
 #include "support/temp_folder.h"
@@ -81,5 +82,12 @@ inline int RunProgram(const std::string& commandLine) {
     return (result & 0x7f) == 0 ? (result >> 8) & 0xff : -1;
 #endif
 }
+
+// Starts program with the arguments (UTF-8; each reaches it as one word, whatever it holds),
+// its standard output and error going into the files out and err, and waits for it: its exit
+// status, -1 when it could not be started or did not end by itself. No shell comes between.
+int RunProgramWithFiles(const std::filesystem::path& program,
+                        const std::vector<std::string>& arguments, const std::filesystem::path& out,
+                        const std::filesystem::path& err);
 
 } // namespace orvix::test
