@@ -221,7 +221,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     model.Click(IDC_OK);
     SetFileFaultInjector(nullptr);
     const auto after = Snapshot();
-    const bool refused = !prompter.shown.empty() && prompter.shown.front() == IDP_DATA_RANGE_WRONG;
+    // A value out of its range, or a number beyond 32 bits, is refused before any write.
+    const bool refused =
+        !prompter.shown.empty() && (prompter.shown.front() == IDP_DATA_RANGE_WRONG ||
+                                    prompter.shown.front() == IDP_OUT_OF_RANGE);
     // A refusal writes nothing and keeps the dialog; a failed write says so and keeps it open;
     // otherwise every write succeeded.
     if (refused) {
