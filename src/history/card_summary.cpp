@@ -54,58 +54,50 @@ std::vector<RecordedChange> ChangesOf(const MeaningDiff& diff) {
     return changes;
 }
 
-std::string SummaryOf(const std::vector<RecordedChange>& changes, std::size_t limit) {
+namespace {
+
+// The first `limit` changes, each worded by `word`, joined by commas; `none` when there is none.
+template <typename Word>
+std::string JoinedChanges(const std::vector<RecordedChange>& changes, std::size_t limit,
+                          std::string none, const Word& word) {
     std::string line;
-    std::size_t shown = 0;
-    for (const RecordedChange& change : changes) {
-        if (shown == limit) {
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        if (i == limit) {
             line += ", …";
             break;
         }
-        line += line.empty() ? "" : ", ";
-        if (change.area == "bytes") {
-            line += change.after;
-            if (change.key == "STARTUP.BIN") {
-                line += " other program bytes";
-            } else {
-                line += " other bytes of ";
-                line += change.key;
-            }
-        } else {
-            line += FieldLabel(change.area, change.key);
-            line += ' ';
-            line += change.before.empty() ? "-" : change.before;
-            line += "→";
-            line += change.after.empty() ? "-" : change.after;
-        }
-        ++shown;
+        line += (i == 0 ? "" : ", ") + word(changes[i]);
     }
-    return line.empty() ? "no change by meaning" : line;
+    return line.empty() ? none : line;
+}
+
+} // namespace
+
+std::string SummaryOf(const std::vector<RecordedChange>& changes, std::size_t limit) {
+    return JoinedChanges(changes, limit, "no change by meaning", [](const RecordedChange& change) {
+        if (change.area == "bytes") {
+            return change.after + (change.key == "STARTUP.BIN" ? " other program bytes"
+                                                               : " other bytes of " + change.key);
+        }
+        return FieldLabel(change.area, change.key) + ' ' +
+               (change.before.empty() ? "-" : change.before) + "→" +
+               (change.after.empty() ? "-" : change.after);
+    });
 }
 
 std::string ShownChanges(const std::vector<RecordedChange>& changes, std::size_t limit) {
-    std::string line;
-    std::size_t shown = 0;
-    for (const RecordedChange& change : changes) {
-        if (shown == limit) {
-            line += ", …";
-            break;
-        }
-        line += line.empty() ? "" : ", ";
-        if (change.area == "bytes") {
-            line += change.key == "STARTUP.BIN"
-                        ? Filled(Translate("その他のプログラムの%1バイト"), change.after)
-                        : Filled(Translate("%2のその他の%1バイト"), change.after, change.key);
-        } else {
-            line += ShownField(change.area, change.key);
-            line += ' ';
-            line += ShownValue(change.area, change.key, change.before);
-            line += "→";
-            line += ShownValue(change.area, change.key, change.after);
-        }
-        ++shown;
-    }
-    return line.empty() ? std::string(Translate("(意味の変わる違いなし)")) : line;
+    return JoinedChanges(
+        changes, limit, std::string(Translate("(意味の変わる違いなし)")),
+        [](const RecordedChange& change) {
+            if (change.area == "bytes") {
+                return change.key == "STARTUP.BIN"
+                           ? Filled(Translate("その他のプログラムの%1バイト"), change.after)
+                           : Filled(Translate("%2のその他の%1バイト"), change.after, change.key);
+            }
+            return ShownField(change.area, change.key) + ' ' +
+                   ShownValue(change.area, change.key, change.before) + "→" +
+                   ShownValue(change.area, change.key, change.after);
+        });
 }
 
 std::string ShownSummary(const HistoryRow& row) {
