@@ -227,6 +227,11 @@ std::filesystem::path DocumentsFolder();
 // The folder of the running executable.
 std::filesystem::path ExecutableFolder();
 
+// A console program's arguments as UTF-8, the core's text everywhere: argv as given on POSIX, the
+// UTF-16 command line on Windows (where argv holds the ANSI code page). Also makes the standard
+// outputs pass the UTF-8 bytes written as they are (Windows' text mode would alter them).
+std::vector<std::string> ConsoleArguments(int argc, char** argv);
+
 // The places where a card may be mounted: the folders below /media/$USER and /run/media/$USER
 // on Linux, the roots of the removable drives on Windows.
 std::vector<std::filesystem::path> MediaFolders();

@@ -14,6 +14,10 @@
 
 namespace orvix::platform {
 
+std::vector<std::string> ConsoleArguments(int argc, char** argv) {
+    return {argv, argv + argc};
+}
+
 std::tm LocalTime(std::time_t seconds) {
     std::tm local{};
     ::localtime_r(&seconds, &local);

@@ -2,13 +2,35 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
 #include <knownfolders.h>
+#include <shellapi.h>
 #include <shlobj.h>
+#include <stdio.h>
+
+#include "storage/file_io.h"
 
 // Where things are on Windows: the local time, the user's folders, the executable's folder, the
 // removable drives holding a card and the volumes folders are on.
 
 namespace orvix::platform {
+
+std::vector<std::string> ConsoleArguments(int argc, char** argv) {
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+    ::_setmode(::_fileno(stderr), _O_BINARY);
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (wide == nullptr) {
+        return {argv, argv + argc};
+    }
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i) {
+        arguments.push_back(Utf8FromPath(std::filesystem::path(wide[i])));
+    }
+    ::LocalFree(wide);
+    return arguments;
+}
 
 std::tm LocalTime(std::time_t seconds) {
     std::tm local{};
